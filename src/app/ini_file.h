@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// INI text with the semantics of the classic private-profile routines, shared by the
+// settings file, the hotkey file and project files:
+// - sections and keys match without regard to letter case; the first occurrence wins;
+// - integers read with a default: a value that is not a number reads as the default,
+//   "0x" introduces hexadecimal, a value outside 32 bits reads as the default;
+// - writing a key replaces its line in place, or adds it at the end of its section, or adds
+//   the section at the end of the file; every other line is kept as it was.
+// The file is decoded as UTF-8 when it is valid UTF-8, else as Latin-1, and written as UTF-8.
+class IniFile {
+public:
+    IniFile() = default;
+    explicit IniFile(const QString& path);
+
+    // Reads the file at path(). Returns false when it does not exist or cannot be read;
+    // the content is then empty.
+    bool load();
+    // Writes the whole content atomically (QSaveFile): a failed save leaves the old file.
+    bool save() const;
+
+    QString path() const { return m_path; }
+    void setPath(const QString& path) { m_path = path; }
+
+    bool hasSection(const QString& section) const;
+    bool hasKey(const QString& section, const QString& key) const;
+
+    // Raw value text (trimmed), or def when the key is missing.
+    QString readString(const QString& section, const QString& key,
+                       const QString& def = QString()) const;
+    int readInt(const QString& section, const QString& key, int def) const;
+    // True for any number other than 0; a missing or non-numeric value gives def.
+    bool readBool(const QString& section, const QString& key, bool def) const;
+
+    void writeString(const QString& section, const QString& key, const QString& value);
+    void writeInt(const QString& section, const QString& key, int value);
+    void writeBool(const QString& section, const QString& key, bool value);
+
+    // The lines as they will be written (without line ends).
+    QStringList lines() const { return m_lines; }
+    void clear() { m_lines.clear(); }
+
+    // Parses an integer value the way readInt does; false when it is not a number.
+    static bool parseInt(const QString& text, int* out);
+
+    // Loads path, sets one key and saves; other keys and lines stay as they were.
+    // Creates the file or the section when needed.
+    static bool writeKey(const QString& path, const QString& section, const QString& key,
+                         const QString& value);
+    static bool writeKey(const QString& path, const QString& section, const QString& key,
+                         int value);
+
+private:
+    int findSection(const QString& section) const;
+    int findKey(int sectionLine, const QString& key) const;
+
+    QString m_path;
+    QStringList m_lines;
+};

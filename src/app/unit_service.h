@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+// The program-wide language table: key/text lines of one language file.
+// Keys compare exactly (case-sensitive); an entry with an empty key ends every lookup.
+class LanguageTable {
+public:
+    static constexpr int kMaxLines = 511;
+    static constexpr int kEntries = 512;
+
+    struct Entry {
+        QString key;
+        QString text;
+    };
+
+    LanguageTable();
+
+    QString findText(const QString& key) const;
+    QString getText(const QString& key) const;
+
+    // Reads language/<name>.lng in programDir. On success the whole table is replaced
+    // (entries past the file's last line are emptied) and [languagefiles] active is written
+    // to settingsPath (skipped when settingsPath is empty). A file that cannot be opened leaves
+    // the table and the settings file as they were and returns false.
+    bool load(const QString& programDir, const QString& name, const QString& settingsPath);
+
+    // Parses file content into entries (at most kMaxLines lines, CR LF or LF line ends,
+    // UTF-8 when valid, else Latin-1).
+    static QVector<Entry> parse(const QByteArray& content);
+
+    void setEntries(const QVector<Entry>& entries);
+    const QVector<Entry>& entries() const { return m_entries; }
+    void clear();
+
+    static QString filePath(const QString& programDir, const QString& name);
+
+private:
+    QVector<Entry> m_entries; // always kEntries long
+};
+
+// The one table the whole program shares.
+LanguageTable& languageTable();
+
+// Lookups on the shared table.
+QString find_text(const QString& key);
+QString get_text(const QString& key); // a missing key gives "<" + key + ">"

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "program/box_program.h"
+
+#include <QObject>
+#include <QString>
+
+namespace vz {
+
+// The open project: the box program, the modified flag and the current project path,
+// with every editing rule. Windows call the setters and mirror the signals; nothing else
+// changes the record.
+//
+// Common behaviour of the setters:
+// - a value equal to the one the field holds does nothing at all (no rule, no signal,
+//   the modified flag untouched) and returns true;
+// - a time outside its range is refused without clamping: the field keeps its value, the
+//   call returns false, and the modified flag is still set (an edit was attempted);
+// - a list position outside its list is refused: the field keeps its value and the call
+//   returns false (a list cannot propose one; only a file can).
+class ProgramDocument : public QObject {
+    Q_OBJECT
+public:
+    explicit ProgramDocument(QObject* parent = nullptr);
+
+    const BoxProgram& program() const { return m_program; }
+
+    // --- settings the rules depend on (from the settings record) ---
+    void setBoxMode(int boxMode);   // 0: box number = 30 + count; 1: chosen from the list
+    int boxMode() const { return m_boxMode; }
+    void setMaxBox(int maxBox);     // length of the box list, 1..255
+    int maxBox() const { return m_maxBox; }
+    // While fire mode runs through the RK40, rule 7 leaves the box number alone.
+    void setRk40Active(bool active);
+    bool rk40Active() const { return m_rk40Active; }
+
+    // --- rule 1: single program n (1..16), with the pass-on to later modules ---
+    bool setSingleFire(int n, int value);
+    // --- rule 2: group kind k (0..2), variant v (1..3) ---
+    bool setGroupFire(int k, int v, int value);
+    // --- rule 3: sequence family f (0..4), variant v (1..5) ---
+    bool setSeqFire(int f, int v, int value);
+    bool setSeqWait(int f, int v, int value);
+    // --- rule 5: for all, from the source tag as the time text boxes carry it ---
+    void forAllSingle(int sourceN);
+    void forAllGroup(int k, int sourceV);
+    void forAllSeq(int f, int sourceTag); // tag <= 10: fire of variant tag; else wait of tag-10
+    // --- rule 6: variant in use ---
+    void setSeqInUse(int f, int v, bool inUse);
+    // --- rule 7: module count (list position 0..15) ---
+    // Changes the count when it differs and runs the count rule.
+    bool setModuleCountPosition(int position);
+    // Sets the position (when in range) and runs the count rule even when it did not change
+    // (start-up, New and Open apply the count explicitly). The modules hidden before are
+    // those above the count in force before this call.
+    bool applyModuleCountPosition(int position);
+    // Box mode 0 (and RK40 off): the box number follows the count. Also for the window after
+    // the box mode changed.
+    void applyBoxMode();
+    // --- rule 8: lists ---
+    bool setBoxNr(int position);                 // 0..maxBox-1
+    bool setSingleChannel(int n, int position);  // 0..69
+    bool setGroupChannel(int k, int v, int position);
+    bool setSeqChannel(int f, int v, int position);
+    // Channel of any program page (0..8) and number (N or V).
+    bool setChannel(int page, int number, int position);
+
+    // --- macros (edits set the modified flag) ---
+    void setMacroActive(int index, bool active);               // index 0..9
+    bool appendMacroStep(int index, int type, int value);      // false when 200 steps are full
+    bool removeLastMacroStep(int index);                       // false when there is none
+    void setMacroSlot(int index, int slot, int type, int value); // raw, as a file holds it
+
+    // --- page on show (not an edit) ---
+    void setActiveTab(int page);
+
+    // --- project state ---
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified);
+    QString path() const { return m_path; }
+    void setPath(const QString& path);
+
+    // New, steps 2 to 4: path emptied, count 6, start values through the rules; the macros
+    // and the page on show stay. Leaves the modified flag set.
+    void resetToNew();
+
+signals:
+    void singleChanged(int n);          // fire of single n
+    void groupChanged(int k, int v);    // fire of group k v
+    void seqChanged(int f, int v);      // fire, wait or in-use of sequence f v
+    void channelChanged(int page, int number);
+    // Count rule ran: the view shows modules 1..newCount, the right block headings from 9,
+    // re-spaces the preview slots, re-shows the sequence durations, lays out the fire panel.
+    void moduleCountChanged(int oldCount, int newCount);
+    void boxNrChanged(int position);
+    void macrosChanged(int index);
+    void activeTabChanged(int page);
+    void modifiedChanged(bool modified);
+    void pathChanged(const QString& path);
+
+private:
+    bool setSingleFireRule(int n, int value);
+    void runCountRule(int oldCount);
+    void markModified();
+
+    BoxProgram m_program = BoxProgram::startValues();
+    bool m_modified = false;
+    QString m_path;
+    int m_boxMode = 0;
+    int m_maxBox = 50;
+    bool m_rk40Active = false;
+};
+
+} // namespace vz
