@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QPixmap>
+
+// Fonts and the pictures the program draws itself (no picture files are shipped).
+namespace vz::ui {
+
+// The type of every window: Arial 8 pt (its metric twin where Arial is missing), the size
+// the pixel layout of the windows was made for.
+QFont windowFont();
+
+// The 20 x 20 tab picture of page index 0..10.
+QPixmap tabPicture(int page);
+// The glyph of the preview buttons: a small flame in a "play" triangle.
+QIcon previewButtonIcon();
+
+} // namespace vz::ui
