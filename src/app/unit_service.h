@@ -27,7 +27,7 @@ public:
     bool load(const QString& programDir, const QString& name, const QString& settingsPath);
 
     // Parses file content into entries (at most kMaxLines lines, CR LF or LF line ends,
-    // UTF-8 when valid, else Latin-1).
+    // UTF-8 when valid, else Latin-1; a UTF-8 byte-order mark at the start is dropped).
     static QVector<Entry> parse(const QByteArray& content);
 
     void setEntries(const QVector<Entry>& entries);
@@ -37,6 +37,8 @@ public:
     static QString filePath(const QString& programDir, const QString& name);
 
 private:
+    int indexOf(const QString& key) const; // -1 when the key is not in the usable part
+
     QVector<Entry> m_entries; // always kEntries long
 };
 
