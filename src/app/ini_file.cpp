@@ -113,7 +113,7 @@ void IniFile::buildIndex() const {
                 current = QString();
             } else {
                 current = folded;
-                m_sections.insert(folded, i);
+                m_sections.insert(folded);
                 m_sectionEnds.insert(folded, i + 1);
             }
             continue;
@@ -132,10 +132,10 @@ void IniFile::buildIndex() const {
     m_indexed = true;
 }
 
-int IniFile::findSection(const QString& section) const {
+bool IniFile::findSection(const QString& section) const {
     if (!m_indexed)
         buildIndex();
-    return m_sections.value(fold(section), -1);
+    return m_sections.contains(fold(section));
 }
 
 int IniFile::findKey(const QString& section, const QString& key) const {
@@ -150,7 +150,7 @@ void IniFile::clear() {
 }
 
 bool IniFile::hasSection(const QString& section) const {
-    return findSection(section) >= 0;
+    return findSection(section);
 }
 
 bool IniFile::hasKey(const QString& section, const QString& key) const {
@@ -232,7 +232,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     }
     const QString folded = fold(section);
     if (!m_sections.contains(folded)) {
-        m_sections.insert(folded, m_lines.size());
+        m_sections.insert(folded);
         m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
         m_keys.insert(keyId(folded, key), m_lines.size());
         m_lines.append(line);
@@ -244,7 +244,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     const int insertAt = m_sectionEnds.value(folded);
     m_lines.insert(insertAt, line);
     if (insertAt < m_lines.size() - 1) {
-        for (auto* index : {&m_sections, &m_keys, &m_sectionEnds})
+        for (auto* index : {&m_keys, &m_sectionEnds})
             for (auto it = index->begin(); it != index->end(); ++it)
                 if (it.value() >= insertAt)
                     ++it.value();

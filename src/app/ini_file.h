@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -58,15 +59,15 @@ public:
 
 private:
     void buildIndex() const;
-    int findSection(const QString& section) const;
+    bool findSection(const QString& section) const;
     int findKey(const QString& section, const QString& key) const;
 
     QString m_path;
     QStringList m_lines;
-    // Lines of the first occurrence of each section and of each key in it, and where a new
-    // key of a section goes; built on the first lookup.
+    // The sections (case-folded), the line of the first occurrence of each key in the first
+    // block of its section, and where a new key of a section goes; built on the first lookup.
     mutable bool m_indexed = false;
-    mutable QHash<QString, int> m_sections;
+    mutable QSet<QString> m_sections;
     mutable QHash<QString, int> m_keys;
     mutable QHash<QString, int> m_sectionEnds;
 };
