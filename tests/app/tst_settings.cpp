@@ -125,16 +125,6 @@ private slots:
         QVERIFY(after.at(after.size() - 2).startsWith("keep=me"));
     }
 
-    void firstWriteCreatesTheFile() {
-        const QString p = m_dir.filePath("fresh/settings.ini");
-        QVERIFY(QDir().mkpath(QFileInfo(p).path()));
-        QVERIFY(SettingsFile::writeLanguage(p, "deutsch"));
-        const auto r = SettingsFile::load(p);
-        QVERIFY(r.fileFound);
-        QCOMPARE(r.settings.language, QStringLiteral("deutsch"));
-        QCOMPARE(r.settings.box, 1);
-    }
-
     // Nothing in the corpus may crash or hang; what cannot be read is its default.
     void brokenFiles() {
         QTemporaryDir out;
