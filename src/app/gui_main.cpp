@@ -366,12 +366,15 @@ bool Tfrm_gui_main::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this)
         return false;
-    // An unhandled key travels up the parents and passes this filter at each; act once.
+    // A key no control takes travels up the parents and passes this filter at each of them;
+    // the window acts on it once.
     auto* key = static_cast<QKeyEvent*>(event);
-    if (event == m_lastKeyEvent && key->timestamp() == m_lastKeyTime)
+    if (event == m_lastKeyEvent && type == m_lastKeyType && m_lastKeyReceiver &&
+        widget != m_lastKeyReceiver && widget->isAncestorOf(m_lastKeyReceiver))
         return false;
     m_lastKeyEvent = event;
-    m_lastKeyTime = key->timestamp();
+    m_lastKeyType = type;
+    m_lastKeyReceiver = widget;
     if (type == QEvent::KeyPress)
         FormKeyDown(key);
     else

@@ -4,6 +4,7 @@
 #include "fire/hotkeys.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class Prompts;
 class ProgramPages;
@@ -135,6 +136,8 @@ private:
 
     QString m_captionFile; // file name the caption shows, empty for none
     bool m_boxListForced = false;
-    const QEvent* m_lastKeyEvent = nullptr; // a key event is seen once, not per propagation
-    ulong m_lastKeyTime = 0;
+    // The key event last acted on, to tell its way up the parents from a new key.
+    const QEvent* m_lastKeyEvent = nullptr;
+    int m_lastKeyType = 0;
+    QPointer<QWidget> m_lastKeyReceiver;
 };

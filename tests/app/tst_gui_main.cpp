@@ -6,11 +6,14 @@
 #include "app/ini_file.h"
 #include "app/unit_language.h"
 #include "program/program_document.h"
+#include "program/program_pages.h"
 #include "program/project_file.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -57,6 +60,9 @@ void onLanguageDialog(const std::function<void(Tfrm_language*)>& fn) {
         auto* dialog = qobject_cast<Tfrm_language*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         fn(dialog);
+        // A failed check inside fn must not leave the modal dialog waiting.
+        if (dialog->isVisible())
+            dialog->reject();
     });
 }
 
@@ -88,26 +94,25 @@ private slots:
 };
 
 void TestGuiMain::startUpLanguage_data() {
-    QTest::addColumn<QByteArray>("settings"); // null: no settings file
+    QTest::addColumn<QByteArray>("settings");   // null: no settings file
     QTest::addColumn<QStringList>("languages"); // files left in language/
     QTest::addColumn<QStringList>("errors");
     QTest::addColumn<QString>("fileMenu"); // caption of menu_file once shown
     QTest::addColumn<QString>("active");   // [languagefiles] active afterwards
 
     const QStringList both{"english", "deutsch"};
-    QTest::newRow("no settings file") << QByteArray() << both << QStringList{kIniMissing}
-                                      << "File"
+    QTest::newRow("no settings file") << QByteArray() << both << QStringList{kIniMissing} << "File"
                                       << "english";
     QTest::newRow("no settings file, no english")
-        << QByteArray() << QStringList{"deutsch"}
-        << QStringList{kIniMissing, kLanguageFileMissing} << "menu_file"
+        << QByteArray() << QStringList{"deutsch"} << QStringList{kIniMissing, kLanguageFileMissing}
+        << "menu_file"
         << "<none>";
     QTest::newRow("german") << QByteArray("[languagefiles]\nactive=deutsch\n") << both
                             << QStringList() << "Datei"
                             << "deutsch";
-    QTest::newRow("no language key") << QByteArray("[df]\nbox=3\n") << both << QStringList()
-                                     << "File"
-                                     << "english";
+    QTest::newRow("no language key")
+        << QByteArray("[df]\nbox=3\n") << both << QStringList() << "File"
+        << "english";
     QTest::newRow("language file missing")
         << QByteArray("[languagefiles]\nactive=klingon\n") << both
         << QStringList{fallbackMessage("klingon")} << "File"
@@ -116,10 +121,9 @@ void TestGuiMain::startUpLanguage_data() {
         << QByteArray("[languagefiles]\nactive=klingon\n") << QStringList{"deutsch"}
         << QStringList{kNoLanguage} << "menu_file"
         << "klingon";
-    QTest::newRow("name differs in case")
-        << QByteArray("[languagefiles]\nactive=Deutsch\n") << both
-        << QStringList{fallbackMessage("Deutsch")} << "File"
-        << "english";
+    QTest::newRow("name differs in case") << QByteArray("[languagefiles]\nactive=Deutsch\n") << both
+                                          << QStringList{fallbackMessage("Deutsch")} << "File"
+                                          << "english";
 }
 
 void TestGuiMain::startUpLanguage() {
@@ -186,7 +190,7 @@ void TestGuiMain::startUpDefaults() {
 }
 
 void TestGuiMain::startUpArgument_data() {
-    QTest::addColumn<QString>("fileName"); // created in the folder; empty: none
+    QTest::addColumn<QString>("fileName");  // created in the folder; empty: none
     QTest::addColumn<int>("argumentCount"); // the file given this often
     QTest::addColumn<bool>("loaded");
 
@@ -207,8 +211,8 @@ void TestGuiMain::startUpArgument() {
     MainWindowFixture f;
     const QString last = f.folder.filePath("last.kvx");
     writeProject(last, 77);
-    f.folder.writeSettings("[languagefiles]\nactive=english\n[last_project]\nfilename=" +
-                           last.toUtf8() + "\n");
+    f.folder.writeSettings(
+        "[languagefiles]\nactive=english\n[last_project]\nfilename=" + last.toUtf8() + "\n");
     const QString arg = f.folder.filePath(fileName.isEmpty() ? "gone.kvx" : fileName);
     if (!fileName.isEmpty())
         writeProject(arg, 42);
@@ -256,16 +260,16 @@ void TestGuiMain::startUpLastProject() {
     const QString last = f.folder.filePath("last.kvx");
     if (exists)
         writeProject(last, 77);
-    f.folder.writeSettings("[languagefiles]\nactive=english\n[last_project]\nfilename=" +
-                           last.toUtf8() + "\n");
+    f.folder.writeSettings(
+        "[languagefiles]\nactive=english\n[last_project]\nfilename=" + last.toUtf8() + "\n");
     f.prompts.answers << Answer(answer);
     Tfrm_gui_main& w = f.start();
 
     QCOMPARE(f.prompts.kinds(), asked ? QStringList{"confirm"} : QStringList());
     QCOMPARE(w.document().program().singleAt(3).fire, loaded ? 77 : 5);
     QVERIFY(!w.document().isModified());
-    QCOMPARE(w.windowTitle(), loaded ? QStringLiteral("Vestro Zandor - last.kvx")
-                                     : QStringLiteral("Vestro Zandor"));
+    QCOMPARE(w.windowTitle(),
+             loaded ? QStringLiteral("Vestro Zandor - last.kvx") : QStringLiteral("Vestro Zandor"));
     // Closing without edits asks nothing and writes the current path back.
     f.prompts.clear();
     QVERIFY(w.close());
@@ -283,18 +287,16 @@ void TestGuiMain::closeRequest_data() {
     QTest::addColumn<QStringList>("kinds");
 
     const int yes = int(Answer::Yes), no = int(Answer::No), cancel = int(Answer::Cancel);
-    QTest::newRow("unmodified") << false << true << QList<int>() << QStringList() << true
-                                << false << QStringList();
-    QTest::newRow("cancel") << true << true << QList<int>{cancel} << QStringList() << false
-                            << false << QStringList{"warningYesNoCancel"};
-    QTest::newRow("box closed") << true << true << QList<int>{int(Answer::Closed)}
-                                << QStringList() << false << false
-                                << QStringList{"warningYesNoCancel"};
+    QTest::newRow("unmodified") << false << true << QList<int>() << QStringList() << true << false
+                                << QStringList();
+    QTest::newRow("cancel") << true << true << QList<int>{cancel} << QStringList() << false << false
+                            << QStringList{"warningYesNoCancel"};
+    QTest::newRow("box closed") << true << true << QList<int>{int(Answer::Closed)} << QStringList()
+                                << false << false << QStringList{"warningYesNoCancel"};
     QTest::newRow("no") << true << true << QList<int>{no} << QStringList() << true << false
                         << QStringList{"warningYesNoCancel"};
-    QTest::newRow("yes, overwrite") << true << true << QList<int>{yes, yes} << QStringList()
-                                    << true << true
-                                    << QStringList{"warningYesNoCancel", "confirm"};
+    QTest::newRow("yes, overwrite") << true << true << QList<int>{yes, yes} << QStringList() << true
+                                    << true << QStringList{"warningYesNoCancel", "confirm"};
     QTest::newRow("yes, overwrite declined")
         << true << true << QList<int>{yes, no} << QStringList() << false << false
         << QStringList{"warningYesNoCancel", "confirm", "information"};
@@ -336,8 +338,8 @@ void TestGuiMain::closeRequest() {
                  QStringLiteral("The project has been changed. Save it before closing?"));
     QCOMPARE(w.isVisible(), !closes);
     // Written whatever the answer.
-    const QString expectedPath = saveAsNames.isEmpty() ? (hasFile ? project : QString())
-                                                       : f.folder.filePath(saveAsNames[0]);
+    const QString expectedPath =
+        saveAsNames.isEmpty() ? (hasFile ? project : QString()) : f.folder.filePath(saveAsNames[0]);
     QCOMPARE(settingValue(f.folder, "last_project", "filename"), expectedPath);
     if (saved) {
         IniFile ini(expectedPath);
@@ -362,7 +364,7 @@ void TestGuiMain::languageSwitch() {
         QCOMPARE(d->windowTitle(), QStringLiteral("Language"));
         QCOMPARE(d->findChild<QPushButton*>("btn_cancel")->text(), QStringLiteral("Cancel"));
         auto* drop = d->findChild<QComboBox*>("language_drop");
-        QCOMPARE(QApplication::focusWidget(), drop);
+        QCOMPARE(d->focusWidget(), drop);
         drop->setCurrentIndex(drop->findText("deutsch"));
         QTest::mouseClick(d->findChild<QPushButton*>("btn_ok"), Qt::LeftButton);
     });
@@ -451,7 +453,7 @@ void TestGuiMain::fileNew() {
     QVERIFY(w.document().isModified());
     QVERIFY(w.findChild<QAction*>("menu_file_save")->isEnabled());
     QVERIFY(w.document().program().macros[2].active); // the macros stay
-    QCOMPARE(w.pageControl()->currentIndex(), 6);      // and so does the page on show
+    QCOMPARE(w.pageControl()->currentIndex(), 6);     // and so does the page on show
     QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor"));
 }
 
@@ -464,8 +466,7 @@ void TestGuiMain::fileOpen_data() {
 
     const int yes = int(Answer::Yes), no = int(Answer::No);
     QTest::newRow("unmodified") << false << yes << true << QStringList{"open"} << true;
-    QTest::newRow("modified, yes") << true << yes << true << QStringList{"confirm", "open"}
-                                   << true;
+    QTest::newRow("modified, yes") << true << yes << true << QStringList{"confirm", "open"} << true;
     QTest::newRow("modified, no") << true << no << true << QStringList{"confirm"} << false;
     QTest::newRow("dialog cancelled")
         << false << yes << false << QStringList{"open", "information"} << false;
@@ -724,8 +725,9 @@ void TestGuiMain::menus() {
     Tfrm_gui_main& w = f.start();
     QStringList bar;
     for (QAction* a : w.menuBar()->actions())
-        bar << (a->menu() ? a->menu()->objectName() : a->objectName().isEmpty() ? a->text()
-                                                                                 : a->objectName());
+        bar << (a->menu()                   ? a->menu()->objectName()
+                : a->objectName().isEmpty() ? a->text()
+                                            : a->objectName());
     QCOMPARE(bar, (QStringList{"menu_file", "menu_settings", "menu_help", "|",
                                "menu_transmit_caption", "|", "menu_fire"}));
     QVERIFY(!w.menuBar()->actions()[3]->isEnabled());

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QDirIterator>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QSet>
 

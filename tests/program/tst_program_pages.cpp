@@ -30,7 +30,9 @@ QString upDownName(const QString& field) {
     return names::seq(page - 4, number, QLatin1Char('_') + parts[2] + QStringLiteral("_ud"));
 }
 
-QString editName(const QString& udName) { return udName.chopped(2) + QStringLiteral("edit"); }
+QString editName(const QString& udName) {
+    return udName.chopped(2) + QStringLiteral("edit");
+}
 
 void showPageOf(Tfrm_gui_main& w, QWidget* control) {
     for (int p = 0; p < kProgramPages; ++p)
@@ -48,8 +50,7 @@ void forAllFrom(Tfrm_gui_main& w, const QString& editName, const QString& popupN
     QVERIFY(popup);
     QTRY_VERIFY(popup->isVisible());
     QAction* entry = popup->actions().constFirst();
-    QTest::mouseClick(popup, Qt::LeftButton, Qt::NoModifier,
-                      popup->actionGeometry(entry).center());
+    QTest::mouseClick(popup, Qt::LeftButton, Qt::NoModifier, popup->actionGeometry(entry).center());
     QTRY_VERIFY(!popup->isVisible());
 }
 
@@ -263,8 +264,7 @@ void TestProgramPages::passOn() {
     for (int n = 1; n <= kModules; ++n) {
         const int expected = n < 6 ? 5 : 12;
         QCOMPARE(w.findChild<UpDown*>(names::single(n, "_ud"))->position(), expected);
-        QCOMPARE(w.findChild<QLineEdit*>(names::single(n, "_edit"))->text(),
-                 formatTime(expected));
+        QCOMPARE(w.findChild<QLineEdit*>(names::single(n, "_edit"))->text(), formatTime(expected));
     }
     // A module before the last shown one changes alone.
     clickUpArrow(w.findChild<UpDown*>("tab_single_modnr_3_ud"));
@@ -281,14 +281,17 @@ void TestProgramPages::forAll_data() {
     QStringList singles;
     for (int n = 1; n <= kModules; ++n)
         singles << QStringLiteral("single %1").arg(n);
-    QTest::newRow("single") << "single 3" << "tab_single_popup" << singles;
-    QTest::newRow("group") << "odd 2" << "tab_grp_popup"
-                           << QStringList{"odd 1", "odd 2", "odd 3"};
+    QTest::newRow("single") << "single 3"
+                            << "tab_single_popup" << singles;
+    QTest::newRow("group") << "odd 2"
+                           << "tab_grp_popup" << QStringList{"odd 1", "odd 2", "odd 3"};
     QTest::newRow("sequence wait")
-        << "IA 2 wait" << "tab_seq_popup"
+        << "IA 2 wait"
+        << "tab_seq_popup"
         << QStringList{"IA 1 wait", "IA 2 wait", "IA 3 wait", "IA 4 wait", "IA 5 wait"};
     QTest::newRow("sequence fire")
-        << "LR 5 fire" << "tab_seq_popup"
+        << "LR 5 fire"
+        << "tab_seq_popup"
         << QStringList{"LR 1 fire", "LR 2 fire", "LR 3 fire", "LR 4 fire", "LR 5 fire"};
 }
 
@@ -340,7 +343,7 @@ void TestProgramPages::checkBox() {
     auto* box = w.findChild<QCheckBox*>("tab_seqAI_var_3_checkbox");
     const QStringList six{"tab_seqAI_var_3_fire_edit", "tab_seqAI_var_3_fire_ud",
                           "tab_seqAI_var_3_wait_edit", "tab_seqAI_var_3_wait_ud",
-                          "tab_seqAI_var_3_cb", "tab_seqAI_preview_3_btn"};
+                          "tab_seqAI_var_3_cb",        "tab_seqAI_preview_3_btn"};
     const QStringList stay{"tab_seqAI_var_3_lbl", "tab_seqAI_var_3_dur_lbl", "tab_seqAI_var_2_cb",
                            "tab_seqAI_var_4_fire_ud"};
     QVERIFY(box->isChecked());
@@ -417,15 +420,14 @@ void TestProgramPages::moduleCount() {
 
     QWidget* page = w.programPages()->page(0);
     for (int n = 1; n <= kModules; ++n)
-        for (const QString& suffix : {"_lbl", "_edit", "_ud", "_dur_lbl", "_cb"}) {
-            auto* c = w.findChild<QWidget*>(names::single(n, suffix));
+        for (const char* suffix : {"_lbl", "_edit", "_ud", "_dur_lbl", "_cb"}) {
+            auto* c = w.findChild<QWidget*>(names::single(n, QString::fromLatin1(suffix)));
             QVERIFY2(c->isVisibleTo(page) == (n <= count), qPrintable(c->objectName()));
         }
     for (int n = 1; n <= kModules; ++n)
         QCOMPARE(w.findChild<QWidget*>(names::singlePreview(n))->isVisibleTo(page), n <= count);
     for (int d = 0; d <= 3; ++d) {
-        QCOMPARE(w.findChild<QLabel*>(names::caption(0, d, 'B'))->isVisibleTo(page),
-                 rightHeadings);
+        QCOMPARE(w.findChild<QLabel*>(names::caption(0, d, 'B'))->isVisibleTo(page), rightHeadings);
         QVERIFY(w.findChild<QLabel*>(names::caption(0, d, 'A'))->isVisibleTo(page));
     }
     // The group and sequence pages hide nothing.

@@ -41,8 +41,7 @@ struct MainWindowFixture {
         return *window;
     }
 
-    template <typename T = QWidget>
-    T* find(const QString& name) const {
+    template <typename T = QWidget> T* find(const QString& name) const {
         return window->findChild<T*>(name);
     }
 };
@@ -56,15 +55,13 @@ inline void clickDownArrow(UpDown* ud) {
                       QPoint(ud->width() / 2, ud->height() - 3));
 }
 
-// Chooses an entry of a drop-down list as an operator does: open it, click the entry.
+// Chooses an entry of a drop-down list as an operator does: open it, move to the entry,
+// press Enter.
 inline void chooseListEntry(QComboBox* list, int index) {
     list->showPopup();
     QAbstractItemView* view = list->view();
-    const QModelIndex item = list->model()->index(index, 0);
-    view->scrollTo(item);
-    const QPoint at = view->visualRect(item).center();
-    // A popup ignores a release too soon after it opened; press and release on the entry.
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    if (list->view()->isVisible())
+    view->setCurrentIndex(list->model()->index(index, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    if (view->isVisible())
         list->hidePopup();
 }
