@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 
 using namespace vz;
@@ -183,6 +184,7 @@ void Tfrm_gui_main::buildClientArea() {
     m_pageControl->setObjectName(QStringLiteral("PageControl"));
     m_pageControl->setIconSize(QSize(20, 20));
     m_pageControl->setUsesScrollButtons(true);
+    m_pageControl->tabBar()->setStyle(ui::compactTabStyle(m_pageControl->tabBar()));
 
     m_programPages = new ProgramPages(m_pageControl, *m_document, this);
 

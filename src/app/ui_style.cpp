@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProxyStyle>
 #include <QRadialGradient>
 
 #include <cmath>
@@ -177,7 +178,23 @@ QPixmap cog() {
     return pm;
 }
 
+class CompactTabStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_TabBarTabHSpace)
+            return 12;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 } // namespace
+
+QStyle* compactTabStyle(QObject* owner) {
+    auto* style = new CompactTabStyle;
+    style->setParent(owner);
+    return style;
+}
 
 QFont windowFont() {
     QFont font(QStringLiteral("Arial"), 8);
