@@ -224,3 +224,22 @@ bool IniFile::writeKey(const QString& path, const QString& section, const QStrin
                        int value) {
     return writeKey(path, section, key, QString::number(value));
 }
+
+QHash<QString, QString> IniFile::sectionValues(const QString& section) const {
+    QHash<QString, QString> values;
+    const int s = findSection(section);
+    if (s < 0)
+        return values;
+    for (int i = s + 1; i < m_lines.size(); ++i) {
+        const QString& line = m_lines.at(i);
+        if (isSection(line))
+            break;
+        const QString k = keyOf(line);
+        if (k.isNull())
+            continue;
+        const QString folded = k.toCaseFolded();
+        if (!values.contains(folded))
+            values.insert(folded, valueOf(line));
+    }
+    return values;
+}

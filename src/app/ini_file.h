@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -41,6 +42,13 @@ public:
 
     // The lines as they will be written (without line ends).
     QStringList lines() const { return m_lines; }
+    // Replaces the whole content, for writers that lay out a complete new file in order
+    // (thousands of writeString calls would each search the file).
+    void setLines(const QStringList& lines) { m_lines = lines; }
+    // Every key of the section with its value as readString gives it, keyed by the key
+    // case-folded (QString::toCaseFolded); first occurrence of section and key, as the single
+    // lookups. For readers that fetch many keys of one section.
+    QHash<QString, QString> sectionValues(const QString& section) const;
     void clear() { m_lines.clear(); }
 
     // Parses an integer value the way readInt does; false when it is not a number.
