@@ -1,0 +1,327 @@
+#include "app/ini_file.h"
+#include "program/program_document.h"
+#include "program/project_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+
+using vz::ProgramDocument;
+using vz::ProjectFile;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Values away from the start values in every field, macros at the 32-bit ends.
+vz::BoxProgram busyProgram() {
+    vz::BoxProgram p = vz::BoxProgram::startValues();
+    p.boxNr = 200;
+    p.gasmodCount = 10;
+    p.activeTab = 8;
+    for (int n = 1; n <= vz::kModules; ++n)
+        p.singleAt(n) = {n * 15, 70 - n};
+    for (int k = 0; k < vz::kGroupKinds; ++k)
+        for (int v = 1; v <= vz::kGroupVariants; ++v)
+            p.groupAt(k, v) = {255 - k * 3 - v, k * 3 + v};
+    for (int f = 0; f < vz::kSeqFamilies; ++f)
+        for (int v = 1; v <= vz::kSeqVariants; ++v)
+            p.seqAt(f, v) = {1 + f * 5 + v, 2 + f * 7 + v, 69 - f * 5 - v, (f + v) % 2 == 0};
+    for (int m = 0; m < vz::kMacros; ++m) {
+        p.macros[m].active = m % 3 == 0;
+        for (int k = 0; k < m * 20; ++k)
+            p.macros[m].steps[k] = {k % 3, k * 7};
+    }
+    p.macros[9].steps[0] = {std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
+    p.macros[9].steps[200] = {5, -2};
+    return p;
+}
+
+// A document far from the start values, so a refused or missing value shows as "kept".
+void preset(ProgramDocument& d) {
+    d.setBoxMode(1);
+    d.setMaxBox(50);
+    d.setBoxNr(9);
+    d.setModuleCountPosition(15);
+    d.setSingleFire(1, 17);
+    d.forAllSingle(1);
+    d.setModuleCountPosition(9);
+    d.setSingleChannel(1, 60);
+    d.setSingleChannel(2, 61);
+    d.setGroupChannel(0, 1, 50);
+    d.setSeqWait(0, 1, 77);
+    d.setSeqChannel(4, 5, 3);
+    d.setActiveTab(4);
+}
+
+// Reads one field of the record: "box", "count", "tab", "single N", "singlech N",
+// "groupch K V", "fire F V", "wait F V", "chk F V", "seqch F V", "type M K", "value M K",
+// "active M".
+int field(const vz::BoxProgram& p, const QString& name) {
+    const QStringList w = name.split(' ');
+    auto a = [&](int i) { return w.value(i).toInt(); };
+    const QString f = w.value(0);
+    if (f == "box")
+        return p.boxNr;
+    if (f == "count")
+        return p.gasmodCount;
+    if (f == "tab")
+        return p.activeTab;
+    if (f == "single")
+        return p.singleAt(a(1)).fire;
+    if (f == "singlech")
+        return p.singleAt(a(1)).ch;
+    if (f == "groupch")
+        return p.groupAt(a(1), a(2)).ch;
+    if (f == "fire")
+        return p.seqAt(a(1), a(2)).fire;
+    if (f == "wait")
+        return p.seqAt(a(1), a(2)).wait;
+    if (f == "chk")
+        return p.seqAt(a(1), a(2)).chk;
+    if (f == "seqch")
+        return p.seqAt(a(1), a(2)).ch;
+    if (f == "type")
+        return p.macros[a(1)].steps[a(2)].type;
+    if (f == "value")
+        return p.macros[a(1)].steps[a(2)].value;
+    if (f == "active")
+        return p.macros[a(1)].active;
+    qFatal("unknown field %s", qPrintable(name));
+}
+
+} // namespace
+
+class TestProjectFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+    void defaultProjectMatchesGoldenFile_data();
+    void defaultProjectMatchesGoldenFile();
+    void roundTripIsByteIdentical();
+    void readValues_data();
+    void readValues();
+    void brokenFilesGiveDefaults_data();
+    void brokenFilesGiveDefaults();
+    void failedSaveKeepsPreviousFile_data();
+    void failedSaveKeepsPreviousFile();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestProjectFile::defaultProjectMatchesGoldenFile_data() {
+    QTest::addColumn<int>("boxMode");
+    QTest::addColumn<QString>("golden");
+    QTest::newRow("box mode 0") << 0 << "project_default_mode0.kvx";
+    QTest::newRow("box mode 1") << 1 << "project_default_mode1.kvx";
+}
+
+void TestProjectFile::defaultProjectMatchesGoldenFile() {
+    QFETCH(int, boxMode);
+    QFETCH(QString, golden);
+    ProgramDocument d;
+    d.setBoxMode(boxMode);
+    d.resetToNew();
+    const QString path = m_dir.filePath(golden);
+    QVERIFY(ProjectFile::write(path, d.program()));
+    const QByteArray expected = readAll(QStringLiteral(VZ_TEST_DATA_DIR "/") + golden);
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(readAll(path), expected);
+
+    const QStringList lines = ProjectFile::toIni(d.program()).lines();
+    QCOMPARE(lines.filter(QRegularExpression("^\\[\\w+\\]$")).size(), 20);
+    QCOMPARE(lines.filter(QRegularExpression("^\\w+=-?\\d+$")).size(), 4183);
+    QCOMPARE(lines.size(), 4203);
+}
+
+void TestProjectFile::roundTripIsByteIdentical() {
+    const vz::BoxProgram busy = busyProgram();
+    const QString first = m_dir.filePath("first.kvx");
+    const QString second = m_dir.filePath("second.kvx");
+    QVERIFY(ProjectFile::write(first, busy));
+
+    ProgramDocument d;
+    d.setBoxMode(1);
+    d.setMaxBox(255);
+    d.setModified(true);
+    ProjectFile::read(first, d);
+    QVERIFY(!d.isModified());
+    QCOMPARE(d.path(), first);
+    QVERIFY(d.program() == busy);
+
+    QVERIFY(ProjectFile::write(second, d.program()));
+    QCOMPARE(readAll(second), readAll(first));
+    // Writing over an existing file replaces it whole.
+    QVERIFY(ProjectFile::write(first, vz::BoxProgram::startValues()));
+    QVERIFY(readAll(first) != readAll(second));
+}
+
+void TestProjectFile::readValues_data() {
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<int>("boxMode");
+    QTest::addColumn<QString>("fieldName");
+    QTest::addColumn<int>("expected");
+    // The document holds preset() before every read.
+    QTest::newRow("time out of range keeps the old") << "[sgl]\nmod3=300" << 1 << "single 3" << 17;
+    QTest::newRow("wait of 1 keeps the old") << "[seqLR]\nvar1wait=1" << 1 << "wait 0 1" << 77;
+    QTest::newRow("count 6 in box mode 0: box 36")
+        << "[misc]\nBoxNr=3\nCount=5" << 0 << "box" << 35;
+    QTest::newRow("box mode 1 takes BoxNr") << "[misc]\nBoxNr=3\nCount=5" << 1 << "box" << 3;
+    QTest::newRow("keys ignore case") << "[MISC]\nboxnr=7" << 1 << "box" << 7;
+    QTest::newRow("sections ignore case") << "[SeqIa]\nVAR2FIRE=44" << 1 << "fire 3 2" << 44;
+    QTest::newRow("hex") << "[sgl]\nmod1=0x1F" << 1 << "single 1" << 31;
+    QTest::newRow("hex upper") << "[seqX]\nvar5wait=0XfF" << 1 << "wait 4 5" << 255;
+    QTest::newRow("not a number: default") << "[sgl]\nmod5=abc" << 1 << "single 5" << 5;
+    QTest::newRow("beyond 32 bits: default") << "[sgl]\nmod5=99999999999" << 1 << "single 5" << 5;
+    QTest::newRow("first of duplicate keys") << "[sgl]\nmod1=30\nmod1=40" << 1 << "single 1" << 30;
+    QTest::newRow("first of duplicate sections")
+        << "[sgl]\nmod1=30\n[sgl]\nmod1=40\nmod2=50" << 1 << "single 2" << 5;
+    QTest::newRow("missing BoxNr: box 1") << "[misc]\nCount=7" << 1 << "box" << 0;
+    QTest::newRow("missing Count: 6 modules") << "[misc]\nBoxNr=2" << 1 << "count" << 5;
+    QTest::newRow("missing single channel") << "" << 1 << "singlech 1" << 0;
+    QTest::newRow("missing group channel") << "" << 1 << "groupch 0 1" << 20;
+    QTest::newRow("missing sequence channel") << "" << 1 << "seqch 4 5" << 54;
+    QTest::newRow("missing in use: not in use") << "" << 1 << "chk 0 1" << 0;
+    QTest::newRow("missing time: 5") << "" << 1 << "wait 0 1" << 5;
+    QTest::newRow("BoxNr past the list kept") << "[misc]\nBoxNr=50" << 1 << "box" << 9;
+    QTest::newRow("Count past the list kept") << "[misc]\nCount=16" << 1 << "count" << 9;
+    QTest::newRow("Count refused, box mode 0 still fixes the box")
+        << "[misc]\nBoxNr=3\nCount=16" << 0 << "box" << 39;
+    QTest::newRow("channel 71 kept") << "[sgl]\nch1=70" << 1 << "singlech 1" << 60;
+    QTest::newRow("channel -1 kept") << "[sgl]\nch2=-1" << 1 << "singlech 2" << 61;
+    QTest::newRow("in use: any non-zero") << "[seqRL]\nvar3chk=2" << 1 << "chk 1 3" << 1;
+    QTest::newRow("in use: 0x0 is false") << "[seqRL]\nvar3chk=0x0" << 1 << "chk 1 3" << 0;
+    QTest::newRow("ActiveTab 9 shows page 0") << "[misc]\nActiveTab=9" << 1 << "tab" << 0;
+    QTest::newRow("ActiveTab -1 shows page 0") << "[misc]\nActiveTab=-1" << 1 << "tab" << 0;
+    QTest::newRow("ActiveTab 8") << "[misc]\nActiveTab=8" << 1 << "tab" << 8;
+    QTest::newRow("macro values are raw") << "[macro3]\ntype7=42\nvalue7=-2147483648" << 1
+                                          << "value 3 7" << std::numeric_limits<int>::min();
+    QTest::newRow("macro active non-zero") << "[macro9]\nactive=5" << 1 << "active 9" << 1;
+    QTest::newRow("values trimmed, CR LF") << "[sgl]\r\n  mod4 =  88  \r\n"
+                                           << 1 << "single 4" << 88;
+}
+
+void TestProjectFile::readValues() {
+    QFETCH(QString, content);
+    QFETCH(int, boxMode);
+    QFETCH(QString, fieldName);
+    QFETCH(int, expected);
+    const QString path = m_dir.filePath("read.kvx");
+    QVERIFY(writeAll(path, content.toUtf8()));
+    ProgramDocument d;
+    preset(d);
+    d.setBoxMode(boxMode);
+    ProjectFile::read(path, d);
+    QCOMPARE(field(d.program(), fieldName), expected);
+    QVERIFY(!d.isModified());
+    QCOMPARE(d.path(), path);
+}
+
+void TestProjectFile::brokenFilesGiveDefaults_data() {
+    QTest::addColumn<QByteArray>("content");
+    QByteArray junk(64 * 1024, '\0');
+    QRandomGenerator rng(4711);
+    for (char& c : junk)
+        c = char(rng.bounded(256));
+    QTest::newRow("binary junk") << junk;
+    QTest::newRow("1 MB line") << "[sgl]\nmod1=" + QByteArray(1 << 20, '7') + "\n";
+    QTest::newRow("1 MB section name") << "[" + QByteArray(1 << 20, 's') + "]\nmod1=9\n";
+    static const char nul[] = "[sgl\0]\nmod1=\0"
+                              "12\n[misc]\nCo\0unt=3\n";
+    QTest::newRow("NUL bytes") << QByteArray(nul, sizeof(nul) - 1);
+    QTest::newRow("no sections") << QByteArray("mod1=9\nch1=4\nBoxNr=3\n");
+    QTest::newRow("keys without values") << QByteArray("[sgl]\nmod1\nmod2=\n=7\n[misc]\nCount");
+    QTest::newRow("huge numbers") << QByteArray(
+        "[sgl]\nmod1=4294967301\n[misc]\nCount=0x100000005\n");
+    QTest::newRow("many lines") << "[sgl]\n" + QByteArray("x=1\n").repeated(300000);
+    QTest::newRow("empty") << QByteArray();
+}
+
+void TestProjectFile::brokenFilesGiveDefaults() {
+    QFETCH(QByteArray, content);
+    const QString path = m_dir.filePath("broken.kvx");
+    QVERIFY(writeAll(path, content));
+    ProgramDocument fromEmpty;
+    fromEmpty.setBoxMode(1);
+    ProjectFile::read(IniFile(), fromEmpty);
+
+    ProgramDocument d;
+    preset(d);
+    ProjectFile::read(path, d);
+    QVERIFY(d.program() == fromEmpty.program());
+    QVERIFY(!d.isModified());
+
+    // A missing file, and a folder in its place, read the same.
+    ProgramDocument missing;
+    preset(missing);
+    ProjectFile::read(m_dir.filePath("no such file.kvx"), missing);
+    QVERIFY(missing.program() == fromEmpty.program());
+    ProgramDocument folder;
+    preset(folder);
+    ProjectFile::read(m_dir.path(), folder);
+    QVERIFY(folder.program() == fromEmpty.program());
+}
+
+void TestProjectFile::failedSaveKeepsPreviousFile_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("path is a folder") << "folder";
+    QTest::newRow("read-only folder") << "readonly";
+    QTest::newRow("no room for the temporary name") << "longname";
+    QTest::newRow("folder missing") << "nofolder";
+}
+
+void TestProjectFile::failedSaveKeepsPreviousFile() {
+    QFETCH(QString, kind);
+    const QString folder = m_dir.filePath(kind);
+    QVERIFY(QDir().mkpath(folder));
+    QString path = folder + "/old.kvx";
+    if (kind == "folder") {
+        path = folder + "/sub.kvx";
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == "longname") {
+        // A name at the file system's limit leaves no room for a temporary file beside it.
+        path = folder + "/" + QString(250, 'p') + ".kvx";
+    } else if (kind == "nofolder") {
+        path = folder + "/missing/old.kvx";
+    }
+    const QByteArray previous = "[misc]\r\nBoxNr=4\r\n";
+    if (kind != "folder" && kind != "nofolder")
+        QVERIFY(writeAll(path, previous));
+    if (kind == "readonly") {
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        QFile probe(folder + "/probe");
+        if (probe.open(QIODevice::WriteOnly)) { // root writes anywhere
+            probe.remove();
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("the folder stays writable for this user");
+        }
+    }
+    const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    QString error;
+    QVERIFY(!ProjectFile::write(path, busyProgram(), &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    if (kind == "folder")
+        QVERIFY(QFileInfo(path).isDir());
+    else if (kind != "nofolder")
+        QCOMPARE(readAll(path), previous);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QTEST_GUILESS_MAIN(TestProjectFile)
+#include "tst_project_file.moc"
