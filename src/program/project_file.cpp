@@ -23,78 +23,44 @@ QString seqKey(int v, const char* field) {
     return QStringLiteral("var") + num(v) + QLatin1String(field);
 }
 
-// Lays a new file out line by line, in the order the keys are added.
-class Layout {
-public:
-    void section(const QString& name) {
-        m_lines.append(QLatin1Char('[') + name + QLatin1Char(']'));
-    }
-    void key(const QString& key, int value) { m_lines.append(key + QLatin1Char('=') + num(value)); }
-    void key(const QString& key, bool value) { this->key(key, value ? 1 : 0); }
-    QStringList lines() const { return m_lines; }
-
-private:
-    QStringList m_lines;
-};
-
-// One section's keys, looked up as IniFile::readInt and readBool do.
-class Section {
-public:
-    Section(const IniFile& ini, const QString& name) : m_values(ini.sectionValues(name)) {}
-    int readInt(const QString& key, int def) const {
-        const auto it = m_values.constFind(key.toCaseFolded());
-        int value = 0;
-        return it != m_values.cend() && IniFile::parseInt(*it, &value) ? value : def;
-    }
-    bool readBool(const QString& key, bool def) const { return readInt(key, def ? 1 : 0) != 0; }
-
-private:
-    QHash<QString, QString> m_values;
-};
-
 } // namespace
 
 IniFile ProjectFile::toIni(const BoxProgram& p) {
-    Layout out;
-    out.section(kMisc);
-    out.key(QStringLiteral("BoxNr"), p.boxNr);
-    out.key(QStringLiteral("Count"), p.gasmodCount);
-    out.key(QStringLiteral("ActiveTab"), p.activeTab);
+    IniFile ini;
+    ini.writeInt(kMisc, QStringLiteral("BoxNr"), p.boxNr);
+    ini.writeInt(kMisc, QStringLiteral("Count"), p.gasmodCount);
+    ini.writeInt(kMisc, QStringLiteral("ActiveTab"), p.activeTab);
 
-    out.section(kSingle);
     for (int n = 1; n <= kModules; ++n) {
-        out.key(QStringLiteral("mod") + num(n), p.singleAt(n).fire);
-        out.key(QStringLiteral("ch") + num(n), p.singleAt(n).ch);
+        ini.writeInt(kSingle, QStringLiteral("mod") + num(n), p.singleAt(n).fire);
+        ini.writeInt(kSingle, QStringLiteral("ch") + num(n), p.singleAt(n).ch);
     }
     for (int k = 0; k < kGroupKinds; ++k) {
-        out.section(groupCode(k));
+        const QString section = groupCode(k);
         for (int v = 1; v <= kGroupVariants; ++v) {
-            out.key(QStringLiteral("var") + num(v), p.groupAt(k, v).fire);
-            out.key(QStringLiteral("ch") + num(v), p.groupAt(k, v).ch);
+            ini.writeInt(section, QStringLiteral("var") + num(v), p.groupAt(k, v).fire);
+            ini.writeInt(section, QStringLiteral("ch") + num(v), p.groupAt(k, v).ch);
         }
     }
     for (int f = 0; f < kSeqFamilies; ++f) {
-        out.section(seqSection(f));
+        const QString section = seqSection(f);
         for (int v = 1; v <= kSeqVariants; ++v) {
             const SequenceProgram& s = p.seqAt(f, v);
-            out.key(seqKey(v, "wait"), s.wait);
-            out.key(seqKey(v, "fire"), s.fire);
-            out.key(seqKey(v, "ch"), s.ch);
-            out.key(seqKey(v, "chk"), s.chk);
+            ini.writeInt(section, seqKey(v, "wait"), s.wait);
+            ini.writeInt(section, seqKey(v, "fire"), s.fire);
+            ini.writeInt(section, seqKey(v, "ch"), s.ch);
+            ini.writeBool(section, seqKey(v, "chk"), s.chk);
         }
     }
     for (int m = 0; m < kMacros; ++m) {
-        out.section(macroSection(m));
+        const QString section = macroSection(m);
         const Macro& macro = p.macros[m];
         for (int k = 0; k < kMacroSlots; ++k) {
-            out.key(QStringLiteral("type") + num(k), macro.steps[k].type);
-            out.key(QStringLiteral("value") + num(k), macro.steps[k].value);
+            ini.writeInt(section, QStringLiteral("type") + num(k), macro.steps[k].type);
+            ini.writeInt(section, QStringLiteral("value") + num(k), macro.steps[k].value);
         }
-        out.key(QStringLiteral("active"), macro.active);
+        ini.writeBool(section, QStringLiteral("active"), macro.active);
     }
-
-    IniFile ini;
-    ini.setLines(out.lines());
     return ini;
 }
 
@@ -122,44 +88,45 @@ void ProjectFile::read(const IniFile& ini, ProgramDocument& document) {
 
     // Missing list positions read as a new project's; positions outside their list are
     // refused by the document and the field keeps what it had.
-    const Section misc(ini, kMisc);
-    d.setBoxNr(misc.readInt(QStringLiteral("BoxNr"), 0));
-    if (!d.applyModuleCountPosition(misc.readInt(QStringLiteral("Count"), kStartCountPosition)))
+    d.setBoxNr(ini.readInt(kMisc, QStringLiteral("BoxNr"), 0));
+    if (!d.applyModuleCountPosition(
+            ini.readInt(kMisc, QStringLiteral("Count"), kStartCountPosition)))
         d.applyModuleCountPosition(d.program().gasmodCount);
 
-    const Section sgl(ini, kSingle);
     for (int n = 1; n <= kModules; ++n) {
-        d.setSingleFire(n, sgl.readInt(QStringLiteral("mod") + num(n), kStartTime));
-        d.setSingleChannel(n,
-                           sgl.readInt(QStringLiteral("ch") + num(n), singleProgramNumber(n) - 1));
+        d.setSingleFire(n, ini.readInt(kSingle, QStringLiteral("mod") + num(n), kStartTime));
+        d.setSingleChannel(
+            n, ini.readInt(kSingle, QStringLiteral("ch") + num(n), singleProgramNumber(n) - 1));
     }
     for (int k = 0; k < kGroupKinds; ++k) {
-        const Section grp(ini, groupCode(k));
+        const QString section = groupCode(k);
         for (int v = 1; v <= kGroupVariants; ++v) {
-            d.setGroupFire(k, v, grp.readInt(QStringLiteral("var") + num(v), kStartTime));
+            d.setGroupFire(k, v, ini.readInt(section, QStringLiteral("var") + num(v), kStartTime));
             d.setGroupChannel(
-                k, v, grp.readInt(QStringLiteral("ch") + num(v), groupProgramNumber(k, v) - 1));
+                k, v,
+                ini.readInt(section, QStringLiteral("ch") + num(v), groupProgramNumber(k, v) - 1));
         }
     }
     for (int f = 0; f < kSeqFamilies; ++f) {
-        const Section seq(ini, seqSection(f));
+        const QString section = seqSection(f);
         for (int v = 1; v <= kSeqVariants; ++v) {
-            d.setSeqFire(f, v, seq.readInt(seqKey(v, "fire"), kStartTime));
-            d.setSeqWait(f, v, seq.readInt(seqKey(v, "wait"), kStartTime));
-            d.setSeqInUse(f, v, seq.readBool(seqKey(v, "chk"), false));
-            d.setSeqChannel(f, v, seq.readInt(seqKey(v, "ch"), seqProgramNumber(f, v) - 1));
+            d.setSeqFire(f, v, ini.readInt(section, seqKey(v, "fire"), kStartTime));
+            d.setSeqWait(f, v, ini.readInt(section, seqKey(v, "wait"), kStartTime));
+            d.setSeqInUse(f, v, ini.readBool(section, seqKey(v, "chk"), false));
+            d.setSeqChannel(f, v,
+                            ini.readInt(section, seqKey(v, "ch"), seqProgramNumber(f, v) - 1));
         }
     }
     for (int m = 0; m < kMacros; ++m) {
-        const Section macro(ini, macroSection(m));
+        const QString section = macroSection(m);
         for (int k = 0; k < kMacroSlots; ++k)
-            d.setMacroSlot(m, k, macro.readInt(QStringLiteral("type") + num(k), -1),
-                           macro.readInt(QStringLiteral("value") + num(k), -1));
-        d.setMacroActive(m, macro.readBool(QStringLiteral("active"), false));
+            d.setMacroSlot(m, k, ini.readInt(section, QStringLiteral("type") + num(k), -1),
+                           ini.readInt(section, QStringLiteral("value") + num(k), -1));
+        d.setMacroActive(m, ini.readBool(section, QStringLiteral("active"), false));
     }
 
     // 9 is what a project saved with the fire set-up page on show holds.
-    const int tab = misc.readInt(QStringLiteral("ActiveTab"), 0);
+    const int tab = ini.readInt(kMisc, QStringLiteral("ActiveTab"), 0);
     d.setActiveTab(tab >= 0 && tab < kProgramPages ? tab : 0);
 
     d.setModified(false);

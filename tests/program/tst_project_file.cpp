@@ -1,10 +1,10 @@
 #include "app/ini_file.h"
+#include "core/file_fixtures.h"
 #include "program/program_document.h"
 #include "program/project_file.h"
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,16 +15,6 @@ using vz::ProgramDocument;
 using vz::ProjectFile;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // Values away from the start values in every field, macros at the 32-bit ends.
 vz::BoxProgram busyProgram() {
@@ -102,9 +92,9 @@ void TestProjectFile::defaultProjectMatchesGoldenFile() {
     d.resetToNew();
     const QString path = m_dir.filePath(golden);
     QVERIFY(ProjectFile::write(path, d.program()));
-    const QByteArray expected = readAll(QStringLiteral(VZ_TEST_DATA_DIR "/") + golden);
+    const QByteArray expected = vztest::readBytes(QStringLiteral(VZ_TEST_DATA_DIR "/") + golden);
     QVERIFY(!expected.isEmpty());
-    QCOMPARE(readAll(path), expected);
+    QCOMPARE(vztest::readBytes(path), expected);
 
     const QStringList lines = ProjectFile::toIni(d.program()).lines();
     QCOMPARE(lines.filter(QRegularExpression("^\\[\\w+\\]$")).size(), 20);
@@ -128,10 +118,10 @@ void TestProjectFile::roundTripIsByteIdentical() {
     QVERIFY(d.program() == busy);
 
     QVERIFY(ProjectFile::write(second, d.program()));
-    QCOMPARE(readAll(second), readAll(first));
+    QCOMPARE(vztest::readBytes(second), vztest::readBytes(first));
     // Writing over an existing file replaces it whole.
     QVERIFY(ProjectFile::write(first, vz::BoxProgram::startValues()));
-    QVERIFY(readAll(first) != readAll(second));
+    QVERIFY(vztest::readBytes(first) != vztest::readBytes(second));
 }
 
 void TestProjectFile::readValues_data() {
@@ -181,7 +171,7 @@ void TestProjectFile::readValues() {
     QFETCH(QString, key);
     QFETCH(int, expected);
     const QString path = m_dir.filePath("read.kvx");
-    QVERIFY(writeAll(path, content.toUtf8()));
+    QVERIFY(vztest::writeBytes(path, content.toUtf8()));
     ProgramDocument d;
     preset(d);
     d.setBoxMode(boxMode);
@@ -193,33 +183,32 @@ void TestProjectFile::readValues() {
 }
 
 void TestProjectFile::brokenFilesGiveDefaults_data() {
-    QTest::addColumn<QByteArray>("content");
-    QByteArray junk(64 * 1024, '\0');
-    QRandomGenerator rng(4711);
-    for (char& c : junk)
-        c = char(rng.bounded(256));
-    QTest::newRow("binary junk") << junk;
-    QTest::newRow("1 MB line") << "[sgl]\nmod1=" + QByteArray(1 << 20, '7') + "\n";
+    QTest::addColumn<QString>("path");
+    // The shared corpus of broken INI files (junk, 1 MB lines, UTF-16, NUL bytes, ...) ...
+    for (const QString& path : vztest::brokenCorpus(VZ_TEST_DATA_DIR, m_dir.path()))
+        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
+    // ... and breakage in the project's own keys.
     static const char nul[] = "[sgl\0]\nmod1=\0"
                               "12\n[misc]\nCo\0unt=3\n";
-    QTest::newRow("NUL bytes") << QByteArray(nul, sizeof(nul) - 1);
-    QTest::newRow("no sections") << QByteArray("mod1=9\nch1=4\nBoxNr=3\n");
-    QTest::newRow("keys without values") << QByteArray("[sgl]\nmod1\nmod2=\n=7\n[misc]\nCount");
-    QTest::newRow("huge numbers") << QByteArray("[misc]\nCount=0x100000005\nBoxNr=-9999999999");
-    QTest::newRow("many lines") << "[sgl]\n" + QByteArray("x=1\n").repeated(300000);
-    QTest::newRow("missing file") << QByteArray("<missing>");
-    QTest::newRow("folder in its place") << QByteArray("<folder>");
+    const QList<QPair<const char*, QByteArray>> own = {
+        {"NUL bytes", QByteArray(nul, sizeof(nul) - 1)},
+        {"1 MB time", "[sgl]\nmod1=" + QByteArray(1 << 20, '7') + "\n"},
+        {"no sections", "mod1=9\nch1=4\nBoxNr=3\n"},
+        {"keys without values", "[sgl]\nmod1\nmod2=\n=7\n[misc]\nCount"},
+        {"huge numbers", "[misc]\nCount=0x100000005\nBoxNr=-9999999999"},
+        {"many lines", "[sgl]\n" + QByteArray("x=1\n").repeated(300000)},
+    };
+    for (const auto& [name, bytes] : own) {
+        const QString path = m_dir.filePath(QString::fromLatin1(name) + ".kvx");
+        QVERIFY(vztest::writeBytes(path, bytes));
+        QTest::newRow(name) << path;
+    }
+    QTest::newRow("missing file") << m_dir.filePath("no such file.kvx");
+    QTest::newRow("folder in its place") << m_dir.path();
 }
 
 void TestProjectFile::brokenFilesGiveDefaults() {
-    QFETCH(QByteArray, content);
-    QString path = m_dir.filePath("broken.kvx");
-    if (content == "<folder>")
-        path = m_dir.path();
-    else if (content == "<missing>")
-        path = m_dir.filePath("no such file.kvx");
-    else
-        QVERIFY(writeAll(path, content));
+    QFETCH(QString, path);
     ProgramDocument fromEmpty;
     fromEmpty.setBoxMode(1);
     ProjectFile::read(IniFile(), fromEmpty);
@@ -255,7 +244,7 @@ void TestProjectFile::failedSaveKeepsPreviousFile() {
     }
     const QByteArray previous = "[misc]\r\nBoxNr=4\r\n";
     if (kind != "folder" && kind != "nofolder")
-        QVERIFY(writeAll(path, previous));
+        QVERIFY(vztest::writeBytes(path, previous));
     if (kind == "readonly") {
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         QFile probe(folder + "/probe");
@@ -274,7 +263,7 @@ void TestProjectFile::failedSaveKeepsPreviousFile() {
     if (kind == "folder")
         QVERIFY(QFileInfo(path).isDir());
     else if (kind != "nofolder")
-        QCOMPARE(readAll(path), previous);
+        QCOMPARE(vztest::readBytes(path), previous);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
