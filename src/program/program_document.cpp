@@ -30,7 +30,7 @@ bool validWait(int value) {
 ProgramDocument::ProgramDocument(QObject* parent) : QObject(parent) {}
 
 void ProgramDocument::setBoxMode(int boxMode) {
-    m_boxMode = boxMode;
+    m_boxMode = boxMode == 1 ? 1 : 0; // only 1 is the list mode
 }
 
 void ProgramDocument::setMaxBox(int maxBox) {

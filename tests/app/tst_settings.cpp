@@ -55,6 +55,9 @@ private slots:
         QTest::newRow("maxbox 300")
             << QByteArray("[adv]\nmaxbox=300\n")
             << "port=0 block=4 ball=5 maxbox=255 mode=0 box=1 last= lang=english";
+        QTest::newRow("box mode 2 is box mode 0")
+            << QByteArray("[misc]\nnew_boxmode=2\n")
+            << "port=0 block=4 ball=5 maxbox=50 mode=0 box=1 last= lang=english";
         QTest::newRow("maxbox 255")
             << QByteArray("[adv]\nmaxbox=255\n")
             << "port=0 block=4 ball=5 maxbox=255 mode=0 box=1 last= lang=english";
