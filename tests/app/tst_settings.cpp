@@ -95,7 +95,7 @@ private slots:
                               << "port=3 block=8 ball=9 maxbox=60 mode=1 box=12 "
                                  "last=/home/op/Schlussbild 2.kvx lang=deutsch";
         QTest::newRow("boxmode") << 2
-                                 << "port=3 block=8 ball=7 maxbox=60 mode=9 box=12 "
+                                 << "port=3 block=8 ball=7 maxbox=60 mode=0 box=12 "
                                     "last=/home/op/Schlussbild 2.kvx lang=deutsch";
         QTest::newRow("last project")
             << 3
@@ -112,7 +112,7 @@ private slots:
         const std::function<bool()> writers[] = {
             [&] { return SettingsFile::writePort(p, 9); },
             [&] { return SettingsFile::writeBall(p, 9); },
-            [&] { return SettingsFile::writeBoxmode(p, 9); },
+            [&] { return SettingsFile::writeBoxmode(p, 0); },
             [&] { return SettingsFile::writeLastProject(p, QStringLiteral("/tmp/Größe.kvx")); },
             [&] { return SettingsFile::writeLanguage(p, QStringLiteral("english")); },
         };
