@@ -92,6 +92,7 @@ QLabel* PreviewArea::flame(int slot) const {
 void PreviewArea::placeFlames(int count) {
     count = std::clamp(count, 1, kSlots);
     m_placedCount = count;
+    fitBackground(); // a box resized while hidden has had no resize event yet
     const int pitch = (m_bg->width() + kFlameWidth) / (count + 1);
     for (int n = 1; n <= kSlots; ++n) {
         QLabel* slot = m_flames[size_t(n - 1)];
@@ -231,8 +232,12 @@ void PreviewArea::previewRow(const vz::ProgramDocument& document, int page, int 
 
 void PreviewArea::resizeEvent(QResizeEvent* event) {
     QGroupBox::resizeEvent(event);
-    // The background follows the box's width; the flames keep their places until the count
-    // rule places them again.
-    m_bg->resize(std::max(0, width() - 2 * kBackgroundX), kBackgroundHeight);
-    m_firemodeWarning->resize(m_bg->width(), kBackgroundHeight);
+    // The flames keep their places until the count rule places them again.
+    fitBackground();
+}
+
+void PreviewArea::fitBackground() {
+    const int bgWidth = std::max(0, width() - 2 * kBackgroundX);
+    m_bg->resize(bgWidth, kBackgroundHeight);
+    m_firemodeWarning->resize(bgWidth, kBackgroundHeight);
 }

@@ -80,6 +80,7 @@ protected:
 
 private:
     int currentCount() const;
+    void fitBackground();
     void showState(int slot, quint8 state);
     void setHints(bool on);
     // False when the wait was ended from outside (application exit); the preview then stops.
