@@ -193,7 +193,9 @@ void PreviewArea::run_preview(SegmentList segments) {
             break;
 
         const qint64 plannedEnd = plannedStart + qint64(segment.duration) * kStepMs;
-        const qint64 interval = std::max<qint64>(0, plannedEnd - clock.elapsed());
+        // Rounded down to whole milliseconds: the event loop wakes up a fraction later.
+        const qint64 interval =
+            std::max<qint64>(0, (plannedEnd * 1000000 - clock.nsecsElapsed()) / 1000000);
         m_preview_timer->setInterval(int(std::min<qint64>(interval, INT_MAX)));
         m_preview_timer->start();
         const int runsBefore = m_runs;
