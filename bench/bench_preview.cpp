@@ -125,9 +125,10 @@ int main(int argc, char** argv) {
     const SegmentList crossing = sequenceSegments(4, 16, 7, 2, 5);
     const SegmentList insideOut = sequenceSegments(3, 16, 30, 4, 5);
 
-    std::printf("%-46s %5s %9s %8s %8s %8s %6s\n", "list", "segs", "length s", "median", "worst",
-                "drift", ">5ms");
-    std::printf("%-46s %5s %9s %8s %8s %8s %6s\n", "", "", "", "late ms", "late ms", "ms", "");
+    std::printf("%-46s %5s %9s %8s %8s %8s %8s %6s\n", "list", "segs", "length s", "median", "p95",
+                "worst", "drift", ">5ms");
+    std::printf("%-46s %5s %9s %8s %8s %8s %8s %6s\n", "", "", "", "late ms", "late ms", "late ms",
+                "ms", "");
     print("player: 300 segments of 1..3 steps", playWithArea(area, many));
     print("player: LR 16, fire=wait=26 (longest / 10)", playWithArea(area, longest));
     print("player: X 16, fire 7, wait 2", playWithArea(area, crossing));
