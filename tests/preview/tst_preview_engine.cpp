@@ -2,6 +2,7 @@
 #include "preview/preview_export.h"
 #include "program/box_program.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace vz::preview;
@@ -57,6 +58,8 @@ private slots:
     void segmentsForRow();
     void clipboardLine_data();
     void clipboardLine();
+    void languageKeys_data();
+    void languageKeys();
 };
 
 void TestPreviewEngine::familyOrder_data() {
@@ -311,6 +314,39 @@ void TestPreviewEngine::clipboardLine() {
     program.seqAt(1, 1) = {1, 2, 0, true};
     program.singleAt(16).fire = 100;
     QCOMPARE(vz::preview::clipboardLine(program, page, number), line);
+}
+
+void TestPreviewEngine::languageKeys_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("key");
+    for (const char* file : {"english", "deutsch"})
+        for (const char* key :
+             {"preview_gb", "preview_btn_popup_preview", "preview_btn_popup_clipboard",
+              "lbl_firemode_warning", "hint_preview_btn"})
+            QTest::addRow("%s %s", file, key) << file << key;
+}
+
+// Every caption and hint of the preview has a text in both shipped languages, before the
+// first empty line that would end the table.
+void TestPreviewEngine::languageKeys() {
+    QFETCH(QString, file);
+    QFETCH(QString, key);
+    QFile f(QStringLiteral(VZ_SOURCE_DIR "/resources/language/") + file + QStringLiteral(".lng"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    QString text;
+    bool found = false;
+    for (const QString& line : lines) {
+        if (line.isEmpty() || line.startsWith(QLatin1Char('=')))
+            break;
+        if (line.section(QLatin1Char('='), 0, 0) == key) {
+            text = line.section(QLatin1Char('='), 1, 1);
+            found = true;
+            break;
+        }
+    }
+    QVERIFY2(found, qPrintable(key));
+    QVERIFY(!text.trimmed().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestPreviewEngine)
