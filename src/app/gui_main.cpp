@@ -5,6 +5,7 @@
 #include "app/unit_language.h"
 #include "app/unit_service.h"
 #include "app/unit_service_gui.h"
+#include "preview/preview_area.h"
 #include "program/program_document.h"
 #include "program/program_pages.h"
 #include "program/project_file.h"
@@ -38,8 +39,6 @@ const QString kLineBreak = QStringLiteral("\n\r");
 constexpr int kMinClientWidth = 744;
 constexpr int kPageControlTop = 70;
 constexpr int kPreviewX = 184;
-constexpr int kPreviewWidth = 555;
-constexpr int kPreviewHeight = 70;
 constexpr int kCtrlStep = 5;
 
 bool isProjectFile(const QString& path) {
@@ -175,10 +174,8 @@ void Tfrm_gui_main::buildClientArea() {
     m_gasmodCountCb->setGeometry(120, 40, 49, 21);
     connect(m_gasmodCountCb, &QComboBox::activated, this, &Tfrm_gui_main::gasmod_count_cbChange);
 
-    // TODO(preview): the flame row of the preview area takes this place.
-    m_preview = new QGroupBox(QStringLiteral("preview_gb"), m_client);
-    m_preview->setObjectName(QStringLiteral("preview_gb"));
-    m_preview->setGeometry(kPreviewX, 0, kPreviewWidth, kPreviewHeight);
+    m_preview = new PreviewArea(m_client);
+    m_preview->setGeometry(kPreviewX, 0, PreviewArea::kWidth, PreviewArea::kHeight);
 
     m_pageControl = new QTabWidget(m_client);
     m_pageControl->setObjectName(QStringLiteral("PageControl"));
@@ -536,7 +533,7 @@ void Tfrm_gui_main::showModuleCount() {
         const QSignalBlocker block(m_gasmodCountCb);
         m_gasmodCountCb->setCurrentIndex(position);
     }
-    // TODO(preview): spread the flame slots for the new count.
+    m_preview->placeFlames(m_document->program().moduleCount());
     showBoxNumber();
 }
 

@@ -6,11 +6,11 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class PreviewArea;
 class Prompts;
 class ProgramPages;
 class QAction;
 class QComboBox;
-class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QMenu;
@@ -46,7 +46,7 @@ public:
     Prompts& prompts() { return m_prompts; }
     QTabWidget* pageControl() const { return m_pageControl; }
     ProgramPages* programPages() const { return m_programPages; }
-    QGroupBox* previewBox() const { return m_preview; }
+    PreviewArea* previewArea() const { return m_preview; }
     Tfrm_language* languageDialog() const { return m_frmLanguage; }
 
     // Loads language/<name>.lng into the language table, writes it as the active language
@@ -125,7 +125,7 @@ private:
     QLabel* m_boxNrCblbl = nullptr;
     QLabel* m_gasmodCountLbl = nullptr;
     QComboBox* m_gasmodCountCb = nullptr;
-    QGroupBox* m_preview = nullptr;
+    PreviewArea* m_preview = nullptr;
     QTabWidget* m_pageControl = nullptr;
     ProgramPages* m_programPages = nullptr;
 
