@@ -430,6 +430,11 @@ void TestProgramPages::moduleCount() {
         QCOMPARE(w.findChild<QLabel*>(names::caption(0, d, 'B'))->isVisibleTo(page), rightHeadings);
         QVERIFY(w.findChild<QLabel*>(names::caption(0, d, 'A'))->isVisibleTo(page));
     }
+    auto* preview = w.findChild<QWidget*>("preview_gb");
+    for (int n = 1; n <= kModules; ++n)
+        QCOMPARE(
+            w.findChild<QWidget*>(QStringLiteral("preview_flm_%1").arg(n))->isVisibleTo(preview),
+            n <= count);
     // The group and sequence pages hide nothing.
     QVERIFY(w.findChild<QWidget*>("tab_evn_var_3_ud")->isVisibleTo(w.programPages()->page(3)));
     QCOMPARE(w.findChild<QLabel*>("tab_seqLR_var_1_dur_lbl")->text(), lrDuration);
