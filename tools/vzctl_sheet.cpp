@@ -79,8 +79,7 @@ int runSheetCommand(const QStringList& args, const QString& programDir) {
             err() << "vzctl sheet: no language file found in " << programDir
                   << "/language; the headings show the names of the controls\n";
         else
-            err() << "vzctl sheet: language " << settings.language
-                  << " not found, using english\n";
+            err() << "vzctl sheet: language " << settings.language << " not found, using english\n";
         err().flush();
     }
 
@@ -90,9 +89,8 @@ int runSheetCommand(const QStringList& args, const QString& programDir) {
     vz::ProjectFile::read(project, document);
 
     const QString caption = QStringLiteral("Vestro Zandor - ") + QFileInfo(project).fileName();
-    const vz::SheetData data =
-        vz::buildSheetData(document.program(), texts, caption,
-                           vz::sheetDateTimeText(QDateTime::currentDateTime()));
+    const vz::SheetData data = vz::buildSheetData(
+        document.program(), texts, caption, vz::sheetDateTimeText(QDateTime::currentDateTime()));
     if (!vz::exportSheetPdf(pdf, data))
         return fail(QStringLiteral("cannot write ") + pdf);
     return 0;

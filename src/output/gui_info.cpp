@@ -4,11 +4,15 @@
 #include "output/program_version.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 
 namespace {
+
+constexpr int kNamePixels = 32;
+constexpr int kNameMinPixels = 16;
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QPoint& pos, int pixelHeight,
                   const QColor& color) {
@@ -46,14 +50,25 @@ Tfrm_gui_info::Tfrm_gui_info(QWidget* parent)
 
     // Shadow first, so the name is drawn over it.
     m_nameShadow =
-        makeLabel(this, "app_name_lbl_shadow", QPoint(14, 11), 32, QColor(128, 128, 128));
-    m_nameMain = makeLabel(this, "app_name_lbl_main", QPoint(12, 9), 32, Qt::white);
+        makeLabel(this, "app_name_lbl_shadow", QPoint(14, 11), kNamePixels, QColor(128, 128, 128));
+    m_nameMain = makeLabel(this, "app_name_lbl_main", QPoint(12, 9), kNamePixels, Qt::white);
     m_version = makeLabel(this, "app_version_lbl", QPoint(16, 44), 13, Qt::white);
 }
 
 void Tfrm_gui_info::FormShow(const QString& mainCaption) {
-    m_nameMain->setText(mainCaption);
-    m_nameShadow->setText(mainCaption);
+    // The name is drawn 32 pixels high; a caption with a long project name is made smaller,
+    // and at the smallest size shortened in the middle, so that it never runs off the box.
+    const int room = width() - m_nameShadow->x() - 2;
+    QFont font = m_nameMain->font();
+    int pixels = kNamePixels;
+    font.setPixelSize(pixels);
+    while (pixels > kNameMinPixels && QFontMetrics(font).horizontalAdvance(mainCaption) > room)
+        font.setPixelSize(--pixels);
+    const QString name = QFontMetrics(font).elidedText(mainCaption, Qt::ElideMiddle, room);
+    for (QLabel* label : {m_nameMain, m_nameShadow}) {
+        label->setFont(font);
+        label->setText(name);
+    }
     m_version->setText(vz::programVersion(QCoreApplication::applicationFilePath()).text());
     for (QLabel* label : {m_nameShadow, m_nameMain, m_version})
         label->adjustSize();

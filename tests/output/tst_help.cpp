@@ -106,8 +106,8 @@ private slots:
         QVERIFY(!help.isEmpty());
         const QString path = QStringLiteral(VZ_SOURCE_DIR "/resources/help/") + help;
         QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
-        for (const char* key : {"prnt_str_Modul", "menu_file_exportpdf", "msg_errorexportpdf",
-                                "pdf_filter"})
+        for (const char* key :
+             {"prnt_str_Modul", "menu_file_exportpdf", "msg_errorexportpdf", "pdf_filter"})
             QVERIFY2(!texts.value(QLatin1String(key)).isEmpty(), key);
         // The build lays the document out beside the program.
         QVERIFY(QFileInfo(QStringLiteral(VZ_BIN_DIR "/help/") + help).isFile());

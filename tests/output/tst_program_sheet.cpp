@@ -179,9 +179,8 @@ private slots:
         const SheetGeometry g = layoutSheet(canvas, sheet(1));
         QCOMPARE(g.lineUnit, 21);
         QCOMPARE(g.pages, 1);
-        QStringList expected{
-            "0:21: DT | Cap", "0:71: Box 36", "0:105: Count 1",
-            "0:155: S | S.ch | S.fire | S.dur", "0:189: S1 | 1 | f1 | d1"};
+        QStringList expected{"0:21: DT | Cap", "0:71: Box 36", "0:105: Count 1",
+                             "0:155: S | S.ch | S.fire | S.dur", "0:189: S1 | 1 | f1 | d1"};
         int y = 189 + 34 + 17;
         for (const char* g : {"all", "odd", "evn"}) {
             const QString k = QLatin1String(g);
@@ -193,15 +192,12 @@ private slots:
         }
         for (const char* f : {"LR", "RL", "AI", "IA", "X"}) {
             const QString k = QLatin1String(f);
-            expected << QStringLiteral("0:%1: %2 | %2.ch | %2.fire | %2.wait | %2.dur")
-                            .arg(y)
-                            .arg(k);
+            expected
+                << QStringLiteral("0:%1: %2 | %2.ch | %2.fire | %2.wait | %2.dur").arg(y).arg(k);
             y += 34;
             for (int v = 1; v <= 5; ++v, y += 34)
-                expected << QStringLiteral("0:%1: %2%3 | %3 | f%3 | w%3 | d%3")
-                                .arg(y)
-                                .arg(k)
-                                .arg(v);
+                expected
+                    << QStringLiteral("0:%1: %2%3 | %3 | f%3 | w%3 | d%3").arg(y).arg(k).arg(v);
             y += 17;
         }
         QCOMPARE(canvas.lines(), expected);
@@ -224,10 +220,9 @@ private slots:
         for (int i = 2; i < canvas.texts.size(); ++i) {
             const auto& t = canvas.texts.at(i);
             QCOMPARE(t.pointSize, 10);
-            const bool heading = t.text.contains(QLatin1Char('.')) ||
-                                 QStringList{"S", "all", "odd", "evn", "LR", "RL", "AI", "IA",
-                                             "X"}
-                                     .contains(t.text);
+            const bool heading =
+                t.text.contains(QLatin1Char('.')) ||
+                QStringList{"S", "all", "odd", "evn", "LR", "RL", "AI", "IA", "X"}.contains(t.text);
             QVERIFY2(t.bold == heading, qPrintable(t.text));
         }
     }
@@ -238,13 +233,12 @@ private slots:
         QTest::addColumn<int>("lines");
         // 3 head lines, 1 + count single lines, 3 x (1 + 3) group lines, a heading per family
         // and a row per variant in use.
-        QTest::newRow("16 modules, all in use") << 16 << QVector<int>{31, 31, 31, 31, 31}
-                                                << 3 + 17 + 12 + 30;
+        QTest::newRow("16 modules, all in use")
+            << 16 << QVector<int>{31, 31, 31, 31, 31} << 3 + 17 + 12 + 30;
         QTest::newRow("1 module") << 1 << QVector<int>{31, 31, 31, 31, 31} << 3 + 2 + 12 + 30;
-        QTest::newRow("no sequence in use") << 6 << QVector<int>{0, 0, 0, 0, 0}
-                                            << 3 + 7 + 12 + 5;
-        QTest::newRow("variants 1 and 5 of AI") << 6 << QVector<int>{31, 31, 17, 31, 31}
-                                                << 3 + 7 + 12 + 27;
+        QTest::newRow("no sequence in use") << 6 << QVector<int>{0, 0, 0, 0, 0} << 3 + 7 + 12 + 5;
+        QTest::newRow("variants 1 and 5 of AI")
+            << 6 << QVector<int>{31, 31, 17, 31, 31} << 3 + 7 + 12 + 27;
     }
     void rowCounts() {
         QFETCH(int, modules);
@@ -265,9 +259,9 @@ private slots:
         const auto* ai = canvas.find(QStringLiteral("AI"));
         QVERIFY(rl && ai);
         QCOMPARE(ai->y - rl->y, 32 + 16);
+        const QRegularExpression rlRow(QStringLiteral("^RL\\d"));
         for (const auto& t : canvas.texts)
-            QVERIFY2(!t.text.startsWith(QStringLiteral("RL")) || t.text.startsWith("RL."),
-                     qPrintable(t.text));
+            QVERIFY2(!rlRow.match(t.text).hasMatch(), qPrintable(t.text));
         QVERIFY(canvas.find(QStringLiteral("RL.wait")));
     }
 
@@ -277,11 +271,13 @@ private slots:
         QTest::addColumn<int>("height");
         QTest::addColumn<QStringList>("firstLines");
         QTest::newRow("y equal to 95 % stays")
-            << 100 << QStringList{"0:19: DT | Cap", "0:65: Box 36", "0:95: Count 6",
-                                  "1:19: S | S.ch | S.fire | S.dur"};
+            << 100
+            << QStringList{"0:19: DT | Cap", "0:65: Box 36", "0:95: Count 6",
+                           "1:19: S | S.ch | S.fire | S.dur"};
         QTest::newRow("y past 95 % breaks")
-            << 99 << QStringList{"0:19: DT | Cap", "0:65: Box 36", "1:19: Count 6",
-                                 "1:65: S | S.ch | S.fire | S.dur"};
+            << 99
+            << QStringList{"0:19: DT | Cap", "0:65: Box 36", "1:19: Count 6",
+                           "1:65: S | S.ch | S.fire | S.dur"};
     }
     void pageBreak() {
         QFETCH(int, height);
@@ -337,13 +333,15 @@ private slots:
         QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany)
                                 << QStringLiteral("05.03.24 14:03:22");
         QTest::newRow("English (US)") << QLocale(QLocale::English, QLocale::UnitedStates)
-                                      << QStringLiteral("3/5/24 2:03:22\u202fPM");
+                                      << QStringLiteral("3/5/24 2:03:22 PM");
     }
     void dateTimeText() {
         QFETCH(QLocale, locale);
         QFETCH(QString, expected);
         const QDateTime when(QDate(2024, 3, 5), QTime(14, 3, 22));
-        QCOMPARE(sheetDateTimeText(when, locale), expected);
+        // Newer locale data puts a narrow space before AM/PM.
+        QCOMPARE(sheetDateTimeText(when, locale).replace(QChar(0x202f), QLatin1Char(' ')),
+                 expected);
     }
 
     // The builder takes every text as the window shows it.
@@ -388,9 +386,9 @@ private slots:
                  (QStringList{"Einzeln", "Kanal", "Zeit", "Dauer"}));
         QVERIFY(!s.hasWait);
         QCOMPARE(s.rows.size(), 7);
-        QCOMPARE((QStringList{s.rows[2].name, s.rows[2].channel, s.rows[2].fire,
-                              s.rows[2].duration}),
-                 (QStringList{"Modul 3", "69", "0,24s", "0,54s"}));
+        QCOMPARE(
+            (QStringList{s.rows[2].name, s.rows[2].channel, s.rows[2].fire, s.rows[2].duration}),
+            (QStringList{"Modul 3", "69", "0,24s", "0,54s"}));
 
         // A control without a text, or with an empty one, shows its own name.
         QCOMPARE(d.sections[1].title, QStringLiteral("tab_all"));
@@ -404,8 +402,7 @@ private slots:
         const SheetSection& ai = d.sections[6];
         QCOMPARE(ai.title, QStringLiteral("Sequenzen: |==><==|"));
         QVERIFY(ai.hasWait);
-        QCOMPARE((QStringList{ai.channelHeading, ai.waitHeading}),
-                 (QStringList{"Kanal", "Pause"}));
+        QCOMPARE((QStringList{ai.channelHeading, ai.waitHeading}), (QStringList{"Kanal", "Pause"}));
         // 7 modules: AI runs (7 - 1) div 2 = 3 steps: 3 x 0.40 + 0.3 + 0.20 = 1.70 s.
         const SheetRow& ai3 = ai.rows[2];
         QCOMPARE((QStringList{ai3.name, ai3.channel, ai3.fire, ai3.wait, ai3.duration}),

@@ -17,7 +17,9 @@ using namespace vz;
 
 namespace {
 
-QString dataDir() { return QStringLiteral(VZ_TEST_DATA_DIR "/output"); }
+QString dataDir() {
+    return QStringLiteral(VZ_TEST_DATA_DIR "/output");
+}
 
 QString run(const QString& program, const QStringList& args) {
     QProcess p;
@@ -29,8 +31,8 @@ QString run(const QString& program, const QStringList& args) {
 
 // The text of a PDF, page by page, each line with its runs of blanks made one.
 QList<QStringList> pdfPages(const QString& path) {
-    const QString text = run(QStringLiteral("pdftotext"),
-                             {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    const QString text =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     QList<QStringList> pages;
     for (const QString& page : text.split(QLatin1Char('\f'))) {
         QStringList lines;
@@ -219,9 +221,9 @@ private slots:
         CopiesPrompts prompts;
         prompts.copies = copies;
         prompts.printAnswers.enqueue(true);
-        const SheetData data = buildSheetData(sampleProgram(6), germanTexts(),
-                                              QStringLiteral("Vestro Zandor - Bühne.kvx"),
-                                              QStringLiteral("heute"));
+        const SheetData data =
+            buildSheetData(sampleProgram(6), germanTexts(),
+                           QStringLiteral("Vestro Zandor - Bühne.kvx"), QStringLiteral("heute"));
         QVERIFY(printSheet(nullptr, prompts, data, &printer));
         QCOMPARE(printer.docName(), data.caption);
         QCOMPARE(pdfInfo(printer.outputFileName(), QStringLiteral("Title")), data.caption);
@@ -249,8 +251,7 @@ private slots:
         QTest::newRow("missing project") << QStringList{"none.kvx", "--pdf", "o.pdf"} << 1;
         QTest::newRow("missing settings")
             << QStringList{"show.kvx", "--pdf", "o.pdf", "--settings", "none.ini"} << 1;
-        QTest::newRow("output folder missing") << QStringList{"show.kvx", "--pdf", "no/o.pdf"}
-                                               << 1;
+        QTest::newRow("output folder missing") << QStringList{"show.kvx", "--pdf", "no/o.pdf"} << 1;
         QTest::newRow("done") << QStringList{"show.kvx", "--pdf", "o.pdf"} << 0;
     }
     void command() {
