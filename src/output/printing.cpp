@@ -51,7 +51,7 @@ int PainterSheetCanvas::pageHeight() const {
     return m_device.height();
 }
 
-bool printSheetOn(QPrinter& printer, const SheetData& data) {
+bool printSheetOn(QPrinter& printer, const SheetData& data, int* pages) {
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
@@ -61,7 +61,9 @@ bool printSheetOn(QPrinter& printer, const SheetData& data) {
     for (int copy = 0; copy < copies; ++copy) {
         if (copy > 0)
             printer.newPage();
-        layoutSheet(canvas, data);
+        const SheetGeometry g = layoutSheet(canvas, data);
+        if (pages)
+            *pages = g.pages;
     }
     return painter.end();
 }
@@ -79,7 +81,7 @@ bool printSheet(QWidget* parent, Prompts& prompts, const SheetData& data, QPrint
     return printSheetOn(*printer, data);
 }
 
-bool exportSheetPdf(const QString& path, const SheetData& data) {
+bool exportSheetPdf(const QString& path, const SheetData& data, int* pages) {
     // Written through a temporary file: a failed export leaves an older file as it was.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -98,7 +100,9 @@ bool exportSheetPdf(const QString& path, const SheetData& data) {
             return false;
         }
         PainterSheetCanvas canvas(painter, writer);
-        layoutSheet(canvas, data);
+        const SheetGeometry g = layoutSheet(canvas, data);
+        if (pages)
+            *pages = g.pages;
         if (!painter.end()) {
             file.cancelWriting();
             return false;

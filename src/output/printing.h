@@ -42,10 +42,12 @@ private:
 bool printSheet(QWidget* parent, Prompts& prompts, const SheetData& data,
                 QPrinter* printer = nullptr);
 
-// The sheet as a PDF file on A4. False when the file cannot be written.
-bool exportSheetPdf(const QString& path, const SheetData& data);
+// The sheet as a PDF file on A4. False when the file cannot be written. pages, when given,
+// receives the number of pages written.
+bool exportSheetPdf(const QString& path, const SheetData& data, int* pages = nullptr);
 
-// The sheet on any printer set up by the caller (title and copies as it stands).
-bool printSheetOn(QPrinter& printer, const SheetData& data);
+// The sheet on any printer set up by the caller (title and copies as it stands). pages, when
+// given, receives the number of pages of one sheet.
+bool printSheetOn(QPrinter& printer, const SheetData& data, int* pages = nullptr);
 
 } // namespace vz
