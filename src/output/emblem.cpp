@@ -79,10 +79,14 @@ void paintFlameRow(QPainter& p, const QRectF& area, int modules) {
     const double nozzleTop = boxTop - boxH * 0.22;
 
     // Glow of the fire on the air above the row.
-    QRadialGradient glow(area.center().x(), nozzleTop, area.width() * 0.6);
+    // A round glow that fades out completely, so it shows no edge.
+    const double glowRadius = area.width() * 0.55;
+    QRadialGradient glow(area.center().x(), nozzleTop, glowRadius);
     glow.setColorAt(0.0, QColor(255, 120, 20, 110));
     glow.setColorAt(1.0, QColor(255, 80, 0, 0));
-    p.fillRect(QRectF(area.left(), area.top(), area.width(), nozzleTop - area.top()), glow);
+    p.setPen(Qt::NoPen);
+    p.setBrush(glow);
+    p.drawEllipse(QPointF(area.center().x(), nozzleTop), glowRadius, glowRadius);
 
     // A varied skyline of flames, as a sequence caught half-way looks.
     static const std::array<double, 8> heights{0.78, 1.0, 0.66, 0.92, 0.72, 0.98, 0.7, 0.86};
@@ -126,7 +130,10 @@ QImage iconImage(int size) {
     bg.setColorAt(1.0, QColor(70, 24, 10));
     p.setPen(Qt::NoPen);
     p.setBrush(bg);
-    p.drawRoundedRect(QRectF(s * 0.03, s * 0.03, s * 0.94, s * 0.94), s * 0.18, s * 0.18);
+    QPainterPath tile;
+    tile.addRoundedRect(QRectF(s * 0.03, s * 0.03, s * 0.94, s * 0.94), s * 0.18, s * 0.18);
+    p.drawPath(tile);
+    p.setClipPath(tile);
     paintFlameRow(p, QRectF(s * 0.1, s * 0.08, s * 0.8, s * 0.8), 3);
     p.end();
     return image;
