@@ -175,12 +175,6 @@ private slots:
                                             "Gesamtdauer")));
     }
 
-    void exportToMissingFolderFails() {
-        QTemporaryDir dir;
-        const SheetData data = buildSheetData(sampleProgram(6), germanTexts(), "c", "t");
-        QVERIFY(!exportSheetPdf(dir.filePath(QStringLiteral("no/such/sheet.pdf")), data));
-    }
-
     void printCancelled() {
         QTemporaryDir dir;
         QPrinter printer;
