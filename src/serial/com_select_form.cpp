@@ -100,12 +100,17 @@ std::optional<int> TComSelectForm::chosenNumber() const {
     return parseEntry(m_ports->currentText());
 }
 
+std::optional<int> TComSelectForm::answer() const {
+    if (result() != QDialog::Accepted)
+        return std::nullopt;
+    return chosenNumber();
+}
+
 TApdComPort::PortChooser TComSelectForm::modalChooser(const QString& programDir,
                                                       QWidget* parent) {
     return [programDir, parent]() -> std::optional<int> {
         TComSelectForm form(programDir, parent);
-        if (form.exec() != QDialog::Accepted)
-            return std::nullopt;
-        return form.chosenNumber();
+        form.exec();
+        return form.answer();
     };
 }
