@@ -82,10 +82,12 @@ void TstComSelectForm::listsPresentPortsUpTo50() {
     TComSelectForm form(m_dir->path(), linkedOnly(m_dir->path()));
     QCOMPARE(entries(form), (QStringList{"COM3", "COM12", "COM50"}));
     QCOMPARE(form.chosenNumber(), std::optional<int>(3));
-    QCOMPARE(deviceText(form), m_dir->filePath("ports/COM3"));
+    QCOMPARE(deviceText(form), b.slavePath() + " (ports/COM3)");
+    QCOMPARE(form.findChild<QLabel*>("DeviceLbl")->toolTip(),
+             m_dir->filePath("ports/COM3") + " -> " + b.slavePath());
     form.findChild<QComboBox*>("PortsComboBox")->setCurrentIndex(1);
     QCOMPARE(form.chosenNumber(), std::optional<int>(12));
-    QCOMPARE(deviceText(form), m_dir->filePath("ports/COM12"));
+    QCOMPARE(deviceText(form), a.slavePath() + " (ports/COM12)");
 
     TComSelectForm empty(m_dir->path(), [](int) { return false; });
     QVERIFY(entries(empty).isEmpty());
