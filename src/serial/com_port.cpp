@@ -119,6 +119,9 @@ void TApdComPort::queueBytes(const QByteArray& bytes) {
     if (m_port.write(bytes) != bytes.size())
         throw ComPortError(QStringLiteral("%1: write failed: %2")
                                .arg(vz::ports::comName(m_number), m_port.errorString()));
+    // Hand the bytes to the system now (it never blocks): a caller that pauses the thread
+    // right after a write, as the fire commands do, still has them on the line meanwhile.
+    m_port.flush();
     bool anyArmed = false;
     for (Trigger& t : m_triggers)
         if (t.armed) {
