@@ -86,6 +86,7 @@ void TApdComPort::openNow() {
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     m_port.setReadBufferSize(kInSize);
     m_failing = false;
+    m_failure.clear();
     ++m_openCount;
     if (!m_port.open(QIODevice::ReadWrite)) {
         const QString why = m_port.errorString();
@@ -107,9 +108,15 @@ void TApdComPort::closeNow() {
     m_port.clearError();
 }
 
+ComPortError TApdComPort::notOpen() const {
+    if (!m_failure.isEmpty())
+        return ComPortError(QStringLiteral("Port not open (closed after: %1)").arg(m_failure));
+    return ComPortError(QStringLiteral("Port not open"));
+}
+
 void TApdComPort::queueBytes(const QByteArray& bytes) {
     if (!Open())
-        throw ComPortError(QStringLiteral("Port not open"));
+        throw notOpen();
     if (bytes.size() > OutputFree())
         throw ComPortError(QStringLiteral("%1 bytes do not fit into the output buffer (%2 free)")
                                .arg(bytes.size())
@@ -158,7 +165,7 @@ int TApdComPort::OutputFree() const {
 
 void TApdComPort::FlushOutput() {
     if (!Open())
-        throw ComPortError(QStringLiteral("Port not open"));
+        throw notOpen();
     m_port.clear(QSerialPort::Output);
     scheduleSentCheck(0);
 }
@@ -228,6 +235,7 @@ void TApdComPort::onError(QSerialPort::SerialPortError error) {
             if (opening != m_openCount || !m_port.isOpen())
                 return;
             closeNow();
+            m_failure = text;
             emit PortFailed(text);
         },
         Qt::QueuedConnection);
