@@ -109,9 +109,9 @@ void TstVzctl::init() {
     // The program folder of the runs: the shipped language files, no settings file.
     const QString lang = m_dir->filePath("language");
     QDir().mkpath(lang);
-    for (const QString& name : {"english.lng", "deutsch.lng"})
+    for (const char* name : {"english.lng", "deutsch.lng"})
         QVERIFY(QFile::copy(QStringLiteral(VZ_SOURCE_DIR "/resources/language/") + name,
-                            lang + "/" + name));
+                            lang + "/" + QLatin1String(name)));
 }
 
 void TstVzctl::usage_data() {
