@@ -126,9 +126,11 @@ void TApdComPort::queueBytes(const QByteArray& bytes) {
     if (m_port.write(bytes) != bytes.size())
         throw ComPortError(QStringLiteral("%1: write failed: %2")
                                .arg(vz::ports::comName(m_number), m_port.errorString()));
-    // Hand the bytes to the system now (it never blocks): a caller that pauses the thread
-    // right after a write, as the fire commands do, still has them on the line meanwhile.
-    m_port.flush();
+    // Hand the bytes to the system now, as far as it takes them without waiting: a caller
+    // that pauses the thread right after a write, as the fire commands do, still has them on
+    // the line meanwhile. (QSerialPort::flush() would write into a stopped line and take the
+    // refusal for a dead port.)
+    m_port.waitForBytesWritten(0);
     bool anyArmed = false;
     for (Trigger& t : m_triggers)
         if (t.armed) {
