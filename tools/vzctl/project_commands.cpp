@@ -216,7 +216,7 @@ int cmdSend(const QStringList& args) {
         if (report.tailBytes > 0)
             summary += QStringLiteral(" + %1 bytes").arg(report.tailBytes);
         if (idleBytes > 0)
-            summary += QStringLiteral(", after %1 idle bytes").arg(idleBytes);
+            summary += QStringLiteral(", after an idle stream of %1 bytes").arg(idleBytes);
         summary += QStringLiteral(", %1 ms").arg(report.totalUs / 1000.0, 0, 'f', 1);
         printErr(summary);
         com.setOpen(false);
