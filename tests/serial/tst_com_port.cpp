@@ -30,7 +30,9 @@ void stopLine(PtyPair& pty) {
     QTest::qWait(20);
 }
 
-void resumeLine(PtyPair& pty) { pty.writeFar(QByteArray(1, kXon)); }
+void resumeLine(PtyPair& pty) {
+    pty.writeFar(QByteArray(1, kXon));
+}
 
 } // namespace
 
@@ -64,7 +66,9 @@ private:
     QScopedPointer<QTemporaryDir> m_dir;
 };
 
-void TstComPort::init() { m_dir.reset(new QTemporaryDir); }
+void TstComPort::init() {
+    m_dir.reset(new QTemporaryDir);
+}
 
 void TstComPort::deviceTable_data() {
     QTest::addColumn<int>("n");
