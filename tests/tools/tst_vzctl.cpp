@@ -97,7 +97,6 @@ private slots:
     void frames_data();
     void frames();
     void simRemovesItsLink();
-    void simRefusesATakenNumber();
 
 private:
     QString writeDuplicateProject();
@@ -339,15 +338,6 @@ void TstVzctl::simRemovesItsLink() {
     QCOMPARE(sim.process().exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
     QVERIFY(QFileInfo(m_dir->filePath("ports/COM10")).isSymLink());
-}
-
-void TstVzctl::simRefusesATakenNumber() {
-    PtyPair pty;
-    QVERIFY(pty.linkAs(m_dir->path(), 9));
-    const Run r = vzctl({"sim", "--port", "9", "--program-dir", m_dir->path()});
-    QCOMPARE(r.code, 2);
-    QVERIFY(r.err.contains("COM9"));
-    QCOMPARE(QFileInfo(m_dir->filePath("ports/COM9")).symLinkTarget(), pty.slavePath());
 }
 
 QTEST_GUILESS_MAIN(TstVzctl)

@@ -82,7 +82,6 @@ private slots:
     void triplets_data();
     void triplets();
     void imageLayoutFollowsRecords();
-    void imageIsAlways430Bytes();
     void duplicateMessage_data();
     void duplicateMessage();
     void textsFromLanguageTable();
@@ -195,20 +194,17 @@ void TstTransferImage::imageLayoutFollowsRecords() {
     QCOMPARE(image.mid(208, 9), hex("000000006363 5F5F58"));
     QCOMPARE(image.mid(217 + 3 * 40, 3), hex("8D29B6")); // program 41: time 141, ch 41
     QCOMPARE(image.mid(424, 6), hex("0C4652006363"));
-}
 
-void TstTransferImage::imageIsAlways430Bytes() {
+    // Any values give 430 bytes in the same frame.
     std::mt19937 rng(4711);
     std::uniform_int_distribution<int> byte(0, 255);
     for (int round = 0; round < 50; ++round) {
-        RecordTable table;
         for (TransferRecord& r : table)
             r = {quint8(byte(rng)), quint8(byte(rng)), quint8(byte(rng))};
-        const QByteArray image = build_transfer_image(table);
-        QCOMPARE(image.size(), kTransferImageSize);
-        QCOMPARE(image.at(0), 'W');
-        QCOMPARE(image.mid(kImageMarker, 3), QByteArray("__X"));
-        QCOMPARE(image.mid(kImageWaitTrailer, 3), image.mid(kImageMainTrailer, 3));
+        const QByteArray any = build_transfer_image(table);
+        QCOMPARE(any.size(), kTransferImageSize);
+        QCOMPARE(any.mid(kImageMarker, 3), QByteArray("__X"));
+        QCOMPARE(any.mid(kImageWaitTrailer, 3), any.mid(kImageMainTrailer, 3));
     }
 }
 
