@@ -1,0 +1,42 @@
+#include "fire/fire_frames.h"
+
+namespace vz {
+
+namespace {
+
+char low8(int v) {
+    return static_cast<char>(v & 0xFF);
+}
+
+} // namespace
+
+QByteArray masterModuleFrame(int configuredBox, int channel) {
+    QByteArray f("__s2");
+    f.append(low8(configuredBox + 100));
+    f.append(low8(channel));
+    f.append(low8(configuredBox + 150 + channel));
+    f.append('\0');
+    return f;
+}
+
+QByteArray rk40Frame(int configuredBox, int channel) {
+    QByteArray f;
+    f.append('\0').append('\0').append(low8(0xFF)).append(low8(0x32));
+    f.append(low8(configuredBox + 100));
+    f.append(low8(channel));
+    f.append(low8(channel + 10));
+    f.append('\0').append('\0');
+    return f;
+}
+
+QByteArray macroCallFrame(int boxNumber, int channel) {
+    QByteArray f;
+    f.append('\0').append('\0').append(low8(0x73)).append(low8(0xC8));
+    f.append(low8(boxNumber));
+    f.append(low8(channel));
+    f.append(low8(boxNumber + channel + 200));
+    f.append('\0').append('\0');
+    return f;
+}
+
+} // namespace vz
