@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/settings.h"
-#include "common/core/far_end_recorder.h"
-#include "common/core/pty_pair.h"
+#include "core/far_end_recorder.h"
+#include "core/pty_pair.h"
 #include "fire/com_fire_port.h"
 #include "fire/fire_console.h"
 #include "fire/hotkeys.h"
