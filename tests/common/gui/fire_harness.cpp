@@ -3,6 +3,7 @@
 #include "app/ini_file.h"
 #include "fire/fire_panel.h"
 #include "fire/fire_setup.h"
+#include "fire/gui_firebtn_hotkey.h"
 
 #include <QAction>
 #include <QApplication>
