@@ -1,6 +1,7 @@
 // The fire console in a window: switching fire mode on and off, the frames on a real
 // pseudo-terminal, the safety rules, and the fire panel's buttons and layout.
 #include "gui/fire_harness.h"
+#include "app/unit_service.h"
 #include "device/device_decoder.h"
 #include "fire/fire_panel.h"
 #include "fire/fire_setup.h"
