@@ -4,6 +4,7 @@
 #include "app/unit_service.h"
 #include "device/device_decoder.h"
 #include "fire/fire_panel.h"
+#include "fire/fire_panel_layout.h"
 #include "fire/fire_setup.h"
 
 #include <QAction>
@@ -228,8 +229,9 @@ void TestFireConsole::framesOnTheLine() {
     QCOMPARE(h.far->bytes(), frame + frame);
     const qint64 first = h.far->byteTimeUs(0) - t0;
     const qint64 gap = h.far->byteTimeUs(frame.size()) - h.far->byteTimeUs(0);
-    QVERIFY2(first < 5000, qPrintable(QString("first byte after %1 us").arg(first)));
-    QVERIFY2(gap > 17000 && gap < 23000, qPrintable(QString("gap %1 us").arg(gap)));
+    // Tolerances leave room for a loaded machine; bench_fire measures the real figures.
+    QVERIFY2(first < 20000, qPrintable(QString("first byte after %1 us").arg(first)));
+    QVERIFY2(gap > 16000 && gap < 24000, qPrintable(QString("gap %1 us").arg(gap)));
 
     const QVector<vz::DeviceEvent> ev = decode(*h.far, t0);
     QCOMPARE(ev.size(), 2);
@@ -276,7 +278,7 @@ void TestFireConsole::clicksNeverInterleave() {
         QCOMPARE(int(quint8(a.at(i * 8 + 5))), channels[i]);
     for (int i = 0; i < 6; i += 2) {
         const qint64 gap = h.far->byteTimeUs((i + 1) * 8) - h.far->byteTimeUs(i * 8);
-        QVERIFY2(gap > 17000 && gap < 23000, qPrintable(QString("gap %1 us").arg(gap)));
+        QVERIFY2(gap > 16000 && gap < 24000, qPrintable(QString("gap %1 us").arg(gap)));
     }
 }
 
@@ -347,14 +349,13 @@ void TestFireConsole::panelLayout() {
 
 void TestFireConsole::buttonsFollowTheProgram() {
     FireHarness h;
-    h.show();
-    vz::FireModePage* page = h.console->firePage();
-    page->resize(737, 306);
     h.doc.setSeqInUse(1, 2, false);
     h.doc.setMacroActive(0, true);
     h.hotkeys.setEntry('a', {0, 3}); // only a file can give a button two keys
     h.hotkeys.setEntry('7', {0, 3});
-    h.console->tab_fire_modeShow();
+    h.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h));
+    QVERIFY(h.arm(FireRoute::MasterModule)); // shows the fire page
     // 6 modules: singles 7..16 hidden, all groups shown.
     for (int n = 1; n <= 16; ++n)
         QCOMPARE(!button(h, 0, n)->isHidden(), n <= 6);
@@ -366,17 +367,21 @@ void TestFireConsole::buttonsFollowTheProgram() {
     QVERIFY(button(h, 9, 2)->isHidden());
     QCOMPARE(button(h, 0, 3)->toolTip(), QString("Fire time: 0.10s\n\rHotkey: 7\n\rHotkey: a"));
     QCOMPARE(button(h, 0, 3)->property("tag").toInt(), 3);
+    QCOMPARE(button(h, 9, 1)->toolTip(), QString());
 
     // Shown later: placed on the next show, not left where it was.
-    const QRect hiddenPlace = button(h, 0, 9)->geometry();
-    h.doc.setModuleCountPosition(9); // 10 modules
+    const QWidget* panel = h.console->firePage()->panel();
+    const QRect hiddenPlace = button(h, 5, 2)->geometry();
+    h.doc.setModuleCountPosition(9); // 10 modules: shown and placed at once
+    QVERIFY(!button(h, 0, 10)->isHidden());
+    QCOMPARE(button(h, 0, 10)->geometry(),
+             vz::fireButtonRect(0, 10, panel->width(), panel->height()));
     h.doc.setSeqInUse(1, 2, true);
     h.doc.setSingleChannel(9, 59);
     h.console->tab_fire_modeShow();
-    QVERIFY(!button(h, 0, 10)->isHidden());
-    QCOMPARE(button(h, 0, 9)->geometry(), QRect(93, 8, 49, 25));
-    QVERIFY(button(h, 0, 9)->geometry() != hiddenPlace);
-    QCOMPARE(button(h, 5, 2)->geometry(), QRect(448, 41, 49, 25));
+    QCOMPARE(button(h, 5, 2)->geometry(),
+             vz::fireButtonRect(5, 2, panel->width(), panel->height()));
+    QVERIFY(button(h, 5, 2)->geometry() != hiddenPlace);
     QCOMPARE(button(h, 0, 9)->text(), QString("60"));
 }
 
