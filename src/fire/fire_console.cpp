@@ -115,7 +115,12 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
         if (index == selectedMacro())
             macroeditor_load_macro(index);
     });
-    connect(&m_doc, &ProgramDocument::moduleCountChanged, this, &FireConsole::firemode_panelResize);
+    connect(&m_doc, &ProgramDocument::moduleCountChanged, this, [this](int, int count) {
+        // The count decides which single buttons are shown; then the panel is laid out.
+        for (int n = 1; n <= kModules; ++n)
+            m_firePage->fireButton(0, n)->setVisible(n <= count);
+        firemode_panelResize();
+    });
 
     fillMacroList();
     applyTexts();
