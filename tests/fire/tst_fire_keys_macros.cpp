@@ -306,7 +306,8 @@ void TestFireKeysMacros::macroTimeline() {
     const QList<int> planned{20, 40, 1541, 1561};
     for (int i = 0; i < 4; ++i) {
         const double ms = (h.far->byteTimeUs(i * 9) - t0) / 1000.0;
-        QVERIFY2(qAbs(ms - planned[i]) < 8.0,
+        // Room for a loaded machine; bench_fire measures the real accuracy.
+        QVERIFY2(qAbs(ms - planned[i]) < 20.0,
                  qPrintable(QString("frame %1 at %2 ms, planned %3").arg(i).arg(ms).arg(planned[i])));
     }
     QCOMPARE(page->macroNrLabel()->text(), QString("Macro 1.."));
