@@ -307,7 +307,10 @@ void TestFireKeysMacros::macroTimeline() {
     for (int i = 0; i < 4; ++i) {
         const double ms = (h.far->byteTimeUs(i * 9) - t0) / 1000.0;
         // Room for a loaded machine; bench_fire measures the real accuracy.
-        QVERIFY2(qAbs(ms - planned[i]) < 20.0,
+        // The first tick can wait behind the repaint of the hidden panel; the later ones
+        // keep to deadlines counted from the click.
+        const double room = i == 0 ? 60.0 : 20.0;
+        QVERIFY2(ms > planned[i] - 5 && ms < planned[i] + room,
                  qPrintable(QString("frame %1 at %2 ms, planned %3").arg(i).arg(ms).arg(planned[i])));
     }
     QCOMPARE(page->macroNrLabel()->text(), QString("Macro 1.."));
