@@ -149,6 +149,8 @@ private slots:
     void choosePort_data();
     void choosePort();
     void senderQueuesWithoutInterleaving();
+    void shippedLanguageKeys_data();
+    void shippedLanguageKeys();
 };
 
 void TestFireCore::initTestCase() {
@@ -646,6 +648,29 @@ void TestFireCore::senderQueuesWithoutInterleaving() {
     QCOMPARE(log.mid(6), (QList<QByteArray>{"D", "D"}));
     QTest::qWait(50);
     QCOMPARE(log.size(), 8);
+}
+
+void TestFireCore::shippedLanguageKeys_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("english") << "english";
+    QTest::newRow("deutsch") << "deutsch";
+}
+
+void TestFireCore::shippedLanguageKeys() {
+    QFETCH(QString, file);
+    QFile f(QStringLiteral(VZ_SOURCE_DIR "/resources/language/%1.lng").arg(file));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    LanguageTable t;
+    t.setEntries(LanguageTable::parse(f.readAll()));
+    for (const char* key :
+         {"msg_firemode", "firemode_macro_running", "firemode_macro_nr", "btn_firemode_stop",
+          "com_port_lbl", "firemode_sent", "firemode_sent_macro", "firebtn_popup_hotkey",
+          "lbl_enter_hotkey", "firesetup_comport_gb", "firesetup_comport_btn",
+          "firesetup_macro_gb", "firesetup_macro_active_cb", "firesetup_macro_add",
+          "firesetup_macro_addpause", "firesetup_macro_del", "msg_macro_full",
+          "frm_gui_macroseq", "macroseq_lbl", "frm_gui_macropause", "macropause_lbl",
+          "macropause_lbl2"})
+        QVERIFY2(!t.findText(key).isEmpty(), key);
 }
 
 QTEST_GUILESS_MAIN(TestFireCore)
