@@ -69,7 +69,7 @@ void FireSetupPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int w = width();
     m_portGb->setGeometry(8, 8, w - 16, 62);
-    m_macroGb->setGeometry(8, 78, w - 16, 172);
+    m_macroGb->setGeometry(8, 78, w - 16, 192);
     const int gw = m_macroGb->width();
     // The grid: 2 rows of 17 and 44 pixels, the header line and the scroll bar.
     m_editor->setGeometry(12, 56, gw - 24, 17 + 44 + 4 + 18);
