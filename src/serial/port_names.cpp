@@ -1,0 +1,105 @@
+#include "serial/port_names.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace vz::ports {
+
+namespace {
+
+constexpr int kTableSize = 16;
+
+bool isCharacterDevice(const QString& path) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
+#else
+    return QFileInfo::exists(path);
+#endif
+}
+
+// A dangling link still counts as the port's entry: opening it then fails, instead of
+// silently reaching a device of the fixed table.
+bool entryExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+QString portsDir(const QString& programDir) { return QDir(programDir).filePath(QStringLiteral("ports")); }
+
+QString linkPath(const QString& programDir, int n) {
+    return QDir(portsDir(programDir)).filePath(comName(n));
+}
+
+QString comName(int n) { return QStringLiteral("COM%1").arg(n); }
+
+QString fixedDevice(int n) {
+#ifdef Q_OS_WIN
+    return n >= 1 ? QStringLiteral("\\\\.\\COM%1").arg(n) : QString();
+#else
+    if (n >= 1 && n <= kTableSize)
+        return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+    if (n > kTableSize && n <= 2 * kTableSize)
+        return QStringLiteral("/dev/ttyUSB%1").arg(n - 1 - kTableSize);
+    if (n > 2 * kTableSize && n <= 3 * kTableSize)
+        return QStringLiteral("/dev/ttyACM%1").arg(n - 1 - 2 * kTableSize);
+    return QString();
+#endif
+}
+
+QString deviceFor(const QString& programDir, int n) {
+    if (n < 1)
+        return QString();
+#ifndef Q_OS_WIN
+    const QString link = linkPath(programDir, n);
+    if (entryExists(link))
+        return link;
+#else
+    Q_UNUSED(programDir);
+#endif
+    return fixedDevice(n);
+}
+
+QSet<QString> systemPorts() {
+    QSet<QString> out;
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& info : infos)
+        out.insert(info.systemLocation());
+    return out;
+}
+
+bool isPresent(const QString& programDir, int n, const QSet<QString>& system) {
+    if (n < 1)
+        return false;
+#ifndef Q_OS_WIN
+    const QString link = linkPath(programDir, n);
+    if (entryExists(link))
+        return isCharacterDevice(link);
+#endif
+    const QString device = fixedDevice(n);
+    if (device.isEmpty())
+        return false;
+#ifdef Q_OS_WIN
+    return system.contains(QStringLiteral("COM%1").arg(n)) || system.contains(device);
+#else
+    return system.contains(device);
+#endif
+}
+
+QList<int> presentPorts(const QString& programDir, int first, int last) {
+    const QSet<QString> system = systemPorts();
+    QList<int> out;
+    for (int n = std::max(first, 1); n <= last; ++n)
+        if (isPresent(programDir, n, system))
+            out << n;
+    return out;
+}
+
+} // namespace vz::ports
