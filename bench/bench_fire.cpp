@@ -112,8 +112,8 @@ void report(const char* what, std::vector<double> v, const char* unit) {
     std::sort(v.begin(), v.end());
     const double median = v[v.size() / 2];
     const double p99 = v[std::min(v.size() - 1, v.size() * 99 / 100)];
-    std::printf("%-34s n=%zu  median %.3f %s  p99 %.3f %s  worst %.3f %s  best %.3f %s\n",
-                what, v.size(), median, unit, p99, unit, v.back(), unit, v.front(), unit);
+    std::printf("%-34s n=%zu  median %.3f %s  p99 %.3f %s  worst %.3f %s  best %.3f %s\n", what,
+                v.size(), median, unit, p99, unit, v.back(), unit, v.front(), unit);
 }
 
 } // namespace
@@ -180,10 +180,10 @@ int main(int argc, char** argv) {
     }
     report("click -> first byte", first, "ms");
     report("gap between the two copies", gap, "ms");
-    std::printf("gaps outside 20 +- 2 ms: %d of %zu\n",
-                int(std::count_if(gap.begin(), gap.end(),
-                                   [](double g) { return g < 18.0 || g > 22.0; })),
-                gap.size());
+    std::printf(
+        "gaps outside 20 +- 2 ms: %d of %zu\n",
+        int(std::count_if(gap.begin(), gap.end(), [](double g) { return g < 18.0 || g > 22.0; })),
+        gap.size());
 
     // 2. macro of 20 calls with pauses between them.
     for (int i = 0; i < 20; ++i) {
@@ -212,8 +212,7 @@ int main(int argc, char** argv) {
         while (console.runner().isRunning())
             QTest::qWait(5);
     }
-    std::printf("macro: %d calls, planned end of last call %d ms\n", int(plan.size()),
-                plan.last());
+    std::printf("macro: %d calls, planned end of last call %d ms\n", int(plan.size()), plan.last());
     report("macro frame |measured - planned|", errors, "ms");
     return 0;
 }

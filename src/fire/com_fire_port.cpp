@@ -8,7 +8,9 @@ ComFirePort::ComFirePort(TApdComPort& port, QObject* parent) : QObject(parent), 
     connect(&m_port, &TApdComPort::PortFailed, this, &ComFirePort::failed);
 }
 
-int ComFirePort::comNumber() const { return m_port.ComNumber(); }
+int ComFirePort::comNumber() const {
+    return m_port.ComNumber();
+}
 
 void ComFirePort::setComNumber(int number) {
     try {
@@ -18,7 +20,9 @@ void ComFirePort::setComNumber(int number) {
     }
 }
 
-void ComFirePort::setBaud(int baud) { m_port.setBaud(baud); }
+void ComFirePort::setBaud(int baud) {
+    m_port.setBaud(baud);
+}
 
 bool ComFirePort::open() {
     try {
@@ -36,7 +40,9 @@ void ComFirePort::close() {
     }
 }
 
-bool ComFirePort::isOpen() const { return m_port.Open(); }
+bool ComFirePort::isOpen() const {
+    return m_port.Open();
+}
 
 bool ComFirePort::writeString(const QByteArray& bytes) {
     try {

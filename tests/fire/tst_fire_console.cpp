@@ -1,11 +1,11 @@
 // The fire console in a window: switching fire mode on and off, the frames on a real
 // pseudo-terminal, the safety rules, and the fire panel's buttons and layout.
-#include "gui/fire_harness.h"
 #include "app/unit_service.h"
 #include "device/device_decoder.h"
 #include "fire/fire_panel.h"
 #include "fire/fire_panel_layout.h"
 #include "fire/fire_setup.h"
+#include "gui/fire_harness.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -26,7 +26,9 @@ speed_t lineSpeed(int fd) {
     return ::cfgetospeed(&t);
 }
 
-QPushButton* button(FireHarness& h, int f, int n) { return h.console->firePage()->fireButton(f, n); }
+QPushButton* button(FireHarness& h, int f, int n) {
+    return h.console->firePage()->fireButton(f, n);
+}
 
 // Frames as the device on the far end decodes them.
 QVector<vz::DeviceEvent> decode(const FarEndRecorder& far, qint64 originUs) {
@@ -238,12 +240,11 @@ void TestFireConsole::framesOnTheLine() {
     for (const vz::DeviceEvent& e : ev) {
         QVERIFY2(e.valid, qPrintable(e.fault));
         QCOMPARE(e.kind, route == int(FireRoute::Rk40) ? vz::DeviceEvent::Kind::Rk40
-                                                        : vz::DeviceEvent::Kind::MasterModule);
+                                                       : vz::DeviceEvent::Kind::MasterModule);
         QCOMPARE(e.channel, channel);
     }
     // The window says the frame was sent (not that anything fired).
-    QCOMPARE(h.console->firePage()->sentLabel()->text(),
-             QString("Sent: channel %1").arg(channel));
+    QCOMPARE(h.console->firePage()->sentLabel()->text(), QString("Sent: channel %1").arg(channel));
 }
 
 void TestFireConsole::nothingWithoutRoute() {

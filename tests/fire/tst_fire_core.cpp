@@ -260,12 +260,18 @@ void TestFireCore::latch_data() {
     // Expected: for each press, whether it may fire.
     QTest::addColumn<QString>("events");
     QTest::addColumn<QString>("fires");
-    QTest::newRow("one press") << "P" << "1";
-    QTest::newRow("held key repeats (release/press pairs)") << "PrprpR" << "100";
-    QTest::newRow("held key repeats (press only)") << "PpppR" << "1000";
-    QTest::newRow("two presses without release") << "PP" << "10";
-    QTest::newRow("press release press") << "PRP" << "11";
-    QTest::newRow("modifier held, then a key") << "PP" << "10";
+    QTest::newRow("one press") << "P"
+                               << "1";
+    QTest::newRow("held key repeats (release/press pairs)") << "PrprpR"
+                                                            << "100";
+    QTest::newRow("held key repeats (press only)") << "PpppR"
+                                                   << "1000";
+    QTest::newRow("two presses without release") << "PP"
+                                                 << "10";
+    QTest::newRow("press release press") << "PRP"
+                                         << "11";
+    QTest::newRow("modifier held, then a key") << "PP"
+                                               << "10";
 }
 
 void TestFireCore::latch() {
@@ -290,13 +296,12 @@ void TestFireCore::hints_data() {
     QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<QString>("hint");
     QTest::newRow("single, keys a and 7 in ascending order")
-        << 0 << 3 << QList<int>{'a', '7'}
-        << "Fire time: 0.10s\n\rHotkey: 7\n\rHotkey: a";
+        << 0 << 3 << QList<int>{'a', '7'} << "Fire time: 0.10s\n\rHotkey: 7\n\rHotkey: a";
     QTest::newRow("group without key") << 1 << 2 << QList<int>{} << "All time: 0.10s";
-    QTest::newRow("sequence, two lines") << 6 << 4 << QList<int>{'z'}
-                                         << "Fire: 0.10s\n\rWait: 0.24s\n\rHotkey: z";
-    QTest::newRow("macro with q starts with the break") << 9 << 2 << QList<int>{'q'}
-                                                        << "\n\rHotkey: q";
+    QTest::newRow("sequence, two lines")
+        << 6 << 4 << QList<int>{'z'} << "Fire: 0.10s\n\rWait: 0.24s\n\rHotkey: z";
+    QTest::newRow("macro with q starts with the break")
+        << 9 << 2 << QList<int>{'q'} << "\n\rHotkey: q";
     QTest::newRow("macro without key is empty") << 9 << 3 << QList<int>{} << "";
 }
 
@@ -346,8 +351,8 @@ void TestFireCore::runnerTimeline_data() {
         << QVector<int>{1, 21, 0, 150, 1, 31} << "C21@20 P@41 C31@1541 E@1562";
     QTest::newRow("empty macro ends after one tick") << QVector<int>{} << "E@20";
     QTest::newRow("ends with a pause") << QVector<int>{1, 5, 0, 50} << "C5@20 P@41 E@541";
-    QTest::newRow("pause below 2 runs as 2") << QVector<int>{0, 0, 0, 1, 0, -7, 1, 3}
-                                             << "P@20 P@40 P@60 C3@80 E@101";
+    QTest::newRow("pause below 2 runs as 2")
+        << QVector<int>{0, 0, 0, 1, 0, -7, 1, 3} << "P@20 P@40 P@60 C3@80 E@101";
     QTest::newRow("unknown type keeps the interval")
         << QVector<int>{0, 30, 7, 99, 1, 4} << "P@20 S@320 C4@620 E@641";
 }
@@ -445,8 +450,8 @@ void TestFireCore::switching_data() {
     QTest::addColumn<int>("route");
     QTest::addColumn<int>("baud");
     QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("master module") << int(FireRoute::MasterModule) << 1200
-                                   << QByteArray::fromHex("5f5f7332651fb600");
+    QTest::newRow("master module")
+        << int(FireRoute::MasterModule) << 1200 << QByteArray::fromHex("5f5f7332651fb600");
     QTest::newRow("rk40") << int(FireRoute::Rk40) << 2400
                           << QByteArray::fromHex("0000ff32651f290000");
 }
@@ -589,7 +594,8 @@ void TestFireCore::macroCallOnlyWhileArmed() {
     c.setSavedPort(1);
     c.toggle(FireRoute::Rk40);
     c.callMacroChannel(36, 40);
-    QCOMPARE(port.written, QList<QByteArray>{QByteArray::fromHex("000073c8242814" "0000")});
+    QCOMPARE(port.written, QList<QByteArray>{QByteArray::fromHex("000073c8242814"
+                                                                 "0000")});
 }
 
 void TestFireCore::choosePort_data() {
@@ -662,14 +668,28 @@ void TestFireCore::shippedLanguageKeys() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     LanguageTable t;
     t.setEntries(LanguageTable::parse(f.readAll()));
-    for (const char* key :
-         {"msg_firemode", "firemode_macro_running", "firemode_macro_nr", "btn_firemode_stop",
-          "com_port_lbl", "firemode_sent", "firemode_sent_macro", "firebtn_popup_hotkey",
-          "lbl_enter_hotkey", "firesetup_comport_gb", "firesetup_comport_btn",
-          "firesetup_macro_gb", "firesetup_macro_active_cb", "firesetup_macro_add",
-          "firesetup_macro_addpause", "firesetup_macro_del", "msg_macro_full",
-          "frm_gui_macroseq", "macroseq_lbl", "frm_gui_macropause", "macropause_lbl",
-          "macropause_lbl2"})
+    for (const char* key : {"msg_firemode",
+                            "firemode_macro_running",
+                            "firemode_macro_nr",
+                            "btn_firemode_stop",
+                            "com_port_lbl",
+                            "firemode_sent",
+                            "firemode_sent_macro",
+                            "firebtn_popup_hotkey",
+                            "lbl_enter_hotkey",
+                            "firesetup_comport_gb",
+                            "firesetup_comport_btn",
+                            "firesetup_macro_gb",
+                            "firesetup_macro_active_cb",
+                            "firesetup_macro_add",
+                            "firesetup_macro_addpause",
+                            "firesetup_macro_del",
+                            "msg_macro_full",
+                            "frm_gui_macroseq",
+                            "macroseq_lbl",
+                            "frm_gui_macropause",
+                            "macropause_lbl",
+                            "macropause_lbl2"})
         QVERIFY2(!t.findText(key).isEmpty(), key);
 }
 

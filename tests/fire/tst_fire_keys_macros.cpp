@@ -26,7 +26,9 @@ using vz::FireRoute;
 
 namespace {
 
-QPushButton* button(FireHarness& h, int f, int n) { return h.console->firePage()->fireButton(f, n); }
+QPushButton* button(FireHarness& h, int f, int n) {
+    return h.console->firePage()->fireButton(f, n);
+}
 
 void key(QWidget* w, int k, Qt::KeyboardModifiers mods, const QString& text,
          bool autoRepeat = false, QEvent::Type type = QEvent::KeyPress) {
@@ -116,8 +118,8 @@ void TestFireKeysMacros::keysFire_data() {
     QTest::newRow("keypad plus") << int(Qt::Key_Plus) << int(Qt::KeypadModifier) << "+"
                                  << QList<int>{};
     QTest::newRow("free key") << int(Qt::Key_Z) << none << "z" << QList<int>{};
-    QTest::newRow("shift with the letter") << int(Qt::Key_A) << int(Qt::ShiftModifier) << "A"
-                                           << QList<int>{};
+    QTest::newRow("shift with the letter")
+        << int(Qt::Key_A) << int(Qt::ShiftModifier) << "A" << QList<int>{};
 }
 
 void TestFireKeysMacros::keysFire() {
@@ -310,8 +312,9 @@ void TestFireKeysMacros::macroTimeline() {
         // The first tick can wait behind the repaint of the hidden panel; the later ones
         // keep to deadlines counted from the click.
         const double room = i == 0 ? 60.0 : 20.0;
-        QVERIFY2(ms > planned[i] - 5 && ms < planned[i] + room,
-                 qPrintable(QString("frame %1 at %2 ms, planned %3").arg(i).arg(ms).arg(planned[i])));
+        QVERIFY2(
+            ms > planned[i] - 5 && ms < planned[i] + room,
+            qPrintable(QString("frame %1 at %2 ms, planned %3").arg(i).arg(ms).arg(planned[i])));
     }
     QCOMPARE(page->macroNrLabel()->text(), QString("Macro 1.."));
 }

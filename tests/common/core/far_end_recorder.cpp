@@ -48,7 +48,9 @@ QByteArray FarEndRecorder::bytes() const {
     return out;
 }
 
-int FarEndRecorder::size() const { return int(bytes().size()); }
+int FarEndRecorder::size() const {
+    return int(bytes().size());
+}
 
 qint64 FarEndRecorder::byteTimeUs(int i) const {
     int seen = 0;

@@ -12,8 +12,7 @@
 #include <QLabel>
 #include <QTabWidget>
 
-FireHarness::FireHarness(int boxMode)
-    : port(dir.path()), firePort(port) {
+FireHarness::FireHarness(int boxMode) : port(dir.path()), firePort(port) {
     setObjectName(QStringLiteral("frm_gui_main"));
     resize(761, 467);
     pty.linkAs(dir.path(), kCom);
@@ -117,7 +116,9 @@ void FireHarness::showBoxLabel() {
     boxLabel->show();
 }
 
-QString FireHarness::settingsPath() const { return dir.filePath(SettingsFile::fileName()); }
+QString FireHarness::settingsPath() const {
+    return dir.filePath(SettingsFile::fileName());
+}
 
 int FireHarness::settingsPort() const {
     IniFile ini(settingsPath());
