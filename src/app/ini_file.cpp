@@ -8,7 +8,11 @@
 
 namespace {
 
-QString decode(const QByteArray& bytes) {
+QString decode(QByteArray bytes) {
+    // Dropped before the encoding is chosen: in a file that falls back to Latin-1 the mark
+    // would otherwise turn into three characters in front of the first section.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
@@ -26,8 +30,6 @@ QString sectionName(const QString& line) {
         return QString();
     return t.mid(1, close - 1).trimmed();
 }
-
-bool isSection(const QString& line) { return !sectionName(line).isNull(); }
 
 // Key of a "key=value" line, or a null string.
 QString keyOf(const QString& line) {
@@ -47,12 +49,22 @@ QString valueOf(const QString& line) {
     return v;
 }
 
+QString fold(const QString& s) {
+    return s.toCaseFolded();
+}
+
+// Section names cannot hold "]", so it separates the two parts unambiguously.
+QString keyId(const QString& foldedSection, const QString& key) {
+    return foldedSection + QLatin1Char(']') + fold(key);
+}
+
 } // namespace
 
 IniFile::IniFile(const QString& path) : m_path(path) {}
 
 bool IniFile::load() {
     m_lines.clear();
+    m_indexed = false;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -60,8 +72,6 @@ bool IniFile::load() {
     if (file.error() != QFileDevice::NoError)
         return false;
     QString text = decode(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     m_lines = text.split(QLatin1Char('\n'));
@@ -86,40 +96,69 @@ bool IniFile::save() const {
     return file.commit();
 }
 
-int IniFile::findSection(const QString& section) const {
+// Lookups go through an index of the first occurrence of every section and of every key in
+// that section's block: a project file has thousands of keys, and scanning the lines for each
+// one made reading and writing it quadratic.
+void IniFile::buildIndex() const {
+    m_sections.clear();
+    m_keys.clear();
+    m_sectionEnds.clear();
+    QString current; // folded name of the block being read, null when it is not a first one
     for (int i = 0; i < m_lines.size(); ++i) {
-        const QString name = sectionName(m_lines.at(i));
-        if (!name.isNull() && name.compare(section, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
-}
-
-int IniFile::findKey(int sectionLine, const QString& key) const {
-    for (int i = sectionLine + 1; i < m_lines.size(); ++i) {
         const QString& line = m_lines.at(i);
-        if (isSection(line))
-            break;
+        const QString name = sectionName(line);
+        if (!name.isNull()) {
+            const QString folded = fold(name);
+            if (m_sections.contains(folded)) {
+                current = QString();
+            } else {
+                current = folded;
+                m_sections.insert(folded);
+                m_sectionEnds.insert(folded, i + 1);
+            }
+            continue;
+        }
+        if (current.isNull())
+            continue;
+        if (!line.trimmed().isEmpty())
+            m_sectionEnds[current] = i + 1;
         const QString k = keyOf(line);
-        if (!k.isNull() && k.compare(key, Qt::CaseInsensitive) == 0)
-            return i;
+        if (!k.isNull()) {
+            const QString id = keyId(current, k);
+            if (!m_keys.contains(id))
+                m_keys.insert(id, i);
+        }
     }
-    return -1;
+    m_indexed = true;
 }
 
-bool IniFile::hasSection(const QString& section) const { return findSection(section) >= 0; }
+bool IniFile::findSection(const QString& section) const {
+    if (!m_indexed)
+        buildIndex();
+    return m_sections.contains(fold(section));
+}
+
+int IniFile::findKey(const QString& section, const QString& key) const {
+    if (!m_indexed)
+        buildIndex();
+    return m_keys.value(keyId(fold(section), key), -1);
+}
+
+void IniFile::clear() {
+    m_lines.clear();
+    m_indexed = false;
+}
+
+bool IniFile::hasSection(const QString& section) const {
+    return findSection(section);
+}
 
 bool IniFile::hasKey(const QString& section, const QString& key) const {
-    const int s = findSection(section);
-    return s >= 0 && findKey(s, key) >= 0;
+    return findKey(section, key) >= 0;
 }
 
-QString IniFile::readString(const QString& section, const QString& key,
-                            const QString& def) const {
-    const int s = findSection(section);
-    if (s < 0)
-        return def;
-    const int k = findKey(s, key);
+QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {
+    const int k = findKey(section, key);
     if (k < 0)
         return def;
     return valueOf(m_lines.at(k));
@@ -168,10 +207,7 @@ bool IniFile::parseInt(const QString& text, int* out) {
 }
 
 int IniFile::readInt(const QString& section, const QString& key, int def) const {
-    const int s = findSection(section);
-    if (s < 0)
-        return def;
-    const int k = findKey(s, key);
+    const int k = findKey(section, key);
     if (k < 0)
         return def;
     int value = 0;
@@ -183,24 +219,38 @@ bool IniFile::readBool(const QString& section, const QString& key, bool def) con
 }
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
-    const QString line = key + QLatin1Char('=') + value;
-    int s = findSection(section);
-    if (s < 0) {
-        m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        m_lines.append(line);
-        return;
-    }
-    const int k = findKey(s, key);
+    // A line break in a value would start new lines that read back as other keys or sections.
+    QString flat = value;
+    flat.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QString line = key + QLatin1Char('=') + flat;
+
+    const int k = findKey(section, key); // builds the index when needed
     if (k >= 0) {
         m_lines[k] = line;
         return;
     }
-    // After the last key line of the section (blank lines before the next section stay there).
-    int insertAt = s + 1;
-    for (int i = s + 1; i < m_lines.size() && !isSection(m_lines.at(i)); ++i)
-        if (!m_lines.at(i).trimmed().isEmpty())
-            insertAt = i + 1;
+    const QString folded = fold(section);
+    if (!m_sections.contains(folded)) {
+        m_sections.insert(folded);
+        m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+        m_keys.insert(keyId(folded, key), m_lines.size());
+        m_lines.append(line);
+        m_sectionEnds.insert(folded, m_lines.size());
+        return;
+    }
+    // After the last non-blank line of the section (blank lines before the next section stay
+    // there).
+    const int insertAt = m_sectionEnds.value(folded);
     m_lines.insert(insertAt, line);
+    if (insertAt < m_lines.size() - 1) {
+        for (auto* index : {&m_keys, &m_sectionEnds})
+            for (auto it = index->begin(); it != index->end(); ++it)
+                if (it.value() >= insertAt)
+                    ++it.value();
+    }
+    m_keys.insert(keyId(folded, key), insertAt);
+    m_sectionEnds[folded] = insertAt + 1;
 }
 
 void IniFile::writeInt(const QString& section, const QString& key, int value) {
@@ -220,7 +270,6 @@ bool IniFile::writeKey(const QString& path, const QString& section, const QStrin
     return ini.save();
 }
 
-bool IniFile::writeKey(const QString& path, const QString& section, const QString& key,
-                       int value) {
+bool IniFile::writeKey(const QString& path, const QString& section, const QString& key, int value) {
     return writeKey(path, section, key, QString::number(value));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,9 @@
 // - integers read with a default: a value that is not a number reads as the default,
 //   "0x" introduces hexadecimal, a value outside 32 bits reads as the default;
 // - writing a key replaces its line in place, or adds it at the end of its section, or adds
-//   the section at the end of the file; every other line is kept as it was.
+//   the section at the end of the file; every other line is kept as it was. Line breaks in a
+//   written value become spaces;
+// - a UTF-8 byte-order mark at the start is dropped.
 // The file is decoded as UTF-8 when it is valid UTF-8, else as Latin-1, and written as UTF-8.
 class IniFile {
 public:
@@ -41,7 +45,7 @@ public:
 
     // The lines as they will be written (without line ends).
     QStringList lines() const { return m_lines; }
-    void clear() { m_lines.clear(); }
+    void clear();
 
     // Parses an integer value the way readInt does; false when it is not a number.
     static bool parseInt(const QString& text, int* out);
@@ -54,9 +58,16 @@ public:
                          int value);
 
 private:
-    int findSection(const QString& section) const;
-    int findKey(int sectionLine, const QString& key) const;
+    void buildIndex() const;
+    bool findSection(const QString& section) const;
+    int findKey(const QString& section, const QString& key) const;
 
     QString m_path;
     QStringList m_lines;
+    // The sections (case-folded), the line of the first occurrence of each key in the first
+    // block of its section, and where a new key of a section goes; built on the first lookup.
+    mutable bool m_indexed = false;
+    mutable QSet<QString> m_sections;
+    mutable QHash<QString, int> m_keys;
+    mutable QHash<QString, int> m_sectionEnds;
 };

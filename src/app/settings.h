@@ -4,13 +4,13 @@
 
 // The settings record, read once at start-up from settings.ini in the program folder.
 struct Settings {
-    int port = 0;         // [com] port: saved COM number, 0 = none
-    int block = 4;        // [com] block: bytes per transfer block
-    int ball = 5;         // [adv] ball: ball time in time steps
-    int maxbox = 50;      // [adv] maxbox: highest box number offered (never above 255)
-    int newBoxmode = 0;   // [misc] new_boxmode: 1 = box number from the list, 0 = 30 + count
-    int box = 1;          // [df] box: configured box number of the fire frames
-    QString lastProject;  // [last_project] filename
+    int port = 0;        // [com] port: saved COM number, 0 = none
+    int block = 4;       // [com] block: bytes per transfer block
+    int ball = 5;        // [adv] ball: ball time in time steps
+    int maxbox = 50;     // [adv] maxbox: highest box number offered (1..255)
+    int newBoxmode = 0;  // [misc] new_boxmode: 1 = box number from the list, 0 = 30 + count
+    int box = 1;         // [df] box: configured box number of the fire frames
+    QString lastProject; // [last_project] filename
     QString language = QStringLiteral("english"); // [languagefiles] active
 
     // Block size the transfer can work with: below 1 would divide by zero.
@@ -22,12 +22,18 @@ public:
     static QString fileName() { return QStringLiteral("settings.ini"); }
     static QString pathIn(const QString& programDir);
 
+    static constexpr int kMaxboxLimit = 255;
+
     struct LoadResult {
         Settings settings;
-        bool fileFound = false; // false: every value is its default; the caller shows the message
+        // false: the file is missing or unreadable, every value is its default; the caller
+        // shows the message.
+        bool fileFound = false;
     };
-    // Reads every key with its default; maxbox above 255 becomes 255.
+    // Reads every key with its default (a missing or non-numeric value reads as the
+    // default); maxbox above 255 becomes 255, below 1 becomes 1.
     static LoadResult load(const QString& path);
+    static int clampMaxbox(int maxbox);
 
     // Write one key; every other key and line of the file stays.
     static bool writePort(const QString& path, int port);

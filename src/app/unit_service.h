@@ -22,12 +22,13 @@ public:
 
     // Reads language/<name>.lng in programDir. On success the whole table is replaced
     // (entries past the file's last line are emptied) and [languagefiles] active is written
-    // to settingsPath (skipped when settingsPath is empty). A file that cannot be opened leaves
-    // the table and the settings file as they were and returns false.
+    // to settingsPath (skipped when settingsPath is empty; a settings file that cannot be
+    // written does not undo the load). A file that cannot be opened or read leaves the table
+    // and the settings file as they were and returns false.
     bool load(const QString& programDir, const QString& name, const QString& settingsPath);
 
     // Parses file content into entries (at most kMaxLines lines, CR LF or LF line ends,
-    // UTF-8 when valid, else Latin-1).
+    // UTF-8 when valid, else Latin-1; a UTF-8 byte-order mark at the start is dropped).
     static QVector<Entry> parse(const QByteArray& content);
 
     void setEntries(const QVector<Entry>& entries);
@@ -37,6 +38,8 @@ public:
     static QString filePath(const QString& programDir, const QString& name);
 
 private:
+    int indexOf(const QString& key) const; // -1 when the key is not in the usable part
+
     QVector<Entry> m_entries; // always kEntries long
 };
 

@@ -31,13 +31,15 @@ public:
     // not be written.
     bool save(const QString& path) const;
 
-    Entry entry(int code) const;             // free for codes outside 48..122
-    void setEntry(int code, const Entry& e); // ignored for codes outside 48..122
+    Entry entry(int code) const; // free for codes outside 48..122
+    // Ignored for codes outside 48..122; an entry that names no fire button is stored free.
+    void setEntry(int code, const Entry& e);
     void clearAll();
 
     // The key the capture window starts from: the highest code bound to (f, n), or -1.
     int keyOf(int family, int number) const;
-    // Binding: frees every entry equal to (f, n), then binds code to it.
+    // Binding: frees every entry equal to (f, n), then binds code to it. Ignored for a code
+    // outside 48..122 or an (f, n) that names no fire button.
     void bind(int code, int family, int number);
     // The hint tail of a button: "\n\rHotkey: " + character for every code bound to (f, n),
     // in ascending order.

@@ -1,0 +1,71 @@
+#include "app/settings.h"
+
+#include "app/ini_file.h"
+
+#include <QDir>
+
+namespace {
+
+const QString kCom = QStringLiteral("com");
+const QString kAdv = QStringLiteral("adv");
+const QString kMisc = QStringLiteral("misc");
+const QString kDf = QStringLiteral("df");
+const QString kLastProject = QStringLiteral("last_project");
+const QString kLanguageFiles = QStringLiteral("languagefiles");
+
+} // namespace
+
+QString SettingsFile::pathIn(const QString& programDir) {
+    return QDir(programDir).filePath(fileName());
+}
+
+SettingsFile::LoadResult SettingsFile::load(const QString& path) {
+    LoadResult result;
+    IniFile ini(path);
+    // An unreadable file is treated like a missing one: defaults, and the caller says so.
+    // The writers refuse to replace it, so nothing in it is lost.
+    result.fileFound = ini.load();
+    if (!result.fileFound)
+        return result;
+
+    Settings& s = result.settings;
+    const Settings def;
+    s.box = ini.readInt(kDf, QStringLiteral("box"), def.box);
+    s.port = ini.readInt(kCom, QStringLiteral("port"), def.port);
+    s.ball = ini.readInt(kAdv, QStringLiteral("ball"), def.ball);
+    s.maxbox = clampMaxbox(ini.readInt(kAdv, QStringLiteral("maxbox"), def.maxbox));
+    s.block = ini.readInt(kCom, QStringLiteral("block"), def.block);
+    s.newBoxmode = ini.readInt(kMisc, QStringLiteral("new_boxmode"), def.newBoxmode);
+    s.lastProject = ini.readString(kLastProject, QStringLiteral("filename"), def.lastProject);
+    s.language = ini.readString(kLanguageFiles, QStringLiteral("active"), def.language);
+    return result;
+}
+
+int SettingsFile::clampMaxbox(int maxbox) {
+    if (maxbox > kMaxboxLimit)
+        return kMaxboxLimit;
+    // An empty box list would leave no box number at all.
+    if (maxbox < 1)
+        return 1;
+    return maxbox;
+}
+
+bool SettingsFile::writePort(const QString& path, int port) {
+    return IniFile::writeKey(path, kCom, QStringLiteral("port"), port);
+}
+
+bool SettingsFile::writeBall(const QString& path, int ball) {
+    return IniFile::writeKey(path, kAdv, QStringLiteral("ball"), ball);
+}
+
+bool SettingsFile::writeBoxmode(const QString& path, int boxmode) {
+    return IniFile::writeKey(path, kMisc, QStringLiteral("new_boxmode"), boxmode);
+}
+
+bool SettingsFile::writeLastProject(const QString& path, const QString& fileName) {
+    return IniFile::writeKey(path, kLastProject, QStringLiteral("filename"), fileName);
+}
+
+bool SettingsFile::writeLanguage(const QString& path, const QString& name) {
+    return IniFile::writeKey(path, kLanguageFiles, QStringLiteral("active"), name);
+}

@@ -1,0 +1,125 @@
+#include "app/unit_service.h"
+
+#include "app/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+
+namespace {
+
+QString decode(QByteArray bytes) {
+    // Shipped files carry no byte-order mark; one written by an editor is dropped rather than
+    // becoming part of the first key.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return QString::fromLatin1(bytes);
+}
+
+LanguageTable::Entry parseLine(const QString& line) {
+    LanguageTable::Entry e;
+    const int eq = line.indexOf(QLatin1Char('='));
+    if (eq < 0) {
+        e.key = line;
+        return e;
+    }
+    e.key = line.left(eq);
+    // A text cannot hold "=": a second one cuts it off.
+    const int second = line.indexOf(QLatin1Char('='), eq + 1);
+    e.text = second < 0 ? line.mid(eq + 1) : line.mid(eq + 1, second - eq - 1);
+    return e;
+}
+
+} // namespace
+
+LanguageTable::LanguageTable() : m_entries(kEntries) {}
+
+int LanguageTable::indexOf(const QString& key) const {
+    for (int i = 0; i < m_entries.size(); ++i) {
+        const QString& k = m_entries.at(i).key;
+        // The first empty key ends the usable part of the table.
+        if (k.isEmpty())
+            return -1;
+        if (k == key)
+            return i;
+    }
+    return -1;
+}
+
+QString LanguageTable::findText(const QString& key) const {
+    const int i = indexOf(key);
+    return i < 0 ? QString() : m_entries.at(i).text;
+}
+
+QString LanguageTable::getText(const QString& key) const {
+    const int i = indexOf(key);
+    if (i < 0)
+        return QLatin1Char('<') + key + QLatin1Char('>');
+    return m_entries.at(i).text;
+}
+
+QVector<LanguageTable::Entry> LanguageTable::parse(const QByteArray& content) {
+    const QString text = decode(content);
+    QVector<Entry> entries;
+    entries.reserve(kMaxLines);
+    int start = 0;
+    while (start < text.size() && entries.size() < kMaxLines) {
+        int end = text.indexOf(QLatin1Char('\n'), start);
+        const int next = end < 0 ? text.size() : end + 1;
+        if (end < 0)
+            end = text.size();
+        // CR LF and LF both end a line; the CR is never part of the text.
+        int cut = end;
+        while (cut > start && text.at(cut - 1) == QLatin1Char('\r'))
+            --cut;
+        entries.append(parseLine(text.mid(start, cut - start)));
+        start = next;
+    }
+    return entries;
+}
+
+void LanguageTable::setEntries(const QVector<Entry>& entries) {
+    // Entries past the new content are emptied, so texts of an earlier language never show.
+    m_entries = entries.mid(0, kMaxLines);
+    m_entries.resize(kEntries);
+}
+
+void LanguageTable::clear() {
+    m_entries = QVector<Entry>(kEntries);
+}
+
+QString LanguageTable::filePath(const QString& programDir, const QString& name) {
+    return QDir(programDir).filePath(QStringLiteral("language/") + name + QStringLiteral(".lng"));
+}
+
+bool LanguageTable::load(const QString& programDir, const QString& name,
+                         const QString& settingsPath) {
+    QFile file(filePath(programDir, name));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray content = file.readAll();
+    // A file that breaks off while being read is not taken: the old table stays whole.
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    setEntries(parse(content));
+    if (!settingsPath.isEmpty())
+        SettingsFile::writeLanguage(settingsPath, name);
+    return true;
+}
+
+LanguageTable& languageTable() {
+    static LanguageTable table;
+    return table;
+}
+
+QString find_text(const QString& key) {
+    return languageTable().findText(key);
+}
+
+QString get_text(const QString& key) {
+    return languageTable().getText(key);
+}
