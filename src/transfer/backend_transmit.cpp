@@ -86,6 +86,9 @@ void Tfrm_gui_transmit::buildControls() {
     listPalette.setColor(QPalette::Base, palette().color(QPalette::Window));
     listbox->setPalette(listPalette);
     listbox->setFocusPolicy(Qt::NoFocus);
+    // A long message wraps instead of hiding its end behind a scroll bar.
+    listbox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listbox->setWordWrap(true);
 
     transmit_progress = new QProgressBar(pnl_background);
     transmit_progress->setObjectName(QStringLiteral("transmit_progress"));
@@ -189,9 +192,11 @@ bool Tfrm_gui_transmit::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
         // A key not taken by a control travels on to its parents: handle it once.
         auto* key = static_cast<QKeyEvent*>(event);
-        if (event != m_lastKeyEvent || key->timestamp() != m_lastKeyTime) {
+        if (event != m_lastKeyEvent || key->timestamp() != m_lastKeyTime ||
+            key->key() != m_lastKey) {
             m_lastKeyEvent = event;
             m_lastKeyTime = key->timestamp();
+            m_lastKey = key->key();
             FormKeyDown(key);
         }
     }
@@ -326,6 +331,7 @@ void Tfrm_gui_transmit::waitOutputSent(int timeoutMs) {
         QEventLoop loop;
         QTimer timeout;
         timeout.setSingleShot(true);
+        timeout.setTimerType(Qt::PreciseTimer);
         connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
         timeout.start(timeoutMs);
         m_waitLoop = &loop;

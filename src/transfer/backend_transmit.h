@@ -107,6 +107,7 @@ private:
     vz::BlockTransferReport m_lastTransfer;
     const QEvent* m_lastKeyEvent = nullptr; // a key seen by a control and again by its parent
     ulong m_lastKeyTime = 0;
+    int m_lastKey = 0;
 
     QWidget* pnl_background = nullptr;
     QFrame* N1 = nullptr;

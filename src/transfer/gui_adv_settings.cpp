@@ -49,11 +49,11 @@ Tfrm_gui_adv_settings::Tfrm_gui_adv_settings(const QString& settingsPath, int& b
 
     btn_ok = new QPushButton(QStringLiteral("btn_ok"), this);
     btn_ok->setObjectName(QStringLiteral("btn_ok"));
-    btn_ok->setGeometry(162, 128, 77, 25);
+    btn_ok->setGeometry(146, 128, 85, 25);
     btn_ok->setDefault(true);
     btn_cancel = new QPushButton(QStringLiteral("btn_cancel"), this);
     btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
-    btn_cancel->setGeometry(245, 128, 77, 25);
+    btn_cancel->setGeometry(237, 128, 85, 25);
 
     ball_udChangingEx(ball_ud->value());
     // Operator changes never leave the range; the check shows the time.
