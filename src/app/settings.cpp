@@ -35,7 +35,9 @@ SettingsFile::LoadResult SettingsFile::load(const QString& path) {
     s.ball = ini.readInt(kAdv, QStringLiteral("ball"), def.ball);
     s.maxbox = clampMaxbox(ini.readInt(kAdv, QStringLiteral("maxbox"), def.maxbox));
     s.block = ini.readInt(kCom, QStringLiteral("block"), def.block);
-    s.newBoxmode = ini.readInt(kMisc, QStringLiteral("new_boxmode"), def.newBoxmode);
+    // Only 1 selects the box list everywhere else (window, transfer record), so any other
+    // value is box mode 0.
+    s.newBoxmode = ini.readInt(kMisc, QStringLiteral("new_boxmode"), def.newBoxmode) == 1 ? 1 : 0;
     s.lastProject = ini.readString(kLastProject, QStringLiteral("filename"), def.lastProject);
     s.language = ini.readString(kLanguageFiles, QStringLiteral("active"), def.language);
     return result;

@@ -3,6 +3,7 @@
 #include "transfer/transfer_image.h"
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 #include <QVector>
 
@@ -73,3 +74,5 @@ private:
 };
 
 } // namespace vz
+
+Q_DECLARE_METATYPE(vz::DeviceEvent)

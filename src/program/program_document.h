@@ -101,6 +101,7 @@ signals:
 private:
     bool setSingleFireRule(int n, int value);
     void runCountRule(int oldCount);
+    bool setChannelField(int& field, int page, int number, int position);
     void markModified();
 
     BoxProgram m_program = BoxProgram::startValues();

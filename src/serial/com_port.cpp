@@ -86,6 +86,7 @@ void TApdComPort::openNow() {
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     m_port.setReadBufferSize(kInSize);
     m_failing = false;
+    m_failure.clear();
     ++m_openCount;
     if (!m_port.open(QIODevice::ReadWrite)) {
         const QString why = m_port.errorString();
@@ -107,9 +108,15 @@ void TApdComPort::closeNow() {
     m_port.clearError();
 }
 
+ComPortError TApdComPort::notOpen() const {
+    if (!m_failure.isEmpty())
+        return ComPortError(QStringLiteral("Port not open (closed after: %1)").arg(m_failure));
+    return ComPortError(QStringLiteral("Port not open"));
+}
+
 void TApdComPort::queueBytes(const QByteArray& bytes) {
     if (!Open())
-        throw ComPortError(QStringLiteral("Port not open"));
+        throw notOpen();
     if (bytes.size() > OutputFree())
         throw ComPortError(QStringLiteral("%1 bytes do not fit into the output buffer (%2 free)")
                                .arg(bytes.size())
@@ -119,6 +126,11 @@ void TApdComPort::queueBytes(const QByteArray& bytes) {
     if (m_port.write(bytes) != bytes.size())
         throw ComPortError(QStringLiteral("%1: write failed: %2")
                                .arg(vz::ports::comName(m_number), m_port.errorString()));
+    // Hand the bytes to the system now, as far as it takes them without waiting: a caller
+    // that pauses the thread right after a write, as the fire commands do, still has them on
+    // the line meanwhile. (QSerialPort::flush() would write into a stopped line and take the
+    // refusal for a dead port.)
+    m_port.waitForBytesWritten(0);
     bool anyArmed = false;
     for (Trigger& t : m_triggers)
         if (t.armed) {
@@ -155,7 +167,7 @@ int TApdComPort::OutputFree() const {
 
 void TApdComPort::FlushOutput() {
     if (!Open())
-        throw ComPortError(QStringLiteral("Port not open"));
+        throw notOpen();
     m_port.clear(QSerialPort::Output);
     scheduleSentCheck(0);
 }
@@ -225,6 +237,7 @@ void TApdComPort::onError(QSerialPort::SerialPortError error) {
             if (opening != m_openCount || !m_port.isOpen())
                 return;
             closeNow();
+            m_failure = text;
             emit PortFailed(text);
         },
         Qt::QueuedConnection);

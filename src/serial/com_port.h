@@ -96,6 +96,7 @@ private:
     void scheduleSentCheck(int ms);
     void checkOutputSent();
     void onError(QSerialPort::SerialPortError error);
+    ComPortError notOpen() const;
 
     struct Trigger {
         bool armed = false;
@@ -110,5 +111,6 @@ private:
     QVector<Trigger> m_triggers; // handle = index + 1
     QTimer m_sentTimer;
     bool m_failing = false;
+    QString m_failure; // why the line died, for the errors of later calls
     quint64 m_openCount = 0; // tells a late error of an earlier opening from the current one
 };

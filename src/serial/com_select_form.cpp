@@ -3,6 +3,7 @@
 #include "serial/port_names.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr int kWidth = 330;
+constexpr int kWidth = 380;
 constexpr int kHeight = 132;
 
 } // namespace
@@ -79,7 +80,22 @@ void TComSelectForm::PortsComboBoxChange() {
         return;
     }
     const QString device = vz::ports::deviceFor(m_programDir, *n);
-    m_device->setText(device.isEmpty() ? QStringLiteral("(no device)") : device);
+    if (device.isEmpty()) {
+        m_device->setText(QStringLiteral("(no device)"));
+        return;
+    }
+    // A ports/ link: show what it leads to, the link itself in the tip.
+    QString text = device;
+    QString tip = device;
+    const QFileInfo info(device);
+    if (info.isSymLink()) {
+        const QString target = info.symLinkTarget();
+        text = QStringLiteral("%1 (ports/%2)").arg(target, info.fileName());
+        tip = QStringLiteral("%1 -> %2").arg(device, target);
+    }
+    m_device->setText(
+        m_device->fontMetrics().elidedText(text, Qt::ElideMiddle, m_device->width()));
+    m_device->setToolTip(tip);
 }
 
 void TComSelectForm::OkBtnClick() { accept(); }
@@ -100,12 +116,17 @@ std::optional<int> TComSelectForm::chosenNumber() const {
     return parseEntry(m_ports->currentText());
 }
 
+std::optional<int> TComSelectForm::answer() const {
+    if (result() != QDialog::Accepted)
+        return std::nullopt;
+    return chosenNumber();
+}
+
 TApdComPort::PortChooser TComSelectForm::modalChooser(const QString& programDir,
                                                       QWidget* parent) {
     return [programDir, parent]() -> std::optional<int> {
         TComSelectForm form(programDir, parent);
-        if (form.exec() != QDialog::Accepted)
-            return std::nullopt;
-        return form.chosenNumber();
+        form.exec();
+        return form.answer();
     };
 }

@@ -29,6 +29,8 @@ public:
     // list is empty or the text holds no number.
     std::optional<int> chosenNumber() const;
     static std::optional<int> parseEntry(const QString& text);
+    // After the form closed: the chosen number on OK, nothing on Cancel or without a number.
+    std::optional<int> answer() const;
 
     // The chooser the port asks: shows a new form modally over parent.
     static TApdComPort::PortChooser modalChooser(const QString& programDir, QWidget* parent);

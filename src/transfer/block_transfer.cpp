@@ -40,6 +40,7 @@ OutputSentWait::Result OutputSentWait::wait(int timeoutMs) {
         QEventLoop loop;
         QTimer timer;
         timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
         connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
         timer.start(timeoutMs);
         m_loop = &loop;

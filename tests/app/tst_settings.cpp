@@ -55,6 +55,9 @@ private slots:
         QTest::newRow("maxbox 300")
             << QByteArray("[adv]\nmaxbox=300\n")
             << "port=0 block=4 ball=5 maxbox=255 mode=0 box=1 last= lang=english";
+        QTest::newRow("box mode 2 is box mode 0")
+            << QByteArray("[misc]\nnew_boxmode=2\n")
+            << "port=0 block=4 ball=5 maxbox=50 mode=0 box=1 last= lang=english";
         QTest::newRow("maxbox 255")
             << QByteArray("[adv]\nmaxbox=255\n")
             << "port=0 block=4 ball=5 maxbox=255 mode=0 box=1 last= lang=english";
@@ -92,7 +95,7 @@ private slots:
                               << "port=3 block=8 ball=9 maxbox=60 mode=1 box=12 "
                                  "last=/home/op/Schlussbild 2.kvx lang=deutsch";
         QTest::newRow("boxmode") << 2
-                                 << "port=3 block=8 ball=7 maxbox=60 mode=9 box=12 "
+                                 << "port=3 block=8 ball=7 maxbox=60 mode=0 box=12 "
                                     "last=/home/op/Schlussbild 2.kvx lang=deutsch";
         QTest::newRow("last project")
             << 3
@@ -109,7 +112,7 @@ private slots:
         const std::function<bool()> writers[] = {
             [&] { return SettingsFile::writePort(p, 9); },
             [&] { return SettingsFile::writeBall(p, 9); },
-            [&] { return SettingsFile::writeBoxmode(p, 9); },
+            [&] { return SettingsFile::writeBoxmode(p, 0); },
             [&] { return SettingsFile::writeLastProject(p, QStringLiteral("/tmp/Größe.kvx")); },
             [&] { return SettingsFile::writeLanguage(p, QStringLiteral("english")); },
         };

@@ -1,0 +1,259 @@
+#include "preview/preview_area.h"
+
+#include "preview/preview_pictures.h"
+#include "preview/preview_popup.h"
+#include "program/program_document.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace vz::preview;
+
+namespace {
+
+QLabel* makeHolder(QWidget* parent, const char* name, const QPixmap& picture) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setPixmap(picture);
+    label->setGeometry(0, 0, PreviewArea::kFlameWidth, PreviewArea::kFlameHeight);
+    label->hide();
+    return label;
+}
+
+} // namespace
+
+PreviewArea::PreviewArea(QWidget* parent) : QGroupBox(parent) {
+    setObjectName(QStringLiteral("preview_gb"));
+    setTitle(objectName()); // the language file gives the caption
+    resize(kWidth, kHeight);
+
+    m_bg = new QWidget(this);
+    m_bg->setObjectName(QStringLiteral("preview_bg"));
+    m_bg->setAutoFillBackground(true);
+    QPalette black = m_bg->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_bg->setPalette(black);
+    m_bg->setGeometry(kBackgroundX, kBackgroundY, kBackgroundWidth, kBackgroundHeight);
+
+    m_imgAus = makeHolder(this, "preview_img_aus", offPicture());
+    m_imgBall = makeHolder(this, "preview_img_ball", ballPicture());
+    m_imgAn = makeHolder(this, "preview_img_an", flamePicture());
+
+    for (int i = 1; i <= kSlots; ++i) {
+        auto* slot = new QLabel(this);
+        slot->setObjectName(QStringLiteral("preview_flm_%1").arg(i));
+        slot->setGeometry(kBackgroundX + kFlameWidth * (i - 1), kBackgroundY, kFlameWidth,
+                          kFlameHeight);
+        slot->setPixmap(m_imgAus->pixmap());
+        m_flames[size_t(i - 1)] = slot;
+    }
+
+    m_firemodeWarning = new QLabel(this);
+    m_firemodeWarning->setObjectName(QStringLiteral("lbl_firemode_warning"));
+    m_firemodeWarning->setText(m_firemodeWarning->objectName());
+    m_firemodeWarning->setGeometry(kBackgroundX, kBackgroundY, kBackgroundWidth, kBackgroundHeight);
+    m_firemodeWarning->setAlignment(Qt::AlignCenter);
+    m_firemodeWarning->setWordWrap(true);
+    QFont bold = m_firemodeWarning->font();
+    bold.setBold(true);
+    m_firemodeWarning->setFont(bold);
+    QPalette red = m_firemodeWarning->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    m_firemodeWarning->setPalette(red);
+    m_firemodeWarning->hide();
+
+    m_preview_timer = new QTimer(this);
+    m_preview_timer->setObjectName(QStringLiteral("preview_timer"));
+    // The default coarse timer may be 5 % late, which a 5 s segment would show.
+    m_preview_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_preview_timer, &QTimer::timeout, this, &PreviewArea::preview_timerTimer);
+
+    m_popup = new PreviewPopup(this);
+}
+
+PreviewArea::~PreviewArea() {
+    // A preview waiting on the stack must not wait for a timer that is gone.
+    for (QEventLoop* loop : std::as_const(m_waits))
+        loop->quit();
+}
+
+void PreviewArea::applyTexts(const std::function<QString(const QString&)>& findText) {
+    auto apply = [&findText](const QString& key, const std::function<void(const QString&)>& set) {
+        const QString text = findText(key);
+        if (!text.isEmpty())
+            set(text);
+    };
+    apply(objectName(), [this](const QString& t) { setTitle(t); });
+    apply(m_firemodeWarning->objectName(),
+          [this](const QString& t) { m_firemodeWarning->setText(t); });
+    for (QAction* action : {m_popup->previewAction(), m_popup->clipboardAction()})
+        apply(action->objectName(), [action](const QString& t) { action->setText(t); });
+}
+
+QLabel* PreviewArea::flame(int slot) const {
+    if (slot < 1 || slot > kSlots)
+        return nullptr;
+    return m_flames[size_t(slot - 1)];
+}
+
+void PreviewArea::placeFlames(int count) {
+    count = std::clamp(count, 1, kSlots);
+    m_placedCount = count;
+    fitBackground(); // a box resized while hidden has had no resize event yet
+    const int pitch = (m_bg->width() + kFlameWidth) / (count + 1);
+    for (int n = 1; n <= kSlots; ++n) {
+        QLabel* slot = m_flames[size_t(n - 1)];
+        if (n <= count) {
+            slot->move(pitch * n - 4, kBackgroundY);
+            slot->show();
+        } else {
+            slot->hide();
+        }
+    }
+    m_firemodeWarning->raise();
+}
+
+void PreviewArea::setModuleCountSource(std::function<int()> source) {
+    m_countSource = std::move(source);
+}
+
+void PreviewArea::setHintsHandler(std::function<void(bool)> handler) {
+    m_hintsHandler = std::move(handler);
+}
+
+int PreviewArea::currentCount() const {
+    const int count = m_countSource ? m_countSource() : m_placedCount;
+    return std::clamp(count, 0, kSlots);
+}
+
+quint8 PreviewArea::slotState(int slot) const {
+    if (slot < 1 || slot > kSlots)
+        return SlotOff;
+    return m_states[size_t(slot - 1)];
+}
+
+void PreviewArea::showState(int slot, quint8 state) {
+    const QLabel* holder = nullptr;
+    switch (state) {
+    case SlotOff:
+        holder = m_imgAus;
+        break;
+    case SlotBall:
+        holder = m_imgBall;
+        break;
+    case SlotFlame:
+        holder = m_imgAn;
+        break;
+    default:
+        return; // unknown states leave the picture as it was
+    }
+    QLabel* label = m_flames[size_t(slot - 1)];
+    m_states[size_t(slot - 1)] = state;
+    label->setPixmap(holder->pixmap());
+    label->repaint();
+}
+
+void PreviewArea::setHints(bool on) {
+    if (m_hintsHandler)
+        m_hintsHandler(on);
+    else
+        m_popup->set_preview_hints(on);
+    emit previewHintsChanged(on);
+}
+
+void PreviewArea::preview_timerTimer() {
+    m_preview_timer->stop();
+    if (!m_waits.isEmpty())
+        m_waits.last()->quit();
+}
+
+bool PreviewArea::waitForTimer(QPointer<PreviewArea>& self) {
+    QEventLoop loop;
+    m_waits.append(&loop);
+    loop.exec();
+    if (!self)
+        return false;
+    m_waits.removeAll(&loop);
+    // Only the timer's handler or the end of a preview played inside this one end the wait
+    // with the timer off; anything else is the application shutting down.
+    return !m_preview_timer->isActive();
+}
+
+void PreviewArea::run_preview(SegmentList segments) {
+    QPointer<PreviewArea> self(this);
+    const int depth = ++m_depth;
+    setHints(false);
+
+    // Each segment ends at its planned time from the start of the preview, so the latency of
+    // one wake-up does not add up over a long sequence.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 plannedStart = 0;
+    bool aborted = false;
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const Segment& segment = segments[i];
+        const int count = currentCount();
+        for (int slot = 1; slot <= count; ++slot)
+            showState(slot, segment.states[size_t(slot - 1)]);
+        emit segmentShown(depth, int(i));
+        if (i + 1 == segments.size())
+            break;
+
+        const qint64 plannedEnd = plannedStart + qint64(segment.duration) * kStepMs;
+        // Rounded down to whole milliseconds: the event loop wakes up a fraction later.
+        const qint64 interval =
+            std::max<qint64>(0, (plannedEnd * 1000000 - clock.nsecsElapsed()) / 1000000);
+        m_preview_timer->setInterval(int(std::min<qint64>(interval, INT_MAX)));
+        m_preview_timer->start();
+        const int runsBefore = m_runs;
+        if (!waitForTimer(self)) {
+            if (!self)
+                return;
+            m_preview_timer->stop();
+            aborted = true;
+            break;
+        }
+        if (m_runs != runsBefore) {
+            // A preview played inside this one and cut the segment short: go on from now.
+            clock.restart();
+            plannedStart = 0;
+        } else {
+            plannedStart = plannedEnd;
+        }
+    }
+
+    ++m_runs;
+    --m_depth;
+    setHints(true);
+    // The preview this one ran inside waits for the timer, which is now off: let it go on.
+    if (!aborted && !m_waits.isEmpty() && !m_preview_timer->isActive())
+        m_waits.last()->quit();
+}
+
+void PreviewArea::previewRow(const vz::BoxProgram& program, int page, int number, int ballTime) {
+    run_preview(segmentsForRow(program, page, number, ballTime));
+}
+
+void PreviewArea::previewRow(const vz::ProgramDocument& document, int page, int number,
+                             int ballTime) {
+    previewRow(document.program(), page, number, ballTime);
+}
+
+void PreviewArea::resizeEvent(QResizeEvent* event) {
+    QGroupBox::resizeEvent(event);
+    // The flames keep their places until the count rule places them again.
+    fitBackground();
+}
+
+void PreviewArea::fitBackground() {
+    const int bgWidth = std::max(0, width() - 2 * kBackgroundX);
+    m_bg->resize(bgWidth, kBackgroundHeight);
+    m_firemodeWarning->resize(bgWidth, kBackgroundHeight);
+}

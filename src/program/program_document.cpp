@@ -1,0 +1,370 @@
+#include "program/program_document.h"
+
+#include <algorithm>
+
+namespace vz {
+
+namespace {
+
+bool validModule(int n) {
+    return n >= 1 && n <= kModules;
+}
+bool validGroup(int k, int v) {
+    return k >= 0 && k < kGroupKinds && v >= 1 && v <= kGroupVariants;
+}
+bool validSeq(int f, int v) {
+    return f >= 0 && f < kSeqFamilies && v >= 1 && v <= kSeqVariants;
+}
+bool validChannel(int position) {
+    return position >= 0 && position < kChannels;
+}
+bool validFire(int value) {
+    return value >= kFireMin && value <= kFireMax;
+}
+bool validWait(int value) {
+    return value >= kWaitMin && value <= kWaitMax;
+}
+
+} // namespace
+
+ProgramDocument::ProgramDocument(QObject* parent) : QObject(parent) {}
+
+void ProgramDocument::setBoxMode(int boxMode) {
+    m_boxMode = boxMode == 1 ? 1 : 0; // only 1 is the list mode
+}
+
+void ProgramDocument::setMaxBox(int maxBox) {
+    m_maxBox = std::clamp(maxBox, 1, 255);
+}
+
+void ProgramDocument::setRk40Active(bool active) {
+    m_rk40Active = active;
+}
+
+void ProgramDocument::markModified() {
+    setModified(true);
+}
+
+// --- rule 1 ---
+
+bool ProgramDocument::setSingleFire(int n, int value) {
+    if (!validModule(n))
+        return false;
+    if (m_program.singleAt(n).fire == value)
+        return true;
+    return setSingleFireRule(n, value);
+}
+
+bool ProgramDocument::setSingleFireRule(int n, int value) {
+    const bool accepted = validFire(value);
+    if (accepted) {
+        m_program.singleAt(n).fire = value;
+        emit singleChanged(n);
+        // The last shown module and every hidden one carry their time on to the modules
+        // after them, so a count raised later shows sensible times.
+        if (n >= m_program.moduleCount() && n < kModules)
+            setSingleFire(n + 1, value);
+    }
+    markModified();
+    return accepted;
+}
+
+// --- rule 2 ---
+
+bool ProgramDocument::setGroupFire(int k, int v, int value) {
+    if (!validGroup(k, v))
+        return false;
+    GroupProgram& g = m_program.groupAt(k, v);
+    if (g.fire == value)
+        return true;
+    const bool accepted = validFire(value);
+    if (accepted) {
+        g.fire = value;
+        emit groupChanged(k, v);
+    }
+    markModified();
+    return accepted;
+}
+
+// --- rule 3 ---
+
+bool ProgramDocument::setSeqFire(int f, int v, int value) {
+    if (!validSeq(f, v))
+        return false;
+    SequenceProgram& s = m_program.seqAt(f, v);
+    if (s.fire == value)
+        return true;
+    const bool accepted = validFire(value);
+    if (accepted) {
+        s.fire = value;
+        emit seqChanged(f, v);
+    }
+    markModified();
+    return accepted;
+}
+
+bool ProgramDocument::setSeqWait(int f, int v, int value) {
+    if (!validSeq(f, v))
+        return false;
+    SequenceProgram& s = m_program.seqAt(f, v);
+    if (s.wait == value)
+        return true;
+    const bool accepted = validWait(value);
+    if (accepted) {
+        s.wait = value;
+        emit seqChanged(f, v);
+    }
+    markModified();
+    return accepted;
+}
+
+// --- rule 5 ---
+
+void ProgramDocument::forAllSingle(int sourceN) {
+    if (!validModule(sourceN))
+        return;
+    const int value = m_program.singleAt(sourceN).fire;
+    for (int n = 1; n <= kModules; ++n)
+        if (n != sourceN)
+            setSingleFire(n, value);
+}
+
+void ProgramDocument::forAllGroup(int k, int sourceV) {
+    if (!validGroup(k, sourceV))
+        return;
+    const int value = m_program.groupAt(k, sourceV).fire;
+    for (int v = 1; v <= kGroupVariants; ++v)
+        if (v != sourceV)
+            setGroupFire(k, v, value);
+}
+
+void ProgramDocument::forAllSeq(int f, int sourceTag) {
+    const bool wait = sourceTag > 10;
+    const int source = wait ? sourceTag - 10 : sourceTag;
+    if (!validSeq(f, source))
+        return;
+    const SequenceProgram& s = m_program.seqAt(f, source);
+    const int value = wait ? s.wait : s.fire;
+    // Variants not in use are set like the others.
+    for (int v = 1; v <= kSeqVariants; ++v) {
+        if (v == source)
+            continue;
+        if (wait)
+            setSeqWait(f, v, value);
+        else
+            setSeqFire(f, v, value);
+    }
+}
+
+// --- rule 6 ---
+
+void ProgramDocument::setSeqInUse(int f, int v, bool inUse) {
+    if (!validSeq(f, v))
+        return;
+    SequenceProgram& s = m_program.seqAt(f, v);
+    if (s.chk == inUse)
+        return;
+    s.chk = inUse;
+    emit seqChanged(f, v);
+    markModified();
+}
+
+// --- rule 7 ---
+
+bool ProgramDocument::setModuleCountPosition(int position) {
+    if (position < 0 || position >= kModules)
+        return false;
+    if (position == m_program.gasmodCount)
+        return true;
+    return applyModuleCountPosition(position);
+}
+
+bool ProgramDocument::applyModuleCountPosition(int position) {
+    if (position < 0 || position >= kModules)
+        return false;
+    const int oldCount = m_program.moduleCount();
+    m_program.gasmodCount = position;
+    runCountRule(oldCount);
+    return true;
+}
+
+void ProgramDocument::runCountRule(int oldCount) {
+    // Modules that were hidden before the change take the time of the last module that was
+    // shown before it; those that were shown keep their own, also when they go out of view.
+    int last = m_program.singleAt(1).fire;
+    for (int n = 1; n <= kModules; ++n) {
+        if (n > oldCount)
+            setSingleFire(n, last);
+        else
+            last = m_program.singleAt(n).fire;
+    }
+    markModified();
+    emit moduleCountChanged(oldCount, m_program.moduleCount());
+    applyBoxMode();
+}
+
+void ProgramDocument::applyBoxMode() {
+    if (m_boxMode != 0 || m_rk40Active)
+        return;
+    // The fixed number stands even where the box list is too short to hold it: the box
+    // record and the saved file must carry the box the modules are actually set to.
+    const int position = m_program.moduleCount() + 29;
+    if (m_program.boxNr == position)
+        return;
+    m_program.boxNr = position;
+    emit boxNrChanged(position);
+}
+
+// --- rule 8 ---
+
+bool ProgramDocument::setBoxNr(int position) {
+    if (position < 0 || position >= m_maxBox)
+        return false;
+    if (m_program.boxNr == position)
+        return true;
+    m_program.boxNr = position;
+    emit boxNrChanged(position);
+    markModified();
+    return true;
+}
+
+bool ProgramDocument::setSingleChannel(int n, int position) {
+    if (!validModule(n))
+        return false;
+    return setChannelField(m_program.singleAt(n).ch, kPageSingle, n, position);
+}
+
+bool ProgramDocument::setGroupChannel(int k, int v, int position) {
+    if (!validGroup(k, v))
+        return false;
+    return setChannelField(m_program.groupAt(k, v).ch, k + 1, v, position);
+}
+
+bool ProgramDocument::setSeqChannel(int f, int v, int position) {
+    if (!validSeq(f, v))
+        return false;
+    return setChannelField(m_program.seqAt(f, v).ch, f + 4, v, position);
+}
+
+bool ProgramDocument::setChannel(int page, int number, int position) {
+    if (page == kPageSingle)
+        return setSingleChannel(number, position);
+    if (page >= 1 && page <= 3)
+        return setGroupChannel(page - 1, number, position);
+    if (page >= 4 && page < kProgramPages)
+        return setSeqChannel(page - 4, number, position);
+    return false;
+}
+
+bool ProgramDocument::setChannelField(int& field, int page, int number, int position) {
+    if (!validChannel(position))
+        return false;
+    if (field == position)
+        return true;
+    field = position;
+    emit channelChanged(page, number);
+    markModified();
+    return true;
+}
+
+// --- macros ---
+
+void ProgramDocument::setMacroActive(int index, bool active) {
+    if (index < 0 || index >= kMacros)
+        return;
+    Macro& m = m_program.macros[index];
+    if (m.active == active)
+        return;
+    m.active = active;
+    emit macrosChanged(index);
+    markModified();
+}
+
+bool ProgramDocument::appendMacroStep(int index, int type, int value) {
+    if (index < 0 || index >= kMacros || type < 0)
+        return false;
+    Macro& m = m_program.macros[index];
+    const int n = m.stepCount();
+    // The last slot stays an end mark.
+    if (n >= kMacroMaxSteps)
+        return false;
+    m.steps[n] = MacroStep{type, value};
+    emit macrosChanged(index);
+    markModified();
+    return true;
+}
+
+bool ProgramDocument::removeLastMacroStep(int index) {
+    if (index < 0 || index >= kMacros)
+        return false;
+    Macro& m = m_program.macros[index];
+    const int n = m.stepCount();
+    if (n == 0)
+        return false;
+    m.steps[n - 1] = MacroStep{};
+    emit macrosChanged(index);
+    markModified();
+    return true;
+}
+
+void ProgramDocument::setMacroSlot(int index, int slot, int type, int value) {
+    if (index < 0 || index >= kMacros || slot < 0 || slot >= kMacroSlots)
+        return;
+    Macro& m = m_program.macros[index];
+    const MacroStep step{type, value};
+    if (m.steps[slot] == step)
+        return;
+    m.steps[slot] = step;
+    emit macrosChanged(index);
+    markModified();
+}
+
+// --- page on show ---
+
+void ProgramDocument::setActiveTab(int page) {
+    if (page < 0 || page >= kProgramPages || page == m_program.activeTab)
+        return;
+    m_program.activeTab = page;
+    emit activeTabChanged(page);
+}
+
+// --- project state ---
+
+void ProgramDocument::setModified(bool modified) {
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(modified);
+}
+
+void ProgramDocument::setPath(const QString& path) {
+    if (m_path == path)
+        return;
+    m_path = path;
+    emit pathChanged(path);
+}
+
+void ProgramDocument::resetToNew() {
+    setPath(QString());
+    applyModuleCountPosition(kStartCountPosition);
+    if (m_boxMode != 0)
+        setBoxNr(0);
+    for (int n = 1; n <= kModules; ++n) {
+        setSingleFire(n, kStartTime);
+        setSingleChannel(n, singleProgramNumber(n) - 1);
+    }
+    for (int k = 0; k < kGroupKinds; ++k)
+        for (int v = 1; v <= kGroupVariants; ++v) {
+            setGroupFire(k, v, kStartTime);
+            setGroupChannel(k, v, groupProgramNumber(k, v) - 1);
+        }
+    for (int f = 0; f < kSeqFamilies; ++f)
+        for (int v = 1; v <= kSeqVariants; ++v) {
+            setSeqFire(f, v, kStartTime);
+            setSeqWait(f, v, kStartTime);
+            setSeqChannel(f, v, seqProgramNumber(f, v) - 1);
+            setSeqInUse(f, v, true);
+        }
+}
+
+} // namespace vz

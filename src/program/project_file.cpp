@@ -1,0 +1,135 @@
+#include "program/project_file.h"
+
+#include "app/ini_file.h"
+#include "program/program_document.h"
+
+namespace vz {
+
+namespace {
+
+const QString kMisc = QStringLiteral("misc");
+const QString kSingle = QStringLiteral("sgl");
+
+QString num(int n) {
+    return QString::number(n);
+}
+QString seqSection(int f) {
+    return QStringLiteral("seq") + seqCode(f);
+}
+QString macroSection(int m) {
+    return QStringLiteral("macro") + num(m);
+}
+QString seqKey(int v, const char* field) {
+    return QStringLiteral("var") + num(v) + QLatin1String(field);
+}
+
+} // namespace
+
+IniFile ProjectFile::toIni(const BoxProgram& p) {
+    IniFile ini;
+    ini.writeInt(kMisc, QStringLiteral("BoxNr"), p.boxNr);
+    ini.writeInt(kMisc, QStringLiteral("Count"), p.gasmodCount);
+    ini.writeInt(kMisc, QStringLiteral("ActiveTab"), p.activeTab);
+
+    for (int n = 1; n <= kModules; ++n) {
+        ini.writeInt(kSingle, QStringLiteral("mod") + num(n), p.singleAt(n).fire);
+        ini.writeInt(kSingle, QStringLiteral("ch") + num(n), p.singleAt(n).ch);
+    }
+    for (int k = 0; k < kGroupKinds; ++k) {
+        const QString section = groupCode(k);
+        for (int v = 1; v <= kGroupVariants; ++v) {
+            ini.writeInt(section, QStringLiteral("var") + num(v), p.groupAt(k, v).fire);
+            ini.writeInt(section, QStringLiteral("ch") + num(v), p.groupAt(k, v).ch);
+        }
+    }
+    for (int f = 0; f < kSeqFamilies; ++f) {
+        const QString section = seqSection(f);
+        for (int v = 1; v <= kSeqVariants; ++v) {
+            const SequenceProgram& s = p.seqAt(f, v);
+            ini.writeInt(section, seqKey(v, "wait"), s.wait);
+            ini.writeInt(section, seqKey(v, "fire"), s.fire);
+            ini.writeInt(section, seqKey(v, "ch"), s.ch);
+            ini.writeBool(section, seqKey(v, "chk"), s.chk);
+        }
+    }
+    for (int m = 0; m < kMacros; ++m) {
+        const QString section = macroSection(m);
+        const Macro& macro = p.macros[m];
+        for (int k = 0; k < kMacroSlots; ++k) {
+            ini.writeInt(section, QStringLiteral("type") + num(k), macro.steps[k].type);
+            ini.writeInt(section, QStringLiteral("value") + num(k), macro.steps[k].value);
+        }
+        ini.writeBool(section, QStringLiteral("active"), macro.active);
+    }
+    return ini;
+}
+
+bool ProjectFile::write(const QString& path, const BoxProgram& program, QString* errorText) {
+    IniFile ini = toIni(program);
+    ini.setPath(path);
+    // A complete new file replaces the old one only once it is fully written, so a failed
+    // save never costs the previous project.
+    if (ini.save())
+        return true;
+    if (errorText)
+        *errorText = QStringLiteral("cannot write %1").arg(path);
+    return false;
+}
+
+void ProjectFile::read(const QString& path, ProgramDocument& document) {
+    IniFile ini(path);
+    ini.load(); // a missing or unreadable file reads as all defaults
+    read(ini, document);
+}
+
+void ProjectFile::read(const IniFile& ini, ProgramDocument& document) {
+    ProgramDocument& d = document;
+    d.setPath(ini.path());
+
+    // Missing list positions read as a new project's; positions outside their list are
+    // refused by the document and the field keeps what it had.
+    d.setBoxNr(ini.readInt(kMisc, QStringLiteral("BoxNr"), 0));
+    if (!d.applyModuleCountPosition(
+            ini.readInt(kMisc, QStringLiteral("Count"), kStartCountPosition)))
+        d.applyModuleCountPosition(d.program().gasmodCount);
+
+    for (int n = 1; n <= kModules; ++n) {
+        d.setSingleFire(n, ini.readInt(kSingle, QStringLiteral("mod") + num(n), kStartTime));
+        d.setSingleChannel(
+            n, ini.readInt(kSingle, QStringLiteral("ch") + num(n), singleProgramNumber(n) - 1));
+    }
+    for (int k = 0; k < kGroupKinds; ++k) {
+        const QString section = groupCode(k);
+        for (int v = 1; v <= kGroupVariants; ++v) {
+            d.setGroupFire(k, v, ini.readInt(section, QStringLiteral("var") + num(v), kStartTime));
+            d.setGroupChannel(
+                k, v,
+                ini.readInt(section, QStringLiteral("ch") + num(v), groupProgramNumber(k, v) - 1));
+        }
+    }
+    for (int f = 0; f < kSeqFamilies; ++f) {
+        const QString section = seqSection(f);
+        for (int v = 1; v <= kSeqVariants; ++v) {
+            d.setSeqFire(f, v, ini.readInt(section, seqKey(v, "fire"), kStartTime));
+            d.setSeqWait(f, v, ini.readInt(section, seqKey(v, "wait"), kStartTime));
+            d.setSeqInUse(f, v, ini.readBool(section, seqKey(v, "chk"), false));
+            d.setSeqChannel(f, v,
+                            ini.readInt(section, seqKey(v, "ch"), seqProgramNumber(f, v) - 1));
+        }
+    }
+    for (int m = 0; m < kMacros; ++m) {
+        const QString section = macroSection(m);
+        for (int k = 0; k < kMacroSlots; ++k)
+            d.setMacroSlot(m, k, ini.readInt(section, QStringLiteral("type") + num(k), -1),
+                           ini.readInt(section, QStringLiteral("value") + num(k), -1));
+        d.setMacroActive(m, ini.readBool(section, QStringLiteral("active"), false));
+    }
+
+    // 9 is what a project saved with the fire set-up page on show holds.
+    const int tab = ini.readInt(kMisc, QStringLiteral("ActiveTab"), 0);
+    d.setActiveTab(tab >= 0 && tab < kProgramPages ? tab : 0);
+
+    d.setModified(false);
+}
+
+} // namespace vz

@@ -1,0 +1,541 @@
+#include "preview/preview_area.h"
+#include "preview/preview_popup.h"
+#include "program/box_program.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+
+#include <map>
+#include <memory>
+
+using namespace vz::preview;
+
+namespace {
+
+// How late a segment may go on screen on a busy test machine; the benchmark measures the
+// real figures.
+constexpr qint64 kLateMs = 15;
+
+struct Shown {
+    int depth;
+    int index;
+    qint64 ms;
+    QString states; // slots 1..count as the pictures show them
+};
+
+// Stands in for the main window: the preview area, preview buttons that do what the click
+// handlers do, the program, the active page and the module count.
+class Harness : public QWidget {
+public:
+    Harness() : area(new PreviewArea(this)) {
+        resize(700, 200);
+        area->move(100, 0);
+        area->setModuleCountSource([this] { return count; });
+        area->popup()->setActivePageSource([this] { return activePage; });
+        area->popup()->setProgramSource([this]() -> const vz::BoxProgram& { return program; });
+        QObject::connect(area, &PreviewArea::segmentShown, area, [this](int depth, int index) {
+            QString states;
+            for (int slot = 1; slot <= count; ++slot) {
+                states += QString::number(area->slotState(slot));
+                if (!showsItsState(slot))
+                    states += QLatin1Char('?');
+            }
+            shown.push_back({depth, index, clock.elapsed(), states});
+        });
+        QObject::connect(area, &PreviewArea::previewHintsChanged, area,
+                         [this](bool on) { hints.push_back(on); });
+        clock.start();
+    }
+
+    // A preview button of a program page, as the main window builds it.
+    QPushButton* button(int page, int number) {
+        const QString name = vz::names::previewButton(page, number);
+        if (auto* existing = findChild<QPushButton*>(name))
+            return existing;
+        auto* b = new QPushButton(this);
+        b->setObjectName(name);
+        b->setProperty("tag", number);
+        b->setGeometry(10 + 30 * int(buttons.size() % 20), 100, 25, 25);
+        b->setToolTip(QStringLiteral("hint_preview_btn"));
+        b->show();
+        area->popup()->attach(b);
+        QObject::connect(b, &QPushButton::clicked, b, [this, page, b] {
+            area->previewRow(program, page, b->property("tag").toInt(), ball);
+        });
+        buttons.push_back(b);
+        return b;
+    }
+
+    // The module count of the program, the flame row and the player.
+    void setCount(int c) {
+        count = c;
+        program.gasmodCount = c - 1;
+        area->placeFlames(c);
+    }
+
+    bool showsItsState(int slot) const {
+        const char* holder[] = {"preview_img_aus", "preview_img_ball", "preview_img_an"};
+        const auto* picture = area->findChild<QLabel*>(holder[area->slotState(slot)]);
+        return picture->pixmap().cacheKey() == area->flame(slot)->pixmap().cacheKey();
+    }
+
+    PreviewArea* area;
+    vz::BoxProgram program = vz::BoxProgram::startValues();
+    int activePage = 0;
+    int count = 6;
+    int ball = 5;
+    std::vector<QPushButton*> buttons;
+    std::vector<Shown> shown;
+    std::vector<bool> hints;
+    QElapsedTimer clock;
+};
+
+// A list of "a,b,c" numbers.
+QList<qint64> numbers(const QString& text) {
+    QList<qint64> out;
+    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        out << part.toLongLong();
+    return out;
+}
+
+} // namespace
+
+class TestPreviewArea : public QObject {
+    Q_OBJECT
+private slots:
+    void initialLayout();
+    void applyTexts();
+    void placeFlames_data();
+    void placeFlames();
+    void playsWithRealTimers_data();
+    void playsWithRealTimers();
+    void countIsReadForEverySegment();
+    void previewInsideAPreview();
+    void hintsOffWhilePlaying();
+    void rightClickToClipboard_data();
+    void rightClickToClipboard();
+    void tagOfAnyMouseButton_data();
+    void tagOfAnyMouseButton();
+    void previewEntryPlaysTheRow();
+    void renderMidAnimation();
+    void destroyedWhilePlaying();
+    // Leaves the application exiting: keep it last.
+    void applicationExitStopsThePreview();
+};
+
+void TestPreviewArea::initialLayout() {
+    Harness h;
+    h.show();
+    PreviewArea* a = h.area;
+    QCOMPARE(a->objectName(), QStringLiteral("preview_gb"));
+    QCOMPARE(a->title(), QStringLiteral("preview_gb"));
+    QCOMPARE(a->size(), QSize(555, 70));
+    QCOMPARE(a->background()->objectName(), QStringLiteral("preview_bg"));
+    QCOMPARE(a->background()->geometry(), QRect(8, 13, 539, 51));
+    QCOMPARE(a->background()->palette().color(QPalette::Window), QColor(Qt::black));
+    const QPixmap off = a->findChild<QLabel*>("preview_img_aus")->pixmap();
+    for (const char* holder : {"preview_img_aus", "preview_img_ball", "preview_img_an"}) {
+        const QLabel* label = a->findChild<QLabel*>(holder);
+        QVERIFY2(label && label->isHidden(), holder);
+        QCOMPARE(label->pixmap().size(), QSize(20, 50));
+    }
+    for (int i = 1; i <= 16; ++i) {
+        QLabel* slot = a->findChild<QLabel*>(QStringLiteral("preview_flm_%1").arg(i));
+        QCOMPARE(slot, a->flame(i));
+        QCOMPARE(slot->geometry(), QRect(8 + 20 * (i - 1), 13, 20, 50));
+        QCOMPARE(slot->pixmap().cacheKey(), off.cacheKey());
+    }
+    QLabel* warning = a->firemodeWarning();
+    QCOMPARE(warning->objectName(), QStringLiteral("lbl_firemode_warning"));
+    QVERIFY(warning->isHidden());
+    QVERIFY(warning->font().bold());
+    QCOMPARE(warning->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QCOMPARE(a->previewTimer()->objectName(), QStringLiteral("preview_timer"));
+    QVERIFY(!a->previewTimer()->isActive());
+
+    // The background stretches with the box.
+    a->resize(655, 70);
+    QCOMPARE(a->background()->geometry(), QRect(8, 13, 639, 51));
+}
+
+void TestPreviewArea::applyTexts() {
+    Harness h;
+    const QHash<QString, QString> texts{{"preview_gb", "Vorschau"},
+                                        {"lbl_firemode_warning", "Feuermodus"},
+                                        {"preview_btn_popup_preview", "Vorschau abspielen"},
+                                        {"preview_btn_popup_clipboard", ""}};
+    h.area->applyTexts([&texts](const QString& key) { return texts.value(key); });
+    QCOMPARE(h.area->title(), QStringLiteral("Vorschau"));
+    QCOMPARE(h.area->firemodeWarning()->text(), QStringLiteral("Feuermodus"));
+    QCOMPARE(h.area->popup()->previewAction()->text(), QStringLiteral("Vorschau abspielen"));
+    // An empty text keeps the built-in caption, the entry's own name.
+    QCOMPARE(h.area->popup()->clipboardAction()->text(),
+             QStringLiteral("preview_btn_popup_clipboard"));
+}
+
+void TestPreviewArea::placeFlames_data() {
+    QTest::addColumn<int>("boxWidth");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("lefts");
+    QTest::newRow("1") << 555 << 1 << "275";
+    QTest::newRow("6") << 555 << 6 << "75,154,233,312,391,470";
+    QTest::newRow("16") << 555 << 16
+                        << "28,60,92,124,156,188,220,252,284,316,348,380,412,444,476,508";
+    QTest::newRow("4 in a wider box") << 655 << 4 << "127,258,389,520";
+}
+
+void TestPreviewArea::placeFlames() {
+    QFETCH(int, boxWidth);
+    QFETCH(int, count);
+    QFETCH(QString, lefts);
+    Harness h;
+    h.show();
+    h.area->resize(boxWidth, 70);
+    h.area->placeFlames(16);
+    h.area->placeFlames(count);
+    const QList<qint64> expected = numbers(lefts);
+    for (int i = 1; i <= 16; ++i) {
+        QLabel* slot = h.area->flame(i);
+        QCOMPARE(slot->isVisible(), i <= count);
+        if (i <= count) {
+            QCOMPARE(slot->x(), int(expected[i - 1]));
+            QCOMPARE(slot->y(), 13);
+        }
+    }
+}
+
+void TestPreviewArea::playsWithRealTimers_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("starts"); // planned start of every segment, ms
+    QTest::addColumn<QStringList>("states");
+    QTest::newRow("single 2") << 0 << 2 << 6 << "0,100" << QStringList{"010000", "000000"};
+    QTest::newRow("odd with 6 modules")
+        << 2 << 1 << 6 << "0,100" << QStringList{"101010", "000000"};
+    QTest::newRow("evn with 1 module") << 3 << 1 << 1 << "0,100" << QStringList{"0", "0"};
+    QTest::newRow("LR, fire 2, wait 3") << 4 << 1 << 3 << "0,40,60,100,120,160"
+                                        << QStringList{"100", "000", "010", "000", "001", "000"};
+    QTest::newRow("AI 5, above the ball time")
+        << 6 << 1 << 5 << "0,120,240,360" << QStringList{"20002", "02020", "00200", "00000"};
+}
+
+void TestPreviewArea::playsWithRealTimers() {
+    QFETCH(int, page);
+    QFETCH(int, number);
+    QFETCH(int, count);
+    QFETCH(QString, starts);
+    QFETCH(QStringList, states);
+    Harness h;
+    h.setCount(count);
+    h.program.seqAt(0, 1) = {2, 3, 30, true};
+    h.program.seqAt(2, 1) = {6, 6, 40, true};
+    h.show();
+
+    QPushButton* b = h.button(page, number);
+    h.clock.restart();
+    QTest::mouseClick(b, Qt::LeftButton);
+    const qint64 returned = h.clock.elapsed();
+
+    const QList<qint64> planned = numbers(starts);
+    QCOMPARE(int(h.shown.size()), planned.size());
+    for (int i = 0; i < planned.size(); ++i) {
+        const Shown& s = h.shown[size_t(i)];
+        QCOMPARE(s.index, i);
+        QCOMPARE(s.states, states[i]);
+        const qint64 late = s.ms - planned[i];
+        QVERIFY2(late >= -2 && late <= kLateMs,
+                 qPrintable(QStringLiteral("segment %1 at %2 ms, planned %3")
+                                .arg(i)
+                                .arg(s.ms)
+                                .arg(planned[i])));
+    }
+    // The preview returns with its last segment on screen, without waiting for it.
+    QVERIFY(returned - h.shown.back().ms <= kLateMs);
+    QVERIFY(!h.area->isPlaying());
+    QVERIFY(!h.area->previewTimer()->isActive());
+}
+
+// A change of the module count takes effect at the next segment: here the count drops to 2
+// while the group burns, so only slots 1 and 2 go dark.
+void TestPreviewArea::countIsReadForEverySegment() {
+    Harness h;
+    h.program.groupAt(0, 1).fire = 3;
+    QObject::connect(h.area, &PreviewArea::segmentShown, h.area, [&h](int, int index) {
+        if (index == 0)
+            h.count = 2;
+    });
+    QTest::mouseClick(h.button(1, 1), Qt::LeftButton);
+    QString after;
+    for (int slot = 1; slot <= 6; ++slot)
+        after += QString::number(h.area->slotState(slot));
+    QCOMPARE(after, QStringLiteral("001111"));
+}
+
+void TestPreviewArea::previewInsideAPreview() {
+    Harness h;
+    h.setCount(3);
+    h.program.seqAt(0, 1) = {5, 10, 30, true}; // LR: 100 ms on, 100 ms dark, ...
+    h.program.singleAt(2).fire = 2;
+    std::vector<bool> handler;
+    h.area->setHintsHandler([&handler](bool on) { handler.push_back(on); });
+    h.show();
+    QPushButton* outer = h.button(4, 1);
+    QPushButton* inner = h.button(0, 2);
+    qint64 innerClickedAt = -1;
+    QTimer::singleShot(30, inner, [&] {
+        innerClickedAt = h.clock.elapsed();
+        QTest::mouseClick(inner, Qt::LeftButton);
+    });
+    h.clock.restart();
+    QTest::mouseClick(outer, Qt::LeftButton);
+
+    // depth, index, planned start relative to the click inside.
+    struct Expected {
+        int depth;
+        int index;
+        qint64 at;
+        const char* states;
+    };
+    const Expected expected[] = {
+        {1, 0, -30, "100"}, {2, 0, 0, "010"},   {2, 1, 40, "000"},  {1, 1, 40, "000"},
+        {1, 2, 140, "010"}, {1, 3, 240, "000"}, {1, 4, 340, "001"}, {1, 5, 440, "000"},
+    };
+    QVERIFY(innerClickedAt >= 30);
+    QCOMPARE(int(h.shown.size()), int(std::size(expected)));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        const Shown& s = h.shown[i];
+        const QByteArray where = "event " + QByteArray::number(qulonglong(i));
+        QVERIFY2(s.depth == expected[i].depth && s.index == expected[i].index, where);
+        QCOMPARE(s.states, QString::fromLatin1(expected[i].states));
+        const qint64 planned = i == 0 ? 0 : innerClickedAt + expected[i].at;
+        const qint64 late = s.ms - planned;
+        QVERIFY2(late >= -2 && late <= kLateMs,
+                 where + " late by " + QByteArray::number(late) + " ms");
+    }
+    // Each preview switches the hints off at its start and on at its end.
+    QCOMPARE(handler, (std::vector<bool>{false, false, true, true}));
+    QCOMPARE(h.hints, handler);
+    QVERIFY(!h.area->isPlaying());
+}
+
+void TestPreviewArea::hintsOffWhilePlaying() {
+    Harness h;
+    h.show();
+    QPushButton* b = h.button(0, 1);
+    auto askForHint = [b] {
+        QToolTip::hideText();
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), b->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(b, &help);
+        return QToolTip::isVisible() && QToolTip::text() == QStringLiteral("hint_preview_btn");
+    };
+    QVERIFY(askForHint());
+    bool shownWhilePlaying = true;
+    bool hintsFlag = true;
+    QObject::connect(h.area, &PreviewArea::segmentShown, h.area, [&](int, int index) {
+        if (index == 0) {
+            shownWhilePlaying = askForHint();
+            hintsFlag = h.area->popup()->hintsOn();
+        }
+    });
+    QTest::mouseClick(b, Qt::LeftButton);
+    QVERIFY(!shownWhilePlaying);
+    QVERIFY(!hintsFlag);
+    QVERIFY(h.area->popup()->hintsOn());
+    QVERIFY(askForHint());
+    QToolTip::hideText();
+}
+
+void TestPreviewArea::rightClickToClipboard_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("single 3, start values") << 0 << 3 << "ZDSeqStart 0 3 3 5 ZDSeqEnd";
+    QTest::newRow("single 12, edited") << 0 << 12 << "ZDSeqStart 0 12 40 9 ZDSeqEnd";
+    QTest::newRow("odd variant 3") << 2 << 3 << "ZDSeqStart 2 3 28 17 ZDSeqEnd";
+    QTest::newRow("LR variant 2, start values") << 4 << 2 << "ZDSeqStart 4 2 32 5 5 ZDSeqEnd";
+    QTest::newRow("X variant 5, largest") << 8 << 5 << "ZDSeqStart 8 5 70 255 255 ZDSeqEnd";
+}
+
+void TestPreviewArea::rightClickToClipboard() {
+    QFETCH(int, page);
+    QFETCH(int, number);
+    QFETCH(QString, line);
+    Harness h;
+    h.program.singleAt(12) = {9, 39};
+    h.program.groupAt(1, 3).fire = 17;
+    h.program.seqAt(4, 5) = {255, 255, 69, true};
+    h.activePage = page;
+    h.show();
+    // Another row first, so the menu has to take the tag of the button pressed last.
+    QPushButton* other = h.button(page, 1);
+    QPushButton* b = h.button(page, number);
+    QTest::mousePress(other, Qt::RightButton);
+    QTRY_VERIFY(h.area->popup()->isVisible());
+    h.area->popup()->hide();
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
+    QTest::mousePress(b, Qt::RightButton);
+    QTRY_VERIFY(h.area->popup()->isVisible());
+    QCOMPARE(h.area->popup()->tag(), number);
+    QMenu* menu = h.area->popup();
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Down);
+    QCOMPARE(menu->activeAction(), h.area->popup()->clipboardAction());
+    QTest::keyClick(menu, Qt::Key_Return);
+    QCOMPARE(QGuiApplication::clipboard()->text(), line);
+    QVERIFY(h.shown.empty()); // copying plays nothing
+}
+
+void TestPreviewArea::tagOfAnyMouseButton_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("menu");
+    QTest::newRow("left") << int(Qt::LeftButton) << false;
+    QTest::newRow("middle") << int(Qt::MiddleButton) << false;
+    QTest::newRow("right") << int(Qt::RightButton) << true;
+}
+
+void TestPreviewArea::tagOfAnyMouseButton() {
+    QFETCH(int, button);
+    QFETCH(bool, menu);
+    Harness h;
+    h.activePage = 5;
+    h.setCount(1);
+    h.program.seqAt(1, 4).fire = 1;
+    h.show();
+    h.area->popup()->setTag(1);
+    QPushButton* b = h.button(5, 4);
+    QTest::mousePress(b, Qt::MouseButton(button));
+    QCOMPARE(h.area->popup()->tag(), 4);
+    QCOMPARE(h.area->popup()->isVisible(), menu);
+    QTest::mouseRelease(b, Qt::MouseButton(button));
+    h.area->popup()->hide();
+}
+
+// The right button alone on single program 12's button, then the preview entry: program
+// 12 plays although its button was never left-clicked. On a page that is no program page
+// the entry does nothing.
+void TestPreviewArea::previewEntryPlaysTheRow() {
+    Harness h;
+    h.setCount(16);
+    h.program.singleAt(12).fire = 9;
+    h.show();
+    h.button(0, 1);
+    QPushButton* b = h.button(0, 12);
+    PreviewPopup* menu = h.area->popup();
+    QCOMPARE(menu->defaultAction(), menu->previewAction());
+    QVERIFY(menu->previewAction()->font().bold());
+    QVERIFY(!menu->clipboardAction()->font().bold());
+
+    h.activePage = 9;
+    QTest::mousePress(b, Qt::RightButton);
+    QTRY_VERIFY(menu->isVisible());
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);
+    QVERIFY(h.shown.empty());
+
+    h.activePage = 0;
+    QTest::mousePress(b, Qt::RightButton);
+    QTRY_VERIFY(menu->isVisible());
+    QTest::keyClick(menu, Qt::Key_Down);
+    QCOMPARE(menu->activeAction(), menu->previewAction());
+    h.clock.restart();
+    QTest::keyClick(menu, Qt::Key_Return);
+    QCOMPARE(int(h.shown.size()), 2);
+    QCOMPARE(h.shown[0].states, QStringLiteral("0000000000020000"));
+    QVERIFY(h.shown[1].ms >= 178);
+}
+
+// Renders the row in the middle of an overlapping sequence and checks the pictures by their
+// pixels: burning slots are bright in their upper half, slots off are black there.
+void TestPreviewArea::renderMidAnimation() {
+    Harness h;
+    h.setCount(8);
+    h.program.seqAt(3, 1) = {5, 2, 45, true};  // IA, ball, overlapping steps
+    h.program.seqAt(0, 1) = {10, 3, 30, true}; // LR, flames, overlapping steps
+    h.show();
+    QImage flames;
+    QImage balls;
+    QString flameStates;
+    QString ballStates;
+    QObject::connect(h.area, &PreviewArea::segmentShown, h.area, [&](int, int index) {
+        if (index == 3 && flames.isNull() && h.area->slotState(1) == SlotFlame) {
+            flames = h.area->grab().toImage();
+            flameStates = h.shown.back().states;
+        }
+        if (index == 2 && balls.isNull() && h.area->slotState(4) == SlotBall) {
+            balls = h.area->grab().toImage();
+            ballStates = h.shown.back().states;
+        }
+    });
+    QTest::mouseClick(h.button(4, 1), Qt::LeftButton);
+    QTest::mouseClick(h.button(7, 1), Qt::LeftButton);
+    QCOMPARE(flameStates, QStringLiteral("22220000"));
+    QCOMPARE(ballStates, QStringLiteral("01111110"));
+    const QString dir = QStringLiteral(VZ_BIN_DIR "/..");
+    QVERIFY(flames.save(dir + QStringLiteral("/preview_mid_flames.png")));
+    QVERIFY(balls.save(dir + QStringLiteral("/preview_mid_balls.png")));
+
+    auto brightness = [](const QImage& img, const QLabel* slot, int y) {
+        int best = 0;
+        for (int x = 0; x < 20; ++x) {
+            const QColor c = img.pixelColor(slot->x() + x, slot->y() + y);
+            best = std::max(best, c.red() + c.green());
+        }
+        return best;
+    };
+    for (int slot = 1; slot <= 8; ++slot) {
+        const QLabel* label = h.area->flame(slot);
+        const bool burning = flameStates[slot - 1] != QLatin1Char('0');
+        QVERIFY2((brightness(flames, label, 10) > 300) == burning,
+                 qPrintable(QStringLiteral("flame picture, slot %1").arg(slot)));
+        const bool ball = ballStates[slot - 1] != QLatin1Char('0');
+        QVERIFY2((brightness(balls, label, 13) > 300) == ball,
+                 qPrintable(QStringLiteral("ball picture, slot %1").arg(slot)));
+        // Balls leave the top rows dark, flames reach them.
+        QVERIFY(brightness(balls, label, 1) < 100);
+    }
+    QVERIFY(brightness(flames, h.area->flame(1), 2) > 150);
+}
+
+// Deleting the area while it waits returns from the preview instead of waiting for a timer
+// that no longer exists.
+void TestPreviewArea::destroyedWhilePlaying() {
+    Harness h;
+    h.program.singleAt(1).fire = 250; // five seconds
+    QPushButton* b = h.button(0, 1);
+    QPointer<PreviewArea> area = h.area;
+    QTimer::singleShot(50, b, [&] { delete area.data(); });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(b, Qt::LeftButton);
+    QVERIFY(area.isNull());
+    QVERIFY(clock.elapsed() < 1000);
+}
+
+// A window closed in the middle of a long preview lets the program end at once.
+void TestPreviewArea::applicationExitStopsThePreview() {
+    Harness h;
+    h.program.singleAt(1).fire = 250;
+    h.show();
+    QPushButton* b = h.button(0, 1);
+    QTimer::singleShot(50, b, [] { QCoreApplication::exit(0); });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(b, Qt::LeftButton);
+    QVERIFY(clock.elapsed() < 1000);
+    QCOMPARE(int(h.shown.size()), 1);
+    QVERIFY(!h.area->isPlaying());
+    QVERIFY(!h.area->previewTimer()->isActive());
+    QCOMPARE(h.hints, (std::vector<bool>{false, true}));
+}
+
+QTEST_MAIN(TestPreviewArea)
+#include "tst_preview_area.moc"

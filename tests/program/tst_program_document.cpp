@@ -1,0 +1,293 @@
+#include "program/program_document.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using vz::ProgramDocument;
+
+namespace {
+
+// Runs edits separated by ";" on the document, e.g. "count 16; set 8 12".
+// Returns the result of the last edit that has one.
+bool run(ProgramDocument& d, const QString& script) {
+    bool result = true;
+    for (const QString& cmd : script.split(';', Qt::SkipEmptyParts)) {
+        const QStringList w = cmd.simplified().split(' ');
+        auto a = [&](int i) { return w.value(i).toInt(); };
+        const QString op = w.value(0);
+        if (op == "count")
+            result = d.setModuleCountPosition(a(1) - 1);
+        else if (op == "apply")
+            result = d.applyModuleCountPosition(a(1) - 1);
+        else if (op == "set")
+            result = d.setSingleFire(a(1), a(2));
+        else if (op == "all")
+            d.forAllSingle(a(1));
+        else if (op == "grp")
+            result = d.setGroupFire(a(1), a(2), a(3));
+        else if (op == "allgrp")
+            d.forAllGroup(a(1), a(2));
+        else if (op == "fire")
+            result = d.setSeqFire(a(1), a(2), a(3));
+        else if (op == "wait")
+            result = d.setSeqWait(a(1), a(2), a(3));
+        else if (op == "allseq")
+            d.forAllSeq(a(1), a(2));
+        else if (op == "chk")
+            d.setSeqInUse(a(1), a(2), a(3) != 0);
+        else if (op == "ch")
+            result = d.setChannel(a(1), a(2), a(3));
+        else if (op == "box")
+            result = d.setBoxNr(a(1));
+        else if (op == "mode")
+            d.setBoxMode(a(1));
+        else if (op == "maxbox")
+            d.setMaxBox(a(1));
+        else if (op == "rk40")
+            d.setRk40Active(a(1) != 0);
+        else if (op == "clear")
+            d.setModified(false);
+        else
+            qFatal("unknown script op %s", qPrintable(op));
+    }
+    return result;
+}
+
+// What a row looks at: "singles", "fires F", "waits F", "groups K", "box", "ch PAGE N".
+QString probe(const ProgramDocument& d, const QString& what) {
+    const vz::BoxProgram& p = d.program();
+    const QStringList w = what.split(' ');
+    const int x = w.value(1).toInt();
+    QStringList out;
+    if (w[0] == "singles")
+        for (int n = 1; n <= vz::kModules; ++n)
+            out << QString::number(p.singleAt(n).fire);
+    for (int v = 1; w[0] == "fires" && v <= 5; ++v)
+        out << QString::number(p.seqAt(x, v).fire);
+    for (int v = 1; w[0] == "waits" && v <= 5; ++v)
+        out << QString::number(p.seqAt(x, v).wait);
+    for (int v = 1; w[0] == "groups" && v <= 3; ++v)
+        out << QString::number(p.groupAt(x, v).fire);
+    if (w[0] == "box")
+        out << QString::number(p.boxNr);
+    if (w[0] == "ch")
+        out << QString::number(x == 0   ? p.singleAt(w[2].toInt()).ch
+                               : x <= 3 ? p.groupAt(x - 1, w[2].toInt()).ch
+                                        : p.seqAt(x - 4, w[2].toInt()).ch);
+    return out.join(' ');
+}
+
+// "5*5 12*11" -> "5 5 5 5 5 12 12 ..."
+QString expand(const QString& compact) {
+    QStringList out;
+    for (const QString& part : compact.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList vc = part.split('*');
+        for (int i = 0; i < vc.value(1, "1").toInt(); ++i)
+            out << vc[0];
+    }
+    return out.join(' ');
+}
+
+} // namespace
+
+class TestProgramDocument : public QObject {
+    Q_OBJECT
+private slots:
+    void rules_data();
+    void rules();
+    void signalsOncePerChange_data();
+    void signalsOncePerChange();
+    void macros();
+    void resetToNew_data();
+    void resetToNew();
+};
+
+void TestProgramDocument::rules_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("modified");
+    // Every script starts at 6 modules, box mode 0, all times 5, modified flag clear.
+    auto row = [](const char* name, const char* script, bool result, const char* what,
+                  const char* expected, bool modified) {
+        QTest::newRow(name) << script << result << what << expand(expected) << modified;
+    };
+    // Single times, the pass-on and the count.
+    row("last shown module passes on", "set 6 12", true, "singles", "5*5 12*11", true);
+    row("shown module alone", "set 3 20", true, "singles", "5*2 20 5*13", true);
+    row("hidden module passes on", "set 10 30", true, "singles", "5*9 30*7", true);
+    row("16 shown: no pass-on", "count 16; clear; set 6 12", true, "singles", "5*5 12 5*10", true);
+    row("one module passes on to all", "count 1; set 1 9", true, "singles", "9*16", true);
+    row("above range refused, flag set", "set 6 256", false, "singles", "5*16", true);
+    row("Ctrl 253+5 refused", "set 2 253; clear; set 2 258", false, "singles", "5 253 5*14", true);
+    row("same value does nothing", "set 3 5", true, "singles", "5*16", false);
+    row("pass-on stops at a module holding the value",
+        "count 16; set 8 12; set 9 40; count 6; set 7 12", true, "singles", "5*6 12 12 40 5*7",
+        true);
+    row("count 6 to 9: hidden take module 6",
+        "count 16; set 6 12; set 7 7; set 10 10; count 6; clear; count 9", true, "singles",
+        "5*5 12*11", true);
+    row("count 9 to 4: 5..9 keep theirs, 10..16 take module 9",
+        "count 16; set 5 50; set 9 9; set 12 77; count 9; count 4", true, "singles",
+        "5*4 50 5*3 9*8", true);
+    row("same count from the list does nothing", "count 16; set 7 7; count 6; clear; count 6", true,
+        "singles", "5*6 7 5*9", false);
+    row("applied count runs even when unchanged", "count 16; set 7 7; count 6; clear; apply 6",
+        true, "singles", "5*16", true);
+    row("count out of list refused", "count 17", false, "singles", "5*16", false);
+    row("for all from a hidden module", "count 16; set 3 70; set 16 1; count 6; all 16", true,
+        "singles", "1*16", true);
+    // Group and sequence limits, as the up-downs propose them with and without Ctrl.
+    row("group 255+1 refused", "grp 2 3 255; clear; grp 2 3 256", false, "groups 2", "5 5 255",
+        true);
+    row("group 1-1 refused", "grp 0 1 1; clear; grp 0 1 0", false, "groups 0", "1 5 5", true);
+    row("fire Ctrl 253+5 refused", "fire 4 2 253; clear; fire 4 2 258", false, "fires 4",
+        "5 253 5 5 5", true);
+    row("wait Ctrl 4-5 refused", "wait 1 5 4; clear; wait 1 5 -1", false, "waits 1", "5 5 5 5 4",
+        true);
+    row("wait Ctrl 7-5 taken", "wait 1 5 7; wait 1 5 2", true, "waits 1", "5 5 5 5 2", true);
+    row("wait of 1 refused", "wait 1 1 1", false, "waits 1", "5*5", true);
+    // For all, variants not in use included; other pages untouched.
+    row("for all waits", "chk 2 3 0; wait 2 2 9; allseq 2 12", true, "waits 2", "9*5", true);
+    row("for all fires", "fire 2 4 33; allseq 2 4", true, "fires 2", "33*5", true);
+    row("for all on one family only", "fire 2 4 33; allseq 2 4", true, "fires 3", "5*5", true);
+    row("for all groups", "grp 1 2 77; allgrp 1 2", true, "groups 1", "77*3", true);
+    // The box number and the lists.
+    row("mode 0, 16 modules: box 46", "count 16", true, "box", "45", true);
+    row("mode 0, maxbox 40 keeps 46", "maxbox 40; count 16", true, "box", "45", true);
+    row("mode 0, RK40 on: box stays", "box 7; rk40 1; count 16", true, "box", "7", true);
+    row("mode 1: box stays", "mode 1; box 7; count 16", true, "box", "7", true);
+    row("box past the list refused", "box 50", false, "box", "0", false);
+    row("box in a longer list", "maxbox 255; box 254", true, "box", "254", true);
+    row("channel 70", "ch 0 1 69", true, "ch 0 1", "69", true);
+    row("channel past the list refused", "ch 8 5 70", false, "ch 8 5", "54", false);
+    row("channel -1 refused", "ch 2 1 -1", false, "ch 2 1", "21", false);
+    row("no such program", "ch 1 4 3", false, "ch 1 3", "26", false);
+}
+
+void TestProgramDocument::rules() {
+    QFETCH(QString, script);
+    QFETCH(bool, result);
+    QFETCH(QString, what);
+    QFETCH(QString, expected);
+    QFETCH(bool, modified);
+    ProgramDocument d;
+    QCOMPARE(run(d, script), result);
+    QCOMPARE(probe(d, what), expected);
+    QCOMPARE(d.isModified(), modified);
+}
+
+void TestProgramDocument::signalsOncePerChange_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("counts");   // single group seq channel count box modified
+    QTest::addColumn<QString>("lastArgs"); // of the last signal that changed a field
+    QTest::newRow("pass-on") << "set 6 12"
+                             << "11 0 0 0 0 0 1"
+                             << "16";
+    QTest::newRow("refused") << "set 6 0"
+                             << "0 0 0 0 0 0 1"
+                             << "";
+    QTest::newRow("no-op sets") << "set 6 5; grp 0 1 5; wait 0 1 5; chk 0 1 1; ch 0 1 0; box 35"
+                                << "0 0 0 0 0 0 0"
+                                << "";
+    QTest::newRow("in use off") << "chk 3 5 0"
+                                << "0 0 1 0 0 0 1"
+                                << "3 5";
+    QTest::newRow("channel") << "ch 5 2 44"
+                             << "0 0 0 1 0 0 1"
+                             << "5 2";
+    QTest::newRow("count down 16 to 3") << "count 16; set 16 9; count 3"
+                                        << "1 0 0 0 2 2 1"
+                                        << "32";
+}
+
+void TestProgramDocument::signalsOncePerChange() {
+    QFETCH(QString, script);
+    QFETCH(QString, counts);
+    QFETCH(QString, lastArgs);
+    ProgramDocument d; // box mode 0
+    d.applyModuleCountPosition(vz::kStartCountPosition);
+    d.setModified(false);
+    QStringList last;
+    auto record = [&](auto... args) { last = QStringList{QString::number(args)...}; };
+    connect(&d, &ProgramDocument::singleChanged, this, record);
+    connect(&d, &ProgramDocument::seqChanged, this, record);
+    connect(&d, &ProgramDocument::channelChanged, this, record);
+    connect(&d, &ProgramDocument::boxNrChanged, this, record);
+    QSignalSpy spies[] = {
+        {&d, &ProgramDocument::singleChanged},      {&d, &ProgramDocument::groupChanged},
+        {&d, &ProgramDocument::seqChanged},         {&d, &ProgramDocument::channelChanged},
+        {&d, &ProgramDocument::moduleCountChanged}, {&d, &ProgramDocument::boxNrChanged},
+        {&d, &ProgramDocument::modifiedChanged}};
+    run(d, script);
+    QStringList seen;
+    for (const QSignalSpy& s : spies)
+        seen << QString::number(s.count());
+    QCOMPARE(seen.join(' '), counts);
+    QCOMPARE(last.join(' '), lastArgs);
+    int before = 6; // the count signal carries the count before and after each change
+    for (const QVariantList& args : spies[4]) {
+        QCOMPARE(args.at(0).toInt(), before);
+        before = args.at(1).toInt();
+    }
+    QCOMPARE(before, d.program().moduleCount());
+}
+
+void TestProgramDocument::macros() {
+    ProgramDocument d;
+    QSignalSpy changed(&d, &ProgramDocument::macrosChanged);
+    for (int i = 0; i < vz::kMacroMaxSteps; ++i)
+        QVERIFY(d.appendMacroStep(4, i % 2, 100 + i));
+    QVERIFY(d.isModified());
+    QCOMPARE(changed.count(), vz::kMacroMaxSteps);
+    QVERIFY(!d.appendMacroStep(4, 1, 3)); // slot 200 stays the end mark
+    QCOMPARE(d.program().macros[4].stepCount(), 200);
+    QVERIFY(d.removeLastMacroStep(4));
+    QCOMPARE(d.program().macros[4].stepCount(), 199);
+    QVERIFY(!d.removeLastMacroStep(0));
+
+    d.setModified(false);
+    changed.clear();
+    d.setMacroSlot(0, 0, -1, -1); // the value it holds
+    d.setMacroActive(0, false);
+    d.setMacroSlot(0, 201, 1, 1); // no such slot
+    QCOMPARE(changed.count(), 0);
+    QVERIFY(!d.isModified());
+    d.setMacroActive(9, true);
+    QVERIFY(d.isModified());
+    QCOMPARE(changed.takeFirst().at(0).toInt(), 9);
+}
+
+void TestProgramDocument::resetToNew_data() {
+    QTest::addColumn<int>("boxMode");
+    QTest::addColumn<int>("boxNr");
+    QTest::newRow("mode 1: box 1") << 1 << 0;
+    QTest::newRow("mode 0: box 36") << 0 << 35;
+}
+
+void TestProgramDocument::resetToNew() {
+    QFETCH(int, boxMode);
+    QFETCH(int, boxNr);
+    ProgramDocument d;
+    d.setBoxMode(boxMode);
+    run(d, "maxbox 255; box 200; count 16; set 4 99; set 16 1; grp 2 2 40; wait 3 5 200;"
+           "fire 0 1 2; chk 1 1 0; ch 0 1 69; ch 8 5 0; count 11");
+    d.appendMacroStep(2, 1, 21);
+    d.setActiveTab(7);
+    d.setPath("/x/y.kvx");
+    const vz::Macro macro = d.program().macros[2];
+    d.setModified(false);
+
+    d.resetToNew();
+    vz::BoxProgram expected = vz::BoxProgram::startValues();
+    expected.boxNr = boxNr;
+    expected.macros[2] = macro; // the macros and the page stay
+    expected.activeTab = 7;
+    QVERIFY(d.program() == expected);
+    QVERIFY(d.path().isEmpty());
+    QVERIFY(d.isModified());
+}
+
+QTEST_GUILESS_MAIN(TestProgramDocument)
+#include "tst_program_document.moc"

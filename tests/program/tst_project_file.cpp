@@ -1,0 +1,271 @@
+#include "app/ini_file.h"
+#include "core/file_fixtures.h"
+#include "program/program_document.h"
+#include "program/project_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+
+using vz::ProgramDocument;
+using vz::ProjectFile;
+
+namespace {
+
+// Values away from the start values in every field, macros at the 32-bit ends.
+vz::BoxProgram busyProgram() {
+    vz::BoxProgram p = vz::BoxProgram::startValues();
+    p.boxNr = 200;
+    p.gasmodCount = 10;
+    p.activeTab = 8;
+    for (int n = 1; n <= vz::kModules; ++n)
+        p.singleAt(n) = {n * 15, 70 - n};
+    for (int k = 0; k < vz::kGroupKinds; ++k)
+        for (int v = 1; v <= vz::kGroupVariants; ++v)
+            p.groupAt(k, v) = {255 - k * 3 - v, k * 3 + v};
+    for (int f = 0; f < vz::kSeqFamilies; ++f)
+        for (int v = 1; v <= vz::kSeqVariants; ++v)
+            p.seqAt(f, v) = {1 + f * 5 + v, 2 + f * 7 + v, 69 - f * 5 - v, (f + v) % 2 == 0};
+    for (int m = 0; m < vz::kMacros; ++m) {
+        p.macros[m].active = m % 3 == 0;
+        for (int k = 0; k < m * 20; ++k)
+            p.macros[m].steps[k] = {k % 3, k * 7};
+    }
+    p.macros[9].steps[0] = {std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
+    p.macros[9].steps[200] = {5, -2};
+    return p;
+}
+
+// A document far from the start values, so a refused or missing value shows as "kept".
+void preset(ProgramDocument& d) {
+    d.setBoxMode(1);
+    d.setMaxBox(50);
+    d.setBoxNr(9);
+    d.setModuleCountPosition(15);
+    d.setSingleFire(1, 17);
+    d.forAllSingle(1);
+    d.setModuleCountPosition(9);
+    d.setSingleChannel(1, 60);
+    d.setSingleChannel(2, 61);
+    d.setGroupChannel(0, 1, 50);
+    d.setSeqWait(0, 1, 77);
+    d.setSeqChannel(4, 5, 3);
+    d.setActiveTab(4);
+}
+
+} // namespace
+
+class TestProjectFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+    void defaultProjectMatchesGoldenFile_data();
+    void defaultProjectMatchesGoldenFile();
+    void roundTripIsByteIdentical();
+    void readValues_data();
+    void readValues();
+    void brokenFilesGiveDefaults_data();
+    void brokenFilesGiveDefaults();
+    void failedSaveKeepsPreviousFile_data();
+    void failedSaveKeepsPreviousFile();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestProjectFile::defaultProjectMatchesGoldenFile_data() {
+    QTest::addColumn<int>("boxMode");
+    QTest::addColumn<QString>("golden");
+    QTest::newRow("box mode 0") << 0 << "project_default_mode0.kvx";
+    QTest::newRow("box mode 1") << 1 << "project_default_mode1.kvx";
+}
+
+void TestProjectFile::defaultProjectMatchesGoldenFile() {
+    QFETCH(int, boxMode);
+    QFETCH(QString, golden);
+    ProgramDocument d;
+    d.setBoxMode(boxMode);
+    d.resetToNew();
+    const QString path = m_dir.filePath(golden);
+    QVERIFY(ProjectFile::write(path, d.program()));
+    const QByteArray expected = vztest::readBytes(QStringLiteral(VZ_TEST_DATA_DIR "/") + golden);
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(vztest::readBytes(path), expected);
+
+    const QStringList lines = ProjectFile::toIni(d.program()).lines();
+    QCOMPARE(lines.filter(QRegularExpression("^\\[\\w+\\]$")).size(), 20);
+    QCOMPARE(lines.filter(QRegularExpression("^\\w+=-?\\d+$")).size(), 4183);
+    QCOMPARE(lines.size(), 4203);
+}
+
+void TestProjectFile::roundTripIsByteIdentical() {
+    const vz::BoxProgram busy = busyProgram();
+    const QString first = m_dir.filePath("first.kvx");
+    const QString second = m_dir.filePath("second.kvx");
+    QVERIFY(ProjectFile::write(first, busy));
+
+    ProgramDocument d;
+    d.setBoxMode(1);
+    d.setMaxBox(255);
+    d.setModified(true);
+    ProjectFile::read(first, d);
+    QVERIFY(!d.isModified());
+    QCOMPARE(d.path(), first);
+    QVERIFY(d.program() == busy);
+
+    QVERIFY(ProjectFile::write(second, d.program()));
+    QCOMPARE(vztest::readBytes(second), vztest::readBytes(first));
+    // Writing over an existing file replaces it whole.
+    QVERIFY(ProjectFile::write(first, vz::BoxProgram::startValues()));
+    QVERIFY(vztest::readBytes(first) != vztest::readBytes(second));
+}
+
+void TestProjectFile::readValues_data() {
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<int>("boxMode");
+    QTest::addColumn<QString>("key"); // section/key of the value as a save would write it
+    QTest::addColumn<int>("expected");
+    // The document holds preset() before every read.
+    auto row = [](const char* name, const char* content, int mode, const char* key, int value) {
+        QTest::newRow(name) << content << mode << key << value;
+    };
+    row("time out of range keeps the old", "[sgl]\nmod3=300", 1, "sgl/mod3", 17);
+    row("wait of 1 keeps the old", "[seqLR]\nvar1wait=1", 1, "seqLR/var1wait", 77);
+    row("count 6 in box mode 0: box 36", "[misc]\nBoxNr=3\nCount=5", 0, "misc/BoxNr", 35);
+    row("box mode 1 takes BoxNr", "[misc]\nBoxNr=3\nCount=5", 1, "misc/BoxNr", 3);
+    row("Count refused, box mode 0 still fixes the box", "[misc]\nBoxNr=3\nCount=16", 0,
+        "misc/BoxNr", 39);
+    row("keys ignore case", "[MISC]\nboxnr=7", 1, "misc/BoxNr", 7);
+    row("sections ignore case", "[SeqIa]\nVAR2FIRE=44", 1, "seqIA/var2fire", 44);
+    row("hex", "[seqX]\nvar5wait=0XfF", 1, "seqX/var5wait", 255);
+    row("not a number: default", "[sgl]\nmod5=abc", 1, "sgl/mod5", 5);
+    row("beyond 32 bits: default", "[sgl]\nmod5=99999999999", 1, "sgl/mod5", 5);
+    row("first of duplicate keys", "[sgl]\nmod1=30\nmod1=40", 1, "sgl/mod1", 30);
+    row("first of duplicate sections", "[sgl]\nmod1=30\n[sgl]\nmod2=50", 1, "sgl/mod2", 5);
+    row("missing BoxNr: box 1", "[misc]\nCount=7", 1, "misc/BoxNr", 0);
+    row("missing Count: 6 modules", "[misc]\nBoxNr=2", 1, "misc/Count", 5);
+    row("missing single channel", "", 1, "sgl/ch1", 0);
+    row("missing group channel", "", 1, "all/ch1", 20);
+    row("missing sequence channel", "", 1, "seqX/var5ch", 54);
+    row("missing in use: not in use", "", 1, "seqLR/var2chk", 0);
+    row("BoxNr past the list kept", "[misc]\nBoxNr=50", 1, "misc/BoxNr", 9);
+    row("Count past the list kept", "[misc]\nCount=16", 1, "misc/Count", 9);
+    row("channel 71 kept", "[sgl]\nch1=70", 1, "sgl/ch1", 60);
+    row("channel -1 kept", "[sgl]\nch2=-1", 1, "sgl/ch2", 61);
+    row("in use: any non-zero", "[seqRL]\nvar3chk=2", 1, "seqRL/var3chk", 1);
+    row("ActiveTab 9 shows page 0", "[misc]\nActiveTab=9", 1, "misc/ActiveTab", 0);
+    row("ActiveTab 8", "[misc]\nActiveTab=8", 1, "misc/ActiveTab", 8);
+    row("macro values are raw", "[macro3]\nvalue7=-2147483648", 1, "macro3/value7",
+        std::numeric_limits<int>::min());
+    row("macro active non-zero", "[macro9]\nactive=5", 1, "macro9/active", 1);
+    row("values trimmed, CR LF", "[sgl]\r\n  mod4 =  88  \r\n", 1, "sgl/mod4", 88);
+}
+
+void TestProjectFile::readValues() {
+    QFETCH(QString, content);
+    QFETCH(int, boxMode);
+    QFETCH(QString, key);
+    QFETCH(int, expected);
+    const QString path = m_dir.filePath("read.kvx");
+    QVERIFY(vztest::writeBytes(path, content.toUtf8()));
+    ProgramDocument d;
+    preset(d);
+    d.setBoxMode(boxMode);
+    ProjectFile::read(path, d);
+    QVERIFY(!d.isModified());
+    QCOMPARE(d.path(), path);
+    const IniFile saved = ProjectFile::toIni(d.program());
+    QCOMPARE(saved.readInt(key.section('/', 0, 0), key.section('/', 1), -999), expected);
+}
+
+void TestProjectFile::brokenFilesGiveDefaults_data() {
+    QTest::addColumn<QString>("path");
+    // The shared corpus of broken INI files (junk, 1 MB lines, UTF-16, NUL bytes, ...) ...
+    for (const QString& path : vztest::brokenCorpus(VZ_TEST_DATA_DIR, m_dir.path()))
+        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
+    // ... and breakage in the project's own keys.
+    static const char nul[] = "[sgl\0]\nmod1=\0"
+                              "12\n[misc]\nCo\0unt=3\n";
+    const QList<QPair<const char*, QByteArray>> own = {
+        {"NUL bytes", QByteArray(nul, sizeof(nul) - 1)},
+        {"1 MB time", "[sgl]\nmod1=" + QByteArray(1 << 20, '7') + "\n"},
+        {"no sections", "mod1=9\nch1=4\nBoxNr=3\n"},
+        {"keys without values", "[sgl]\nmod1\nmod2=\n=7\n[misc]\nCount"},
+        {"huge numbers", "[misc]\nCount=0x100000005\nBoxNr=-9999999999"},
+        {"many lines", "[sgl]\n" + QByteArray("x=1\n").repeated(300000)},
+    };
+    for (const auto& [name, bytes] : own) {
+        const QString path = m_dir.filePath(QString::fromLatin1(name) + ".kvx");
+        QVERIFY(vztest::writeBytes(path, bytes));
+        QTest::newRow(name) << path;
+    }
+    QTest::newRow("missing file") << m_dir.filePath("no such file.kvx");
+    QTest::newRow("folder in its place") << m_dir.path();
+}
+
+void TestProjectFile::brokenFilesGiveDefaults() {
+    QFETCH(QString, path);
+    ProgramDocument fromEmpty;
+    fromEmpty.setBoxMode(1);
+    ProjectFile::read(IniFile(), fromEmpty);
+
+    ProgramDocument d;
+    preset(d);
+    ProjectFile::read(path, d);
+    QVERIFY(d.program() == fromEmpty.program());
+    QVERIFY(!d.isModified());
+}
+
+void TestProjectFile::failedSaveKeepsPreviousFile_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("path is a folder") << "folder";
+    QTest::newRow("read-only folder") << "readonly";
+    QTest::newRow("no room for the temporary name") << "longname";
+    QTest::newRow("folder missing") << "nofolder";
+}
+
+void TestProjectFile::failedSaveKeepsPreviousFile() {
+    QFETCH(QString, kind);
+    const QString folder = m_dir.filePath(kind);
+    QVERIFY(QDir().mkpath(folder));
+    QString path = folder + "/old.kvx";
+    if (kind == "folder") {
+        path = folder + "/sub.kvx";
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == "longname") {
+        // A name at the file system's limit leaves no room for a temporary file beside it.
+        path = folder + "/" + QString(250, 'p') + ".kvx";
+    } else if (kind == "nofolder") {
+        path = folder + "/missing/old.kvx";
+    }
+    const QByteArray previous = "[misc]\r\nBoxNr=4\r\n";
+    if (kind != "folder" && kind != "nofolder")
+        QVERIFY(vztest::writeBytes(path, previous));
+    if (kind == "readonly") {
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        QFile probe(folder + "/probe");
+        if (probe.open(QIODevice::WriteOnly)) { // root writes anywhere
+            probe.remove();
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("the folder stays writable for this user");
+        }
+    }
+    const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    QString error;
+    QVERIFY(!ProjectFile::write(path, busyProgram(), &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    if (kind == "folder")
+        QVERIFY(QFileInfo(path).isDir());
+    else if (kind != "nofolder")
+        QCOMPARE(vztest::readBytes(path), previous);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QTEST_GUILESS_MAIN(TestProjectFile)
+#include "tst_project_file.moc"

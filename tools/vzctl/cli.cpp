@@ -1,0 +1,122 @@
+#include "cli.h"
+
+#include "program/program_document.h"
+#include "program/project_file.h"
+#include "transfer/transfer_image.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+
+void printOut(const QString& line) {
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+}
+
+void printErr(const QString& line) {
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, bytes.size(), stderr);
+    std::fflush(stderr);
+}
+
+void writeOut(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+}
+
+CommandLine::CommandLine(const QString& command, const QString& synopsis,
+                         const QString& description)
+    : m_command(command) {
+    m_parser.setApplicationDescription(QStringLiteral("vzctl %1\n\n%2").arg(synopsis, description));
+    m_parser.addHelpOption();
+    m_parser.addOption({QStringLiteral("program-dir"),
+                        QStringLiteral("Program folder whose ports/ links and settings.ini are "
+                                       "used (default: the folder of vzctl)."),
+                        QStringLiteral("DIR")});
+}
+
+void CommandLine::addPositional(const QString& name, const QString& description) {
+    m_parser.addPositionalArgument(name, description);
+}
+
+bool CommandLine::parse(const QStringList& arguments, int* exitCode) {
+    if (!m_parser.parse(QStringList{QStringLiteral("vzctl ") + m_command} + arguments)) {
+        *exitCode = usageError(m_parser.errorText());
+        return false;
+    }
+    if (m_parser.isSet(QStringLiteral("help"))) {
+        printOut(m_parser.helpText());
+        *exitCode = ExitOk;
+        return false;
+    }
+    return true;
+}
+
+int CommandLine::usageError(const QString& text) const {
+    printErr(QStringLiteral("vzctl %1: %2").arg(m_command, text));
+    printErr(QStringLiteral("Try 'vzctl %1 --help'.").arg(m_command));
+    return ExitError;
+}
+
+QString CommandLine::programDir() const {
+    const QString dir = m_parser.value(QStringLiteral("program-dir"));
+    return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
+}
+
+bool CommandLine::intArgument(const QString& text, const QString& what, int min, int max,
+                              int* value, int* exitCode) const {
+    bool ok = false;
+    const int v = text.toInt(&ok, 10);
+    if (!ok || v < min || v > max) {
+        *exitCode = usageError(
+            QStringLiteral("%1 must be a number from %2 to %3, not '%4'").arg(what).arg(min).arg(max).arg(text));
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
+bool CommandLine::intOption(const QString& name, int min, int max, int* value,
+                            int* exitCode) const {
+    if (!m_parser.isSet(name))
+        return true;
+    return intArgument(m_parser.value(name), QStringLiteral("--") + name, min, max, value,
+                       exitCode);
+}
+
+bool loadProject(const QString& projectPath, const QString& settingsPath,
+                 const QString& programDir, LoadedProject* out) {
+    const QFileInfo project(projectPath);
+    if (!project.isFile() || !project.isReadable()) {
+        printErr(QStringLiteral("vzctl: cannot read project file '%1'").arg(projectPath));
+        return false;
+    }
+    QString settings = settingsPath;
+    if (settings.isEmpty()) {
+        settings = SettingsFile::pathIn(programDir);
+    } else if (!QFileInfo(settings).isFile()) {
+        printErr(QStringLiteral("vzctl: cannot read settings file '%1'").arg(settings));
+        return false;
+    }
+    out->settings = SettingsFile::load(settings).settings;
+
+    // The language as the program takes it: the chosen one, else English, else none (keys).
+    out->texts = std::make_unique<LanguageTable>();
+    if (!out->texts->load(programDir, out->settings.language, QString()))
+        out->texts->load(programDir, QStringLiteral("english"), QString());
+
+    vz::ProgramDocument document;
+    document.setMaxBox(out->settings.maxbox);
+    document.setBoxMode(out->settings.newBoxmode);
+    vz::ProjectFile::read(projectPath, document);
+    out->program = document.program();
+    return true;
+}
+
+QString duplicateMessageFor(const LoadedProject& project) {
+    QString message = vz::duplicateChannelMessage(
+        project.program, vz::CheckTexts::fromTable(*project.texts));
+    return message.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+}

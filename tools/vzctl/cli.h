@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/settings.h"
+#include "app/unit_service.h"
+#include "program/box_program.h"
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// Exit codes of every command.
+enum ExitCode { ExitOk = 0, ExitRefused = 1, ExitError = 2 };
+
+// Messages go to stderr, results to stdout; both are flushed at once, so a reader of a pipe
+// sees each line as it happens.
+void printOut(const QString& line);
+void printErr(const QString& line);
+void writeOut(const QByteArray& bytes);
+
+// A parser for one command: the common options (--help, --program-dir) plus the command's own.
+// parse() returns false after printing the help (code ExitOk) or a usage error (ExitError).
+class CommandLine {
+public:
+    CommandLine(const QString& command, const QString& synopsis, const QString& description);
+    QCommandLineParser& parser() { return m_parser; }
+    void addPositional(const QString& name, const QString& description);
+    bool parse(const QStringList& arguments, int* exitCode);
+    QString programDir() const; // --program-dir, or the folder of vzctl
+    // An integer option in [min, max]; a usage error otherwise.
+    bool intOption(const QString& name, int min, int max, int* value, int* exitCode) const;
+    bool intArgument(const QString& text, const QString& what, int min, int max, int* value,
+                     int* exitCode) const;
+    int usageError(const QString& text) const;
+
+private:
+    QString m_command;
+    QCommandLineParser m_parser;
+};
+
+// A project read the way the program reads it: settings (box mode, box list, language) from
+// the settings file, the project file through the editing rules.
+struct LoadedProject {
+    Settings settings;
+    vz::BoxProgram program;
+    std::unique_ptr<LanguageTable> texts;
+};
+
+// settingsPath empty: settings.ini beside the program (missing: defaults); a given settings
+// path must exist. False with the error printed.
+bool loadProject(const QString& projectPath, const QString& settingsPath,
+                 const QString& programDir, LoadedProject* out);
+
+// The duplicate-channel message of the project, empty when none; "\n\r" line ends made "\n".
+QString duplicateMessageFor(const LoadedProject& project);
+
+int cmdSim(const QStringList& args);
+int cmdPorts(const QStringList& args);
+int cmdCheck(const QStringList& args);
+int cmdImage(const QStringList& args);
+int cmdSend(const QStringList& args);
+int cmdFrame(const QStringList& args);
+int cmdFire(const QStringList& args);

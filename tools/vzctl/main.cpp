@@ -1,0 +1,62 @@
+// vzctl: the tool's main jobs from the command line, without the window and without hardware.
+#include "cli.h"
+
+#include <QCoreApplication>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: vzctl COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  sim [--port N] [--json]         virtual master module on a pseudo-terminal,\n"
+    "                                  linked as ports/COM<N> beside the program\n"
+    "  ports                           present COM numbers and their devices\n"
+    "  check FILE.kvx [--settings F]   duplicate-channel check of a project\n"
+    "  image FILE.kvx [--settings F] [--raw]\n"
+    "                                  the 430-byte transfer image (hex, or raw bytes)\n"
+    "  send FILE.kvx --port N [--block B] [--idle SECONDS] [--settings F]\n"
+    "                                  transfer a project as the transmit dialog does\n"
+    "  frame mm|rk40|macro [--box B] CHANNEL\n"
+    "                                  print a fire frame as hex\n"
+    "  fire --route mm|rk40 --port N [--box B] CHANNEL\n"
+    "                                  send a fire frame twice, 20 ms apart\n"
+    "\n"
+    "Every command takes --help and --program-dir DIR (the folder holding settings.ini,\n"
+    "language/ and ports/; default: the folder of vzctl).\n"
+    "Exit codes: 0 ok, 1 refused (channels used twice), 2 usage or I/O error.\n";
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vzctl"));
+    QStringList args = app.arguments().mid(1);
+
+    const std::map<QString, std::function<int(const QStringList&)>> commands = {
+        {QStringLiteral("sim"), cmdSim},     {QStringLiteral("ports"), cmdPorts},
+        {QStringLiteral("check"), cmdCheck}, {QStringLiteral("image"), cmdImage},
+        {QStringLiteral("send"), cmdSend},   {QStringLiteral("frame"), cmdFrame},
+        {QStringLiteral("fire"), cmdFire},
+    };
+    if (args.isEmpty()) {
+        printErr(QString::fromLatin1(kUsage).trimmed());
+        return ExitError;
+    }
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help")) {
+        printOut(QString::fromLatin1(kUsage).trimmed());
+        return ExitOk;
+    }
+    const auto it = commands.find(command);
+    if (it == commands.end()) {
+        printErr(QStringLiteral("vzctl: unknown command '%1'").arg(command));
+        printErr(QStringLiteral("Try 'vzctl --help'."));
+        return ExitError;
+    }
+    return it->second(args);
+}

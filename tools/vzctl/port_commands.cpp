@@ -1,0 +1,273 @@
+// sim, ports, frame, fire: the line itself.
+#include "cli.h"
+
+#include "device/device_report.h"
+#include "device/virtual_master.h"
+#include "fire/fire_frames.h"
+#include "serial/com_port.h"
+#include "serial/port_names.h"
+#include "transfer/block_transfer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
+}
+
+// Ctrl+C, SIGTERM and a closed terminal end the event loop instead of the process, so the
+// ports/ link is removed on the way out.
+bool quitOnSignals(QObject* owner) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return false;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char c;
+        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &c, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(sig, &sa, nullptr);
+    return true;
+}
+
+void runFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QString jsonLine(const QJsonObject& o) {
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+int cmdSim(const QStringList& args) {
+    CommandLine cl(QStringLiteral("sim"), QStringLiteral("sim [--port N] [--json] [--events N]"),
+                   QStringLiteral("Virtual master module: opens a pseudo-terminal, links it as "
+                                  "ports/COM<N> beside the program and reports everything that "
+                                  "arrives, one event a line: idle \"_\" runs, transfer images "
+                                  "(checked, with their 70 records), master module, RK40 and "
+                                  "macro call frames, and anything else as hex. Ends on Ctrl+C "
+                                  "or SIGTERM and removes its link."));
+    cl.parser().addOption({QStringLiteral("port"),
+                           QStringLiteral("COM number to take (default: the first free from 9 "
+                                          "up)."),
+                           QStringLiteral("N")});
+    cl.parser().addOption({QStringLiteral("json"), QStringLiteral("One JSON object per event.")});
+    cl.parser().addOption({QStringLiteral("events"),
+                           QStringLiteral("End after this many events."), QStringLiteral("N")});
+    int code = ExitOk;
+    if (!cl.parse(args, &code))
+        return code;
+    int port = 0;
+    int maxEvents = 0;
+    if (!cl.intOption(QStringLiteral("port"), 1, 255, &port, &code) ||
+        !cl.intOption(QStringLiteral("events"), 1, 1000000, &maxEvents, &code))
+        return code;
+    const bool json = cl.parser().isSet(QStringLiteral("json"));
+
+    vz::VirtualMasterModule sim(cl.programDir());
+    if (!quitOnSignals(&sim)) {
+        printErr(QStringLiteral("vzctl sim: cannot watch for signals"));
+        return ExitError;
+    }
+    if (!sim.start(port)) {
+        printErr(QStringLiteral("vzctl sim: %1").arg(sim.errorString()));
+        return ExitError;
+    }
+    if (json) {
+        printOut(jsonLine({{QStringLiteral("event"), QStringLiteral("ready")},
+                           {QStringLiteral("com"), sim.comNumber()},
+                           {QStringLiteral("device"), sim.devicePath()},
+                           {QStringLiteral("link"), sim.linkPath()}}));
+    } else {
+        printOut(QStringLiteral("virtual master module on COM%1 (%2, link %3)")
+                     .arg(sim.comNumber())
+                     .arg(sim.devicePath(), sim.linkPath()));
+        printOut(QStringLiteral("choose COM%1 in the program; Ctrl+C ends").arg(sim.comNumber()));
+    }
+    int events = 0;
+    QObject::connect(&sim, &vz::VirtualMasterModule::deviceEvent, [&](const vz::DeviceEvent& e) {
+        if (maxEvents > 0 && events >= maxEvents)
+            return;
+        if (json)
+            printOut(jsonLine(vz::eventToJson(e)));
+        else
+            for (const QString& line : vz::formatEventText(e))
+                printOut(line);
+        if (maxEvents > 0 && ++events >= maxEvents)
+            QCoreApplication::quit();
+    });
+    QCoreApplication::exec();
+    sim.stop();
+    return ExitOk;
+}
+
+int cmdPorts(const QStringList& args) {
+    CommandLine cl(QStringLiteral("ports"), QStringLiteral("ports"),
+                   QStringLiteral("Lists the COM numbers that are present, with the device each "
+                                  "stands for. The port chooser offers COM1 to COM50."));
+    int code = ExitOk;
+    if (!cl.parse(args, &code))
+        return code;
+    if (!cl.parser().positionalArguments().isEmpty())
+        return cl.usageError(QStringLiteral("no arguments expected"));
+    const QString dir = cl.programDir();
+    const QList<int> present = vz::ports::presentPorts(dir, 1, 255);
+    for (int n : present) {
+        const QString device = vz::ports::deviceFor(dir, n);
+        const QFileInfo info(device);
+        QString line = QStringLiteral("%1  %2").arg(vz::ports::comName(n), -6).arg(device);
+        if (info.isSymLink())
+            line += QStringLiteral(" -> ") + info.symLinkTarget();
+        if (n > vz::ports::kLastOffered)
+            line += QStringLiteral("  (not offered by the chooser)");
+        printOut(line);
+    }
+    if (present.isEmpty())
+        printErr(QStringLiteral("no serial port found (start 'vzctl sim' for a virtual one)"));
+    return ExitOk;
+}
+
+namespace {
+
+struct FrameRequest {
+    QString kind;
+    int box = 1;
+    int channel = 0;
+};
+
+// Kind, --box (default: [df] box of the settings file) and CHANNEL.
+bool frameRequest(CommandLine& cl, const QString& kind, int channelIndex, FrameRequest* out,
+                  int* code) {
+    if (kind != QLatin1String("mm") && kind != QLatin1String("rk40") &&
+        kind != QLatin1String("macro")) {
+        *code = cl.usageError(QStringLiteral("the kind is mm, rk40 or macro, not '%1'").arg(kind));
+        return false;
+    }
+    const QStringList positional = cl.parser().positionalArguments();
+    if (positional.size() != channelIndex + 1) {
+        *code = cl.usageError(QStringLiteral("expected one CHANNEL"));
+        return false;
+    }
+    out->kind = kind;
+    out->box = SettingsFile::load(SettingsFile::pathIn(cl.programDir())).settings.box;
+    return cl.intOption(QStringLiteral("box"), 0, 255, &out->box, code) &&
+           cl.intArgument(positional.at(channelIndex), QStringLiteral("CHANNEL"), 1,
+                          vz::kChannels, &out->channel, code);
+}
+
+QByteArray frameOf(const FrameRequest& r) {
+    if (r.kind == QLatin1String("mm"))
+        return vz::masterModuleFrame(r.box, r.channel);
+    if (r.kind == QLatin1String("rk40"))
+        return vz::rk40Frame(r.box, r.channel);
+    return vz::macroCallFrame(r.box, r.channel);
+}
+
+void addBoxOption(CommandLine& cl) {
+    cl.parser().addOption({QStringLiteral("box"),
+                           QStringLiteral("Box number: the configured box of the route frames, "
+                                          "the box program's box of a macro call (default: [df] "
+                                          "box of the settings file, 1)."),
+                           QStringLiteral("B")});
+}
+
+} // namespace
+
+int cmdFrame(const QStringList& args) {
+    CommandLine cl(QStringLiteral("frame"),
+                   QStringLiteral("frame mm|rk40|macro [--box B] CHANNEL"),
+                   QStringLiteral("Prints a fire frame as upper-case hex."));
+    cl.addPositional(QStringLiteral("mm|rk40|macro"),
+                     QStringLiteral("Master module route, RK40 route or macro call."));
+    cl.addPositional(QStringLiteral("CHANNEL"), QStringLiteral("Channel 1 to 70."));
+    addBoxOption(cl);
+    int code = ExitOk;
+    if (!cl.parse(args, &code))
+        return code;
+    const QStringList positional = cl.parser().positionalArguments();
+    if (positional.isEmpty())
+        return cl.usageError(QStringLiteral("expected mm, rk40 or macro and a CHANNEL"));
+    FrameRequest request;
+    if (!frameRequest(cl, positional.first(), 1, &request, &code))
+        return code;
+    printOut(vz::hexBytes(frameOf(request)));
+    return ExitOk;
+}
+
+int cmdFire(const QStringList& args) {
+    CommandLine cl(QStringLiteral("fire"),
+                   QStringLiteral("fire --route mm|rk40 --port N [--box B] CHANNEL"),
+                   QStringLiteral("Sends the route's fire frame twice, the second copy 20 ms "
+                                  "after the first, at 1200 baud (mm) or 2400 baud (rk40)."));
+    cl.addPositional(QStringLiteral("CHANNEL"), QStringLiteral("Channel 1 to 70."));
+    cl.parser().addOption({QStringLiteral("route"), QStringLiteral("mm or rk40."),
+                           QStringLiteral("ROUTE")});
+    cl.parser().addOption({QStringLiteral("port"), QStringLiteral("COM number."),
+                           QStringLiteral("N")});
+    addBoxOption(cl);
+    int code = ExitOk;
+    if (!cl.parse(args, &code))
+        return code;
+    const QString route = cl.parser().value(QStringLiteral("route"));
+    if (route != QLatin1String("mm") && route != QLatin1String("rk40"))
+        return cl.usageError(QStringLiteral("--route mm or --route rk40 is required"));
+    if (!cl.parser().isSet(QStringLiteral("port")))
+        return cl.usageError(QStringLiteral("--port is required"));
+    int port = 0;
+    if (!cl.intOption(QStringLiteral("port"), 1, 65535, &port, &code))
+        return code;
+    FrameRequest request;
+    if (!frameRequest(cl, route, 0, &request, &code))
+        return code;
+    const QByteArray frame = frameOf(request);
+
+    TApdComPort com(cl.programDir());
+    try {
+        com.setComNumber(static_cast<quint16>(port));
+        com.setBaud(route == QLatin1String("mm") ? vz::kMasterModuleBaud : vz::kRk40Baud);
+        com.setOpen(true);
+        QElapsedTimer clock;
+        clock.start();
+        com.WriteString(frame);
+        runFor(vz::kFireRepeatMs); // the first copy leaves meanwhile
+        const quint16 trigger = com.AddOutputSentTrigger();
+        vz::OutputSentWait waiter(com, trigger);
+        com.ArmOutputSentTrigger(trigger);
+        com.WriteString(frame);
+        const int limit = vz::outputSentTimeoutMs(2 * frame.size(), com.Baud());
+        if (waiter.wait(limit) != vz::OutputSentWait::Result::Sent)
+            throw ComPortError(waiter.failure().isEmpty()
+                                   ? QStringLiteral("the frame did not leave the port within %1 ms")
+                                         .arg(limit)
+                                   : waiter.failure());
+        printErr(QStringLiteral("sent %1 twice to %2").arg(vz::hexBytes(frame),
+                                                            vz::ports::comName(port)));
+        com.setOpen(false);
+    } catch (const ComPortError& e) {
+        printErr(QStringLiteral("vzctl fire: %1").arg(e.text()));
+        return ExitError;
+    }
+    return ExitOk;
+}
