@@ -95,8 +95,8 @@ void Tfrm_gui_adv_settings::FormShow() {
     boxmode_cb->clear();
     boxmode_cb->addItem(get_text(QStringLiteral("boxmode_cb_0")));
     boxmode_cb->addItem(get_text(QStringLiteral("boxmode_cb_1")));
-    // A box mode the program never writes selects nothing.
-    boxmode_cb->setCurrentIndex(m_boxMode == 0 || m_boxMode == 1 ? m_boxMode : -1);
+    // Only 1 is box mode 1 anywhere in the program; every other value is box mode 0.
+    boxmode_cb->setCurrentIndex(m_boxMode == 1 ? 1 : 0);
     const QString hint = get_text(QStringLiteral("hint_boxmode"));
     adv_settings_boxmode_lbl->setToolTip(hint);
     boxmode_cb->setToolTip(hint);
@@ -105,9 +105,7 @@ void Tfrm_gui_adv_settings::FormShow() {
 
 void Tfrm_gui_adv_settings::btn_okClick() {
     m_ball = ball_ud->value();
-    // Without a selection the box mode stays as it was rather than becoming -1.
-    if (boxmode_cb->currentIndex() >= 0)
-        m_boxMode = boxmode_cb->currentIndex();
+    m_boxMode = boxmode_cb->currentIndex() == 1 ? 1 : 0;
     SettingsFile::writeBall(m_settingsPath, m_ball);
     SettingsFile::writeBoxmode(m_settingsPath, m_boxMode);
     accept();
