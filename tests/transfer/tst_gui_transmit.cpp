@@ -257,6 +257,9 @@ void TstGuiTransmit::transfer() {
     QVERIFY(!idleTimerOn());
     QVERIFY(m_dlg->com_port().Open());
     QVERIFY(m_prompts.records.isEmpty());
+    if (block == 4)
+        QVERIFY(m_dlg->grab().save(
+            QDir(QCoreApplication::applicationDirPath()).filePath("tst_gui_transmit_sent.png")));
 }
 
 void TstGuiTransmit::showing_data() {
