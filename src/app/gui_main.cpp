@@ -1,13 +1,572 @@
 #include "app/gui_main.h"
 
 #include "app/prompts.h"
+#include "app/ui_style.h"
+#include "app/unit_language.h"
+#include "app/unit_service.h"
+#include "app/unit_service_gui.h"
+#include "preview/preview_area.h"
+#include "program/program_document.h"
+#include "program/program_pages.h"
+#include "program/project_file.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTabWidget>
+
+using namespace vz;
+
+namespace {
+
+const QString kAppTitle = QStringLiteral("Vestro Zandor");
+const QString kProjectFilter = QStringLiteral("Kalvex-Projekt (*.kvx)");
+const QString kProjectSuffix = QStringLiteral("kvx");
+const QString kLineBreak = QStringLiteral("\n\r");
+
+// The client area is the one of a 761 x 467 window with the usual frame and title bar; the
+// menu bar comes on top of it.
+constexpr int kMinClientWidth = 744;
+constexpr int kPageControlTop = 70;
+constexpr int kPreviewX = 184;
+constexpr int kCtrlStep = 5;
+
+bool isProjectFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && path.toUpper().endsWith(QLatin1String(".KVX"));
+}
+
+} // namespace
 
 Tfrm_gui_main::Tfrm_gui_main(const QString& programDir, const QStringList& arguments,
                              Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), m_programDir(programDir), m_prompts(prompts) {
-    Q_UNUSED(arguments);
+    : QMainWindow(parent), m_programDir(programDir), m_arguments(arguments), m_prompts(prompts) {
     setObjectName(QStringLiteral("frm_gui_main"));
-    setWindowTitle(QStringLiteral("Vestro Zandor"));
-    resize(761, 467);
-    setMinimumSize(760, 467);
+    setWindowTitle(kAppTitle);
+    setFont(ui::windowFont());
+
+    // The record starts with its start values and empty macros.
+    m_document = new ProgramDocument(this);
+
+    buildMenus();
+    buildClientArea();
+    readSettings();
+    setupControls();
+    m_hotkeys.load(HotkeyTable::defaultPath());
+    openStartProject();
+    createWindows();
+
+    // Keys reach the window before its controls.
+    qApp->installEventFilter(this);
+}
+
+Tfrm_gui_main::~Tfrm_gui_main() {
+    qApp->removeEventFilter(this);
+}
+
+// --- construction ---
+
+void Tfrm_gui_main::buildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+    auto addMenu = [this, bar](const QString& name) {
+        auto* menu = new QMenu(name, this);
+        menu->setObjectName(name);
+        bar->addMenu(menu);
+        return menu;
+    };
+    auto addEntry = [this](QMenu* menu, const QString& name, void (Tfrm_gui_main::*slot)()) {
+        auto* action = new QAction(name, menu ? static_cast<QObject*>(menu) : this);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, slot);
+        if (menu)
+            menu->addAction(action);
+        else
+            menuBar()->addAction(action);
+        return action;
+    };
+    auto addBar = [this, bar]() {
+        auto* action = new QAction(QStringLiteral("|"), this);
+        action->setEnabled(false);
+        bar->addAction(action);
+    };
+
+    QMenu* file = addMenu(QStringLiteral("menu_file"));
+    addEntry(file, QStringLiteral("menu_file_new"), &Tfrm_gui_main::menu_file_newClick);
+    addEntry(file, QStringLiteral("menu_file_open"), &Tfrm_gui_main::menu_file_openClick);
+    m_menuFileSave =
+        addEntry(file, QStringLiteral("menu_file_save"), &Tfrm_gui_main::menu_file_saveClick);
+    m_menuFileSave->setEnabled(false);
+    addEntry(file, QStringLiteral("menu_file_saveas"), &Tfrm_gui_main::menu_file_saveasClick);
+    file->addSeparator();
+    addEntry(file, QStringLiteral("menu_file_print"), &Tfrm_gui_main::menu_file_printClick);
+    file->addSeparator();
+    addEntry(file, QStringLiteral("menu_file_exitprog"), &Tfrm_gui_main::menu_file_exitprogClick);
+
+    QMenu* settings = addMenu(QStringLiteral("menu_settings"));
+    addEntry(settings, QStringLiteral("menu_settings_language"),
+             &Tfrm_gui_main::menu_settings_languageClick);
+    addEntry(settings, QStringLiteral("menu_settings_advanced"),
+             &Tfrm_gui_main::menu_settings_advancedClick);
+    addEntry(settings, QStringLiteral("menu_settings_save_hotkeys"),
+             &Tfrm_gui_main::menu_settings_save_hotkeysClick);
+
+    QMenu* help = addMenu(QStringLiteral("menu_help"));
+    addEntry(help, QStringLiteral("menu_help_info"), &Tfrm_gui_main::menu_help_infoClick);
+    m_menuHelpIntro =
+        addEntry(help, QStringLiteral("menu_help_intro"), &Tfrm_gui_main::menu_help_introClick);
+
+    addBar();
+    addEntry(nullptr, QStringLiteral("menu_transmit_caption"),
+             &Tfrm_gui_main::menu_transmit_captionClick);
+    addBar();
+
+    QMenu* fire = addMenu(QStringLiteral("menu_fire"));
+    addEntry(fire, QStringLiteral("menu_fire_mastermodul"),
+             &Tfrm_gui_main::menu_fire_mastermodulClick);
+    addEntry(fire, QStringLiteral("menu_fire_rk40"), &Tfrm_gui_main::menu_fire_rk40Click);
+}
+
+void Tfrm_gui_main::buildClientArea() {
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(m_client);
+
+    m_boxNrLbl = new QLabel(QStringLiteral("box_nr_lbl"), m_client);
+    m_boxNrLbl->setObjectName(QStringLiteral("box_nr_lbl"));
+    m_boxNrLbl->move(4, 16);
+    m_boxNrLbl->adjustSize();
+
+    m_boxNrCb = new QComboBox(m_client);
+    m_boxNrCb->setObjectName(QStringLiteral("box_nr_cb"));
+    m_boxNrCb->setEditable(false);
+    m_boxNrCb->setMaxVisibleItems(16);
+    m_boxNrCb->setGeometry(120, 12, 49, 21);
+    connect(m_boxNrCb, &QComboBox::activated, this, &Tfrm_gui_main::box_nr_cbChange);
+
+    m_boxNrCblbl = new QLabel(m_client);
+    m_boxNrCblbl->setObjectName(QStringLiteral("box_nr_cblbl"));
+    QFont big = font();
+    big.setBold(true);
+    big.setPointSize(12);
+    m_boxNrCblbl->setFont(big);
+    m_boxNrCblbl->setGeometry(121, 12, 48, 20);
+
+    m_gasmodCountLbl = new QLabel(QStringLiteral("gasmod_count_lbl"), m_client);
+    m_gasmodCountLbl->setObjectName(QStringLiteral("gasmod_count_lbl"));
+    m_gasmodCountLbl->move(4, 44);
+    m_gasmodCountLbl->adjustSize();
+
+    m_gasmodCountCb = new QComboBox(m_client);
+    m_gasmodCountCb->setObjectName(QStringLiteral("gasmod_count_cb"));
+    m_gasmodCountCb->setEditable(false);
+    m_gasmodCountCb->setMaxVisibleItems(16);
+    m_gasmodCountCb->setGeometry(120, 40, 49, 21);
+    connect(m_gasmodCountCb, &QComboBox::activated, this, &Tfrm_gui_main::gasmod_count_cbChange);
+
+    m_preview = new PreviewArea(m_client);
+    m_preview->setGeometry(kPreviewX, 0, PreviewArea::kWidth, PreviewArea::kHeight);
+
+    m_pageControl = new QTabWidget(m_client);
+    m_pageControl->setObjectName(QStringLiteral("PageControl"));
+    m_pageControl->setIconSize(QSize(20, 20));
+    m_pageControl->setUsesScrollButtons(true);
+    m_pageControl->tabBar()->setStyle(ui::compactTabStyle(m_pageControl->tabBar()));
+
+    m_programPages = new ProgramPages(m_pageControl, *m_document, this);
+
+    auto* fireMode = new QWidget();
+    fireMode->setObjectName(QStringLiteral("tab_fire_mode"));
+    m_pageControl->addTab(fireMode, QIcon(ui::tabPicture(kPageFireMode)), QString());
+    auto* fireSetup = new QWidget();
+    fireSetup->setObjectName(QStringLiteral("tab_fire_setup"));
+    m_pageControl->addTab(fireSetup, QIcon(ui::tabPicture(kPageFireSetup)), QString());
+
+    connect(m_pageControl, &QTabWidget::currentChanged, this, &Tfrm_gui_main::pageChanged);
+
+    connect(m_document, &ProgramDocument::moduleCountChanged, this,
+            [this](int, int) { showModuleCount(); });
+    connect(m_document, &ProgramDocument::boxNrChanged, this, [this](int) { showBoxNumber(); });
+    connect(m_document, &ProgramDocument::activeTabChanged, this, &Tfrm_gui_main::showActiveTab);
+    connect(m_document, &ProgramDocument::modifiedChanged, m_menuFileSave, &QAction::setEnabled);
+
+    m_client->installEventFilter(this);
+    // Window size without the frame: the client area plus the menu bar.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setMinimumSize(kMinClientWidth, kClientHeight + menuHeight);
+    resize(kClientWidth, kClientHeight + menuHeight);
+    layoutClientArea();
+}
+
+void Tfrm_gui_main::layoutClientArea() {
+    const int w = m_client->width();
+    const int h = m_client->height();
+    // The preview keeps its distance to the right edge; the pages take all the rest.
+    m_preview->move(w - (kClientWidth - kPreviewX), 0);
+    m_pageControl->setGeometry(0, kPageControlTop, w, qMax(0, h - kPageControlTop));
+}
+
+void Tfrm_gui_main::readSettings() {
+    m_settingsPath = SettingsFile::pathIn(m_programDir);
+    const SettingsFile::LoadResult loaded = SettingsFile::load(m_settingsPath);
+    if (!loaded.fileFound) {
+        m_prompts.error(this, QStringLiteral("Ini-File not found.") + kLineBreak +
+                                  QStringLiteral("Using default settings."));
+        load_languagefile(QStringLiteral("english"));
+        m_settings = Settings();
+        m_settings.lastProject.clear();
+        return;
+    }
+    m_settings = loaded.settings;
+
+    const QString name = m_settings.language;
+    if (QFileInfo(LanguageTable::filePath(m_programDir, name)).isFile()) {
+        load_languagefile(name);
+    } else if (QFileInfo(LanguageTable::filePath(m_programDir, QStringLiteral("english")))
+                   .isFile()) {
+        m_prompts.error(this, QStringLiteral("Languagefile not found at given location:") +
+                                  kLineBreak + name + kLineBreak +
+                                  QStringLiteral("Using default. (english)"));
+        load_languagefile(QStringLiteral("english"));
+    } else {
+        m_prompts.error(this, QStringLiteral("Languagefile or default Languagefile not found.") +
+                                  kLineBreak + QStringLiteral("Loading of languagefile aborted."));
+    }
+}
+
+void Tfrm_gui_main::setupControls() {
+    QStringList counts;
+    for (int c = 1; c <= kModules; ++c)
+        counts << QString::number(c);
+    m_gasmodCountCb->addItems(counts);
+
+    m_document->setBoxMode(m_settings.newBoxmode);
+    m_document->setMaxBox(m_settings.maxbox);
+    QStringList boxes;
+    for (int b = 1; b <= m_document->maxBox(); ++b)
+        boxes << QString::number(b);
+    m_boxNrCb->addItems(boxes);
+
+    m_document->setBoxNr(0);
+    m_document->applyModuleCountPosition(kStartCountPosition);
+    m_programPages->showAll();
+    m_document->applyBoxMode();
+    m_document->setModified(false);
+
+    showModuleCount();
+    showBoxNumber();
+    m_pageControl->setCurrentIndex(kPageSingle);
+    apply_boxmode();
+    m_pageControl->setTabVisible(kPageFireMode, false);
+}
+
+void Tfrm_gui_main::openStartProject() {
+    if (m_arguments.size() == 1 && isProjectFile(m_arguments.constFirst())) {
+        read_project(m_arguments.constFirst());
+    } else if (!m_settings.lastProject.isEmpty() && QFileInfo(m_settings.lastProject).isFile()) {
+        if (m_prompts.confirm(this, get_text(QStringLiteral("open_last_qry")) + kLineBreak +
+                                        m_settings.lastProject) == Prompts::Answer::Yes) {
+            read_project(m_settings.lastProject);
+        } else {
+            m_document->setPath(QString());
+            return;
+        }
+    } else {
+        // A remembered project that is gone stays the current path: the next close writes
+        // it back unless a project is opened or saved meanwhile.
+        m_document->setPath(m_settings.lastProject);
+        return;
+    }
+    m_document->setModified(false);
+}
+
+void Tfrm_gui_main::createWindows() {
+    // Created once, in this order, and kept until the program ends.
+    m_frmLanguage = new Tfrm_language(
+        m_programDir, [this](const QString& name) { load_languagefile(name); }, this);
+    // TODO(about box): Tfrm_gui_info.
+    // TODO(transmit dialog): Tfrm_gui_transmit.
+    // TODO(advanced settings): Tfrm_gui_adv_settings.
+    // TODO(hotkey capture window): Tfrm_firebtn_hotkey.
+    // TODO(macro pause dialog): Tfrm_gui_macropause.
+    // TODO(macro sequence dialog): Tfrm_gui_macroseq.
+}
+
+// --- show, close, keys ---
+
+void Tfrm_gui_main::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void Tfrm_gui_main::FormShow() {
+    apply_texts(this);
+    restoreCaption();
+    m_programPages->setHints(get_text(QStringLiteral("hint_ud")),
+                             get_text(QStringLiteral("hint_preview_btn")));
+    if (auto* macros = findChild<QComboBox*>(QStringLiteral("firesetup_macro_select_cb"))) {
+        macros->clear();
+        const QString macro = get_text(QStringLiteral("macro"));
+        for (int m = 1; m <= kMacros; ++m)
+            macros->addItem(macro + QLatin1Char(' ') + QString::number(m));
+        macros->setCurrentIndex(0);
+    }
+    m_pageControl->setCurrentIndex(kPageSingle);
+    // TODO(serial port): give the port the saved number, m_settings.port.
+}
+
+void Tfrm_gui_main::closeEvent(QCloseEvent* event) {
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void Tfrm_gui_main::FormCloseQuery(bool& canClose) {
+    if (m_document->isModified()) {
+        switch (m_prompts.warningYesNoCancel(this, get_text(QStringLiteral("msg_saveproject")))) {
+        case Prompts::Answer::Yes:
+            menu_file_saveClick();
+            // A save that did not go through (dialog cancelled, overwrite declined, write
+            // failed) must not lose the changes: the window stays open.
+            canClose = !m_document->isModified();
+            break;
+        case Prompts::Answer::No:
+            break;
+        default: // Cancel, or the box closed without an answer
+            canClose = false;
+            break;
+        }
+    }
+    SettingsFile::writeLastProject(m_settingsPath, m_document->path());
+}
+
+bool Tfrm_gui_main::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_client && event->type() == QEvent::Resize) {
+        layoutClientArea();
+        return false;
+    }
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    // A key no control takes travels up the parents and passes this filter at each of them;
+    // the window acts on it once.
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (event == m_lastKeyEvent && type == m_lastKeyType && m_lastKeyReceiver &&
+        widget != m_lastKeyReceiver && widget->isAncestorOf(m_lastKeyReceiver))
+        return false;
+    m_lastKeyEvent = event;
+    m_lastKeyType = type;
+    m_lastKeyReceiver = widget;
+    if (type == QEvent::KeyPress)
+        FormKeyDown(key);
+    else
+        FormKeyUp(key);
+    return false;
+}
+
+bool Tfrm_gui_main::event(QEvent* event) {
+    // Ctrl released in another window never reaches this one.
+    if (event->type() == QEvent::WindowDeactivate)
+        m_programPages->setStep(1);
+    return QMainWindow::event(event);
+}
+
+void Tfrm_gui_main::FormKeyDown(QKeyEvent* event) {
+    // TODO(hotkeys): firing by key on the fire page, with the key latch.
+    if (event->key() == Qt::Key_Control && m_pageControl->currentIndex() != kPageFireMode)
+        m_programPages->setStep(kCtrlStep);
+}
+
+void Tfrm_gui_main::FormKeyUp(QKeyEvent* event) {
+    // TODO(hotkeys): clear the key latch.
+    if (event->key() == Qt::Key_Control)
+        m_programPages->setStep(1);
+}
+
+// --- language ---
+
+bool Tfrm_gui_main::load_languagefile(const QString& name) {
+    if (!languageTable().load(m_programDir, name, m_settingsPath)) {
+        m_prompts.error(this, QStringLiteral("Language-File not found.") + kLineBreak);
+        return false;
+    }
+    m_settings.language = name;
+    const QString help = get_text(QStringLiteral("help_file"));
+    m_menuHelpIntro->setVisible(
+        !help.isEmpty() &&
+        QFileInfo(QDir(m_programDir).filePath(QStringLiteral("help/") + help)).isFile());
+    return true;
+}
+
+void Tfrm_gui_main::menu_settings_languageClick() {
+    m_frmLanguage->exec();
+    apply_texts(this);
+    restoreCaption();
+}
+
+// --- project file ---
+
+void Tfrm_gui_main::setProjectCaption(const QString& path) {
+    m_captionFile = QFileInfo(path).fileName();
+    setWindowTitle(kAppTitle + QStringLiteral(" - ") + m_captionFile);
+}
+
+void Tfrm_gui_main::restoreCaption() {
+    // The caption of an open project names its file whatever language is applied.
+    if (!m_captionFile.isEmpty())
+        setWindowTitle(kAppTitle + QStringLiteral(" - ") + m_captionFile);
+}
+
+bool Tfrm_gui_main::write_project(const QString& path) {
+    m_document->setPath(path);
+    setProjectCaption(path);
+    if (QFileInfo::exists(path) &&
+        m_prompts.confirm(this, get_text(QStringLiteral("msg_overwrite"))) !=
+            Prompts::Answer::Yes) {
+        m_prompts.information(this, get_text(QStringLiteral("msg_abortsave")));
+        return false;
+    }
+    // A complete new file replaces the old one only once it is written in full.
+    if (!ProjectFile::write(path, m_document->program())) {
+        m_prompts.error(this, get_text(QStringLiteral("msg_errorsave")));
+        return false;
+    }
+    m_document->setModified(false);
+    return true;
+}
+
+void Tfrm_gui_main::read_project(const QString& path) {
+    setProjectCaption(path);
+    ProjectFile::read(path, *m_document);
+    m_document->setModified(false);
+}
+
+void Tfrm_gui_main::menu_file_newClick() {
+    if (m_prompts.warningYesNo(this, get_text(QStringLiteral("msg_discardproject"))) !=
+        Prompts::Answer::Yes)
+        return;
+    m_document->resetToNew();
+    m_captionFile.clear();
+    const QString caption = find_text(objectName());
+    setWindowTitle(caption.isEmpty() ? kAppTitle : caption);
+}
+
+void Tfrm_gui_main::menu_file_openClick() {
+    if (m_document->isModified() &&
+        m_prompts.confirm(this, get_text(QStringLiteral("msg_discardproject"))) !=
+            Prompts::Answer::Yes)
+        return;
+    const QString path = m_prompts.openFileName(this, kProjectFilter, kProjectSuffix);
+    if (path.isEmpty()) {
+        m_prompts.information(this, get_text(QStringLiteral("msg_abortopen")));
+        return;
+    }
+    read_project(path);
+}
+
+void Tfrm_gui_main::menu_file_saveClick() {
+    const QString path = m_document->path();
+    if (!path.isEmpty() && QFileInfo(path).isFile())
+        write_project(path);
+    else
+        menu_file_saveasClick();
+}
+
+void Tfrm_gui_main::menu_file_saveasClick() {
+    QString path = m_prompts.saveFileName(this, kProjectFilter, kProjectSuffix);
+    if (path.isEmpty()) {
+        m_prompts.information(this, get_text(QStringLiteral("msg_abortsave")));
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + kProjectSuffix;
+    write_project(path);
+}
+
+void Tfrm_gui_main::menu_file_exitprogClick() {
+    close();
+}
+
+// --- entries that other parts of the program fill ---
+
+void Tfrm_gui_main::menu_file_printClick() {}
+void Tfrm_gui_main::menu_settings_advancedClick() {}
+void Tfrm_gui_main::menu_settings_save_hotkeysClick() {}
+void Tfrm_gui_main::menu_help_infoClick() {}
+void Tfrm_gui_main::menu_help_introClick() {}
+void Tfrm_gui_main::menu_transmit_captionClick() {}
+void Tfrm_gui_main::menu_fire_mastermodulClick() {}
+void Tfrm_gui_main::menu_fire_rk40Click() {}
+
+// --- fixed areas ---
+
+void Tfrm_gui_main::gasmod_count_cbChange(int position) {
+    if (!m_document->setModuleCountPosition(position))
+        showModuleCount();
+}
+
+void Tfrm_gui_main::box_nr_cbChange(int position) {
+    if (!m_document->setBoxNr(position))
+        showBoxNumber();
+}
+
+void Tfrm_gui_main::showModuleCount() {
+    const int position = m_document->program().gasmodCount;
+    if (m_gasmodCountCb->currentIndex() != position) {
+        const QSignalBlocker block(m_gasmodCountCb);
+        m_gasmodCountCb->setCurrentIndex(position);
+    }
+    m_preview->placeFlames(m_document->program().moduleCount());
+    showBoxNumber();
+}
+
+void Tfrm_gui_main::showBoxNumber() {
+    const BoxProgram& p = m_document->program();
+    const int position = p.boxNr < m_boxNrCb->count() ? p.boxNr : -1;
+    if (m_boxNrCb->currentIndex() != position) {
+        const QSignalBlocker block(m_boxNrCb);
+        m_boxNrCb->setCurrentIndex(position);
+    }
+    if (m_document->boxMode() != 1)
+        m_boxNrCblbl->setText(QString::number(30 + p.moduleCount()));
+}
+
+void Tfrm_gui_main::apply_boxmode() {
+    const bool list = m_document->boxMode() == 1 || m_boxListForced;
+    m_boxNrCb->setVisible(list);
+    m_boxNrCblbl->setVisible(!list);
+    showBoxNumber();
+}
+
+void Tfrm_gui_main::setBoxListForced(bool forced) {
+    m_boxListForced = forced;
+    apply_boxmode();
+}
+
+void Tfrm_gui_main::showActiveTab(int page) {
+    // In fire mode the program pages are hidden and the fire page stays on show.
+    if (page >= 0 && page < kProgramPages && m_pageControl->isTabVisible(page))
+        m_pageControl->setCurrentIndex(page);
+}
+
+void Tfrm_gui_main::pageChanged(int index) {
+    if (index >= 0 && index < kProgramPages)
+        m_document->setActiveTab(index);
 }

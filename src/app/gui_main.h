@@ -1,17 +1,143 @@
 #pragma once
 
+#include "app/settings.h"
+#include "fire/hotkeys.h"
+
 #include <QMainWindow>
+#include <QPointer>
 
+class PreviewArea;
 class Prompts;
+class ProgramPages;
+class QAction;
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class Tfrm_language;
 
-// The main window: owns the open project, the settings record and the hotkey table.
+namespace vz {
+class ProgramDocument;
+}
+
+// The main window: owns the open project (through the document), the settings record and
+// the hotkey table; shows the nine program pages, the preview area and the two fire pages.
+//
+// Start-up runs in the constructor (settings, language, controls, hotkeys, the project named
+// on the command line or the last one, the other windows); the rest when first shown.
 class Tfrm_gui_main : public QMainWindow {
     Q_OBJECT
 public:
+    static constexpr int kClientWidth = 745;
+    static constexpr int kClientHeight = 409;
+
     Tfrm_gui_main(const QString& programDir, const QStringList& arguments, Prompts& prompts,
                   QWidget* parent = nullptr);
+    ~Tfrm_gui_main() override;
+
+    // --- what later work reaches ---
+    QString programDir() const { return m_programDir; }
+    QString settingsPath() const { return m_settingsPath; }
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
+    vz::ProgramDocument& document() { return *m_document; }
+    HotkeyTable& hotkeys() { return m_hotkeys; }
+    Prompts& prompts() { return m_prompts; }
+    QTabWidget* pageControl() const { return m_pageControl; }
+    ProgramPages* programPages() const { return m_programPages; }
+    PreviewArea* previewArea() const { return m_preview; }
+    Tfrm_language* languageDialog() const { return m_frmLanguage; }
+
+    // Loads language/<name>.lng into the language table, writes it as the active language
+    // and shows the help entry when its document exists. A file that cannot be read gives
+    // the error box and changes nothing. Returns whether it was loaded.
+    bool load_languagefile(const QString& name);
+
+    // The project file operations of the file menu; each returns whether it went through.
+    bool write_project(const QString& path);
+    void read_project(const QString& path);
+
+    // Box mode on screen: the list in box mode 1 (or while the RK40 route asks for it),
+    // else the label with the fixed number.
+    void apply_boxmode();
+    // While fire mode through the RK40 runs, the box list is shown in either box mode.
+    void setBoxListForced(bool forced);
+
+    // The step of the time up-downs (rule of the Ctrl key).
+    void FormKeyDown(QKeyEvent* event);
+    void FormKeyUp(QKeyEvent* event);
+
+public slots:
+    void menu_file_newClick();
+    void menu_file_openClick();
+    void menu_file_saveClick();
+    void menu_file_saveasClick();
+    void menu_file_printClick();
+    void menu_file_exitprogClick();
+    void menu_settings_languageClick();
+    void menu_settings_advancedClick();
+    void menu_settings_save_hotkeysClick();
+    void menu_help_infoClick();
+    void menu_help_introClick();
+    void menu_transmit_captionClick();
+    void menu_fire_mastermodulClick();
+    void menu_fire_rk40Click();
+
+    void gasmod_count_cbChange(int position);
+    void box_nr_cbChange(int position);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    void buildMenus();
+    void buildClientArea();
+    void layoutClientArea();
+    void readSettings();
+    void setupControls();
+    void openStartProject();
+    void createWindows();
+    void FormShow();
+    void FormCloseQuery(bool& canClose);
+
+    void setProjectCaption(const QString& path);
+    void restoreCaption();
+    void showModuleCount();
+    void showBoxNumber();
+    void showActiveTab(int page);
+    void pageChanged(int index);
+
     QString m_programDir;
+    QStringList m_arguments;
     Prompts& m_prompts;
+    QString m_settingsPath;
+    Settings m_settings;
+    HotkeyTable m_hotkeys;
+    vz::ProgramDocument* m_document = nullptr;
+
+    QWidget* m_client = nullptr;
+    QLabel* m_boxNrLbl = nullptr;
+    QComboBox* m_boxNrCb = nullptr;
+    QLabel* m_boxNrCblbl = nullptr;
+    QLabel* m_gasmodCountLbl = nullptr;
+    QComboBox* m_gasmodCountCb = nullptr;
+    PreviewArea* m_preview = nullptr;
+    QTabWidget* m_pageControl = nullptr;
+    ProgramPages* m_programPages = nullptr;
+
+    QAction* m_menuFileSave = nullptr;
+    QAction* m_menuHelpIntro = nullptr;
+
+    Tfrm_language* m_frmLanguage = nullptr;
+
+    QString m_captionFile; // file name the caption shows, empty for none
+    bool m_boxListForced = false;
+    // The key event last acted on, to tell its way up the parents from a new key.
+    const QEvent* m_lastKeyEvent = nullptr;
+    int m_lastKeyType = 0;
+    QPointer<QWidget> m_lastKeyReceiver;
 };

@@ -8,6 +8,14 @@
 
 namespace {
 
+// The program's own texts break lines with "\n\r"; a label would show the CR as a space at
+// the start of the next line.
+QString displayText(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    return out;
+}
+
 Prompts::Answer toAnswer(int button) {
     switch (button) {
     case QMessageBox::Yes:
@@ -25,7 +33,8 @@ Prompts::Answer toAnswer(int button) {
 
 Prompts::Answer ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                     QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, parent);
+    QMessageBox box(icon, QApplication::applicationDisplayName(), displayText(text), buttons,
+                    parent);
     // Escape or the close box must not count as any answer: only an explicit button does.
     box.setEscapeButton(static_cast<QAbstractButton*>(nullptr));
     const int result = box.exec();
@@ -55,11 +64,11 @@ QString runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QStri
 } // namespace
 
 void QtPrompts::error(QWidget* parent, const QString& text) {
-    QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+    QMessageBox::critical(parent, QApplication::applicationDisplayName(), displayText(text));
 }
 
 void QtPrompts::information(QWidget* parent, const QString& text) {
-    QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+    QMessageBox::information(parent, QApplication::applicationDisplayName(), displayText(text));
 }
 
 Prompts::Answer QtPrompts::confirm(QWidget* parent, const QString& text) {

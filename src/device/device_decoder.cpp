@@ -10,9 +10,13 @@ const QByteArray kRk40Head("\x00\x00\xFF\x32", 4);
 const QByteArray kMacroHead("\x00\x00\x73\xC8", 4);
 const QByteArray kMasterHead("__s2");
 
-quint8 at(const QByteArray& b, int i) { return static_cast<quint8>(b.at(i)); }
+quint8 at(const QByteArray& b, int i) {
+    return static_cast<quint8>(b.at(i));
+}
 
-QString hex2(int v) { return QString::asprintf("%02X", v & 0xFF); }
+QString hex2(int v) {
+    return QString::asprintf("%02X", v & 0xFF);
+}
 
 // How many leading bytes of data agree with head (at most head's length).
 int prefixMatch(const QByteArray& data, const QByteArray& head) {
@@ -36,8 +40,9 @@ struct Fault {
 
 void expectByte(Fault& fault, const QByteArray& b, int off, int expected, const QString& what) {
     if (off < b.size() && at(b, off) != (expected & 0xFF))
-        fault.set(off, QStringLiteral("%1 is %2, expected %3")
-                           .arg(what, hex2(at(b, off)), hex2(expected)));
+        fault.set(
+            off,
+            QStringLiteral("%1 is %2, expected %3").arg(what, hex2(at(b, off)), hex2(expected)));
 }
 
 } // namespace
@@ -106,12 +111,12 @@ DeviceEvent DeviceDecoder::decodeImage(const QByteArray& b) {
     expectByte(fault, b, kImageMainTrailer + 2, box, QStringLiteral("last trailer byte 3"));
 
     if (size < kTransferImageSize)
-        fault.set(size, QStringLiteral("image ends after %1 of %2 bytes")
-                            .arg(size)
-                            .arg(kTransferImageSize));
+        fault.set(
+            size,
+            QStringLiteral("image ends after %1 of %2 bytes").arg(size).arg(kTransferImageSize));
     else if (size > kTransferImageSize)
-        fault.set(kTransferImageSize, QStringLiteral("image longer than %1 bytes")
-                                          .arg(kTransferImageSize));
+        fault.set(kTransferImageSize,
+                  QStringLiteral("image longer than %1 bytes").arg(kTransferImageSize));
 
     e.records[kBoxRecord - 1].wait = static_cast<quint8>(box);
     e.box = box;
@@ -161,7 +166,8 @@ DeviceEvent DeviceDecoder::decodeFrame(DeviceEvent::Kind kind, const QByteArray&
     if (size > 5 && (ch < 1 || ch > kChannels))
         fault.set(5, QStringLiteral("channel %1 outside 1..%2").arg(ch).arg(kChannels));
     if (size < expectedSize)
-        fault.set(size, QStringLiteral("frame ends after %1 of %2 bytes").arg(size).arg(expectedSize));
+        fault.set(size,
+                  QStringLiteral("frame ends after %1 of %2 bytes").arg(size).arg(expectedSize));
     e.channel = ch;
     e.valid = fault.offset < 0;
     e.fault = fault.text;

@@ -9,7 +9,9 @@ namespace {
 constexpr int kTableRows = 14;
 constexpr int kTableColumns = 5;
 
-QString kindLabel(DeviceEvent::Kind kind) { return eventKindName(kind).leftJustified(6); }
+QString kindLabel(DeviceEvent::Kind kind) {
+    return eventKindName(kind).leftJustified(6);
+}
 
 QString faultText(const DeviceEvent& e) {
     return QStringLiteral("FAULT at +%1: %2").arg(e.faultOffset).arg(e.fault);
@@ -81,8 +83,9 @@ QStringList formatEventText(const DeviceEvent& e) {
     case DeviceEvent::Kind::MasterModule:
     case DeviceEvent::Kind::Rk40:
     case DeviceEvent::Kind::MacroCall:
-        lines << prefix + (e.valid ? QStringLiteral("box %1, channel %2").arg(e.box).arg(e.channel)
-                                   : faultText(e)) +
+        lines << prefix +
+                     (e.valid ? QStringLiteral("box %1, channel %2").arg(e.box).arg(e.channel)
+                              : faultText(e)) +
                      QStringLiteral("  [%1]").arg(hexBytes(e.bytes));
         break;
     case DeviceEvent::Kind::Bytes:

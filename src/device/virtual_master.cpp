@@ -20,7 +20,9 @@ namespace {
 
 constexpr int kPollMs = 100;
 
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
 
 } // namespace
 
@@ -30,7 +32,9 @@ VirtualMasterModule::VirtualMasterModule(const QString& programDir, QObject* par
     connect(&m_pollTimer, &QTimer::timeout, this, &VirtualMasterModule::poll);
 }
 
-VirtualMasterModule::~VirtualMasterModule() { stop(); }
+VirtualMasterModule::~VirtualMasterModule() {
+    stop();
+}
 
 bool VirtualMasterModule::start(int comNumber) {
     stop();

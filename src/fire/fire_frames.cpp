@@ -4,7 +4,9 @@ namespace vz {
 
 namespace {
 
-char low8(int v) { return static_cast<char>(v & 0xFF); }
+char low8(int v) {
+    return static_cast<char>(v & 0xFF);
+}
 
 } // namespace
 

@@ -34,9 +34,13 @@ TApdComPort::TApdComPort(const QString& programDir, QObject* parent)
     connect(&m_port, &QSerialPort::errorOccurred, this, &TApdComPort::onError);
 }
 
-TApdComPort::~TApdComPort() { closeNow(); }
+TApdComPort::~TApdComPort() {
+    closeNow();
+}
 
-QString TApdComPort::deviceName() const { return vz::ports::deviceFor(m_programDir, m_number); }
+QString TApdComPort::deviceName() const {
+    return vz::ports::deviceFor(m_programDir, m_number);
+}
 
 void TApdComPort::setComNumber(quint16 number) {
     if (!Open()) {
@@ -137,13 +141,19 @@ void TApdComPort::queueBytes(const QByteArray& bytes) {
             t.written = true;
             anyArmed = true;
         }
-    if (anyArmed)
+    if (anyArmed) {
+        m_draining = false;
         scheduleSentCheck(kBusyPollMs);
+    }
 }
 
-void TApdComPort::WriteString(const QByteArray& bytes) { queueBytes(bytes); }
+void TApdComPort::WriteString(const QByteArray& bytes) {
+    queueBytes(bytes);
+}
 
-void TApdComPort::WriteChar(char c) { queueBytes(QByteArray(1, c)); }
+void TApdComPort::WriteChar(char c) {
+    queueBytes(QByteArray(1, c));
+}
 
 int TApdComPort::systemOutputQueue() const {
 #ifdef Q_OS_UNIX
@@ -189,10 +199,8 @@ void TApdComPort::scheduleSentCheck(int ms) {
 }
 
 void TApdComPort::checkOutputSent() {
-    const bool waiting =
-        std::any_of(m_triggers.cbegin(), m_triggers.cend(), [](const Trigger& t) {
-            return t.armed && t.written;
-        });
+    const bool waiting = std::any_of(m_triggers.cbegin(), m_triggers.cend(),
+                                     [](const Trigger& t) { return t.armed && t.written; });
     if (!waiting || !Open())
         return;
     if (m_port.bytesToWrite() > 0) {
@@ -201,10 +209,14 @@ void TApdComPort::checkOutputSent() {
     }
     const int queued = systemOutputQueue();
     if (queued > 0) {
-        // Look again when the line should have carried them.
-        scheduleSentCheck(std::max(1, lineTimeMs(queued, m_baud)));
+        // Sleep through most of the line time once, then look every millisecond: the count
+        // is in whole bytes, and waiting a byte's time per look would add up to 8 ms a block
+        // at 1200 baud.
+        scheduleSentCheck(m_draining ? 1 : std::max(1, lineTimeMs(queued, m_baud) - 1));
+        m_draining = true;
         return;
     }
+    m_draining = false;
     for (int i = 0; i < m_triggers.size(); ++i) {
         Trigger& t = m_triggers[i];
         if (t.armed && t.written) {
@@ -228,8 +240,8 @@ void TApdComPort::onError(QSerialPort::SerialPortError error) {
     if (m_failing || !m_port.isOpen())
         return;
     m_failing = true;
-    const QString text = QStringLiteral("%1: %2").arg(vz::ports::comName(m_number),
-                                                      m_port.errorString());
+    const QString text =
+        QStringLiteral("%1: %2").arg(vz::ports::comName(m_number), m_port.errorString());
     // Closing from inside QSerialPort's own notification is not safe; do it right after.
     QMetaObject::invokeMethod(
         this,

@@ -111,6 +111,7 @@ private:
     QVector<Trigger> m_triggers; // handle = index + 1
     QTimer m_sentTimer;
     bool m_failing = false;
-    QString m_failure; // why the line died, for the errors of later calls
+    bool m_draining = false; // the line time of the queue was waited for once already
+    QString m_failure;       // why the line died, for the errors of later calls
     quint64 m_openCount = 0; // tells a late error of an earlier opening from the current one
 };

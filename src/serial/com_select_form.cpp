@@ -93,14 +93,17 @@ void TComSelectForm::PortsComboBoxChange() {
         text = QStringLiteral("%1 (ports/%2)").arg(target, info.fileName());
         tip = QStringLiteral("%1 -> %2").arg(device, target);
     }
-    m_device->setText(
-        m_device->fontMetrics().elidedText(text, Qt::ElideMiddle, m_device->width()));
+    m_device->setText(m_device->fontMetrics().elidedText(text, Qt::ElideMiddle, m_device->width()));
     m_device->setToolTip(tip);
 }
 
-void TComSelectForm::OkBtnClick() { accept(); }
+void TComSelectForm::OkBtnClick() {
+    accept();
+}
 
-void TComSelectForm::AbortBtnClick() { reject(); }
+void TComSelectForm::AbortBtnClick() {
+    reject();
+}
 
 std::optional<int> TComSelectForm::parseEntry(const QString& text) {
     bool ok = false;
@@ -122,8 +125,7 @@ std::optional<int> TComSelectForm::answer() const {
     return chosenNumber();
 }
 
-TApdComPort::PortChooser TComSelectForm::modalChooser(const QString& programDir,
-                                                      QWidget* parent) {
+TApdComPort::PortChooser TComSelectForm::modalChooser(const QString& programDir, QWidget* parent) {
     return [programDir, parent]() -> std::optional<int> {
         TComSelectForm form(programDir, parent);
         form.exec();

@@ -32,13 +32,17 @@ bool entryExists(const QString& path) {
 
 } // namespace
 
-QString portsDir(const QString& programDir) { return QDir(programDir).filePath(QStringLiteral("ports")); }
+QString portsDir(const QString& programDir) {
+    return QDir(programDir).filePath(QStringLiteral("ports"));
+}
 
 QString linkPath(const QString& programDir, int n) {
     return QDir(portsDir(programDir)).filePath(comName(n));
 }
 
-QString comName(int n) { return QStringLiteral("COM%1").arg(n); }
+QString comName(int n) {
+    return QStringLiteral("COM%1").arg(n);
+}
 
 QString fixedDevice(int n) {
 #ifdef Q_OS_WIN

@@ -52,9 +52,9 @@ OutputSentWait::Result OutputSentWait::wait(int timeoutMs) {
     return m_failure.isEmpty() ? Result::TimedOut : Result::PortFailed;
 }
 
-BlockTransferReport sendInBlocks(
-    TApdComPort& port, const QByteArray& bytes, int blockSize,
-    const std::function<void(int step, int steps, const QByteArray& written)>& progress) {
+BlockTransferReport
+sendInBlocks(TApdComPort& port, const QByteArray& bytes, int blockSize,
+             const std::function<void(int step, int steps, const QByteArray& written)>& progress) {
     if (blockSize < 1)
         throw ComPortError(QStringLiteral("Block size %1 is below 1").arg(blockSize));
 

@@ -35,9 +35,9 @@ private:
 };
 
 struct BlockTransferReport {
-    int blocks = 0;             // blocks waited for
-    int tailBytes = 0;          // last part sent without a wait
-    QVector<qint64> blockUs;    // per waited block: from the write to its output-sent event
+    int blocks = 0;          // blocks waited for
+    int tailBytes = 0;       // last part sent without a wait
+    QVector<qint64> blockUs; // per waited block: from the write to its output-sent event
     qint64 totalUs = 0;
 };
 

@@ -8,7 +8,9 @@ namespace {
 
 const QString kLineEnd = QStringLiteral("\n\r");
 
-quint8 low8(int v) { return static_cast<quint8>(v & 0xFF); }
+quint8 low8(int v) {
+    return static_cast<quint8>(v & 0xFF);
+}
 
 // Channel 1..70 of a list position; 0 for a position no list can hold.
 int channelOf(int position) {
@@ -27,7 +29,9 @@ CheckTexts CheckTexts::fromTable(const LanguageTable& table) {
     return t;
 }
 
-CheckTexts CheckTexts::fromLanguage() { return fromTable(languageTable()); }
+CheckTexts CheckTexts::fromLanguage() {
+    return fromTable(languageTable());
+}
 
 QString duplicateChannelMessage(const BoxProgram& program, const CheckTexts& texts) {
     std::array<int, kChannels + 1> count{};
@@ -55,14 +59,12 @@ QString duplicateChannelMessage(const BoxProgram& program, const CheckTexts& tex
                 if (channelOf(program.groupAt(k, v).ch) == channel)
                     message += texts.caption(QStringLiteral("tab_") + groupCode(k)) +
                                QStringLiteral(", ") +
-                               texts.caption(names::group(k, v, QStringLiteral("_lbl"))) +
-                               kLineEnd;
+                               texts.caption(names::group(k, v, QStringLiteral("_lbl"))) + kLineEnd;
         for (int f = 0; f < kSeqFamilies; ++f)
             for (int v = 1; v <= kSeqVariants; ++v)
                 if (channelOf(program.seqAt(f, v).ch) == channel)
                     message += QStringLiteral("Seq ") + familySymbol(f) + QStringLiteral(", ") +
-                               texts.caption(names::seq(f, v, QStringLiteral("_lbl"))) +
-                               kLineEnd;
+                               texts.caption(names::seq(f, v, QStringLiteral("_lbl"))) + kLineEnd;
         message += kLineEnd;
     }
     return message;
@@ -96,8 +98,7 @@ RecordTable buildRecordTable(const BoxProgram& program, int boxMode) {
             table[p - 1] = s.chk ? TransferRecord{low8(s.ch + 1), low8(s.fire), low8(s.wait)}
                                  : TransferRecord{low8(p + 10), 0, 0};
         }
-    table[kBoxRecord - 1] = {low8(kBoxRecord),
-                             low8(boxMode == 1 ? program.moduleCount() : 0),
+    table[kBoxRecord - 1] = {low8(kBoxRecord), low8(boxMode == 1 ? program.moduleCount() : 0),
                              low8(transferBoxNumber(program, boxMode))};
     return table;
 }

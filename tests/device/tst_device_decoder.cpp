@@ -8,7 +8,9 @@ using namespace vz;
 
 namespace {
 
-QByteArray startImage() { return build_transfer_image(buildRecordTable(BoxProgram::startValues(), 0)); }
+QByteArray startImage() {
+    return build_transfer_image(buildRecordTable(BoxProgram::startValues(), 0));
+}
 
 QByteArray patched(QByteArray bytes, int offset, int value) {
     bytes[offset] = static_cast<char>(value);
@@ -68,26 +70,25 @@ void TstDeviceDecoder::stream_data() {
     QTest::newRow("idle, image, idle")
         << QByteArray("____") + image + "__"
         << QStringList{"idle@0 n=4", "image@4 ok box=36", "idle@434 n=2"};
-    QTest::newRow("wait check byte of program 5") << patched(image, 15, 0x06)
-                                                  << QStringList{"image@0 fault@15"};
-    QTest::newRow("wait triplet 2 00 02") << patched(patched(image, 1, 2), 3, 2)
-                                          << QStringList{"image@0 fault@1"};
-    QTest::newRow("wait 01 05 is no wait") << patched(patched(image, 91, 1), 93, 6)
-                                           << QStringList{"image@0 fault@91"};
-    QTest::newRow("wait 00 FF is no wait") << patched(patched(image, 92, 0xFF), 93, 0xFF)
-                                           << QStringList{"image@0 fault@91"};
+    QTest::newRow("wait check byte of program 5")
+        << patched(image, 15, 0x06) << QStringList{"image@0 fault@15"};
+    QTest::newRow("wait triplet 2 00 02")
+        << patched(patched(image, 1, 2), 3, 2) << QStringList{"image@0 fault@1"};
+    QTest::newRow("wait 01 05 is no wait")
+        << patched(patched(image, 91, 1), 93, 6) << QStringList{"image@0 fault@91"};
+    QTest::newRow("wait 00 FF is no wait")
+        << patched(patched(image, 92, 0xFF), 93, 0xFF) << QStringList{"image@0 fault@91"};
     QTest::newRow("gap byte") << patched(image, 209, 1) << QStringList{"image@0 fault@209"};
-    QTest::newRow("first trailer") << patched(image, 213, 0x25)
-                                   << QStringList{"image@0 fault@213"};
+    QTest::newRow("first trailer") << patched(image, 213, 0x25) << QStringList{"image@0 fault@213"};
     QTest::newRow("marker") << patched(image, 216, 'Y') << QStringList{"image@0 fault@216"};
-    QTest::newRow("main check byte of program 70") << patched(image, 426, 0)
-                                                   << QStringList{"image@0 fault@426"};
-    QTest::newRow("box record channel") << patched(patched(image, 425, 69), 426, 69)
-                                        << QStringList{"image@0 fault@425"};
-    QTest::newRow("last trailer box") << patched(image, 428, 0x25)
-                                      << QStringList{"image@0 fault@428"};
-    QTest::newRow("first of two faults") << patched(patched(image, 300, 0), 100, 0x33)
-                                         << QStringList{"image@0 fault@100"};
+    QTest::newRow("main check byte of program 70")
+        << patched(image, 426, 0) << QStringList{"image@0 fault@426"};
+    QTest::newRow("box record channel")
+        << patched(patched(image, 425, 69), 426, 69) << QStringList{"image@0 fault@425"};
+    QTest::newRow("last trailer box")
+        << patched(image, 428, 0x25) << QStringList{"image@0 fault@428"};
+    QTest::newRow("first of two faults")
+        << patched(patched(image, 300, 0), 100, 0x33) << QStringList{"image@0 fault@100"};
     QTest::newRow("truncated image") << image.left(300) << QStringList{"image@0 fault@300"};
 
     QTest::newRow("mm frame") << mm << QStringList{"mm@0 ok box=1 ch=21"};
@@ -99,18 +100,19 @@ void TstDeviceDecoder::stream_data() {
     QTest::newRow("mm channel 0") << masterModuleFrame(1, 0) << QStringList{"mm@0 fault@5"};
     QTest::newRow("mm cut short") << mm.left(6) << QStringList{"mm@0 fault@6"};
     QTest::newRow("rk40 frame") << rk40Frame(200, 70) << QStringList{"rk40@0 ok box=200 ch=70"};
-    QTest::newRow("rk40 bad +10 byte") << patched(rk40Frame(1, 21), 6, 0x20)
-                                       << QStringList{"rk40@0 fault@6"};
-    QTest::newRow("macro frame") << macroCallFrame(36, 40) << QStringList{"macro@0 ok box=36 ch=40"};
-    QTest::newRow("macro bad end") << patched(macroCallFrame(36, 40), 8, 1)
-                                   << QStringList{"macro@0 fault@8"};
+    QTest::newRow("rk40 bad +10 byte")
+        << patched(rk40Frame(1, 21), 6, 0x20) << QStringList{"rk40@0 fault@6"};
+    QTest::newRow("macro frame") << macroCallFrame(36, 40)
+                                 << QStringList{"macro@0 ok box=36 ch=40"};
+    QTest::newRow("macro bad end")
+        << patched(macroCallFrame(36, 40), 8, 1) << QStringList{"macro@0 fault@8"};
     QTest::newRow("unknown bytes, then a frame")
         << QByteArray("\x01\x02\x00\x07", 4) + rk40Frame(1, 5)
         << QStringList{"bytes@0 01 02 00 07", "rk40@4 ok box=1 ch=5"};
-    QTest::newRow("lone s after idle") << QByteArray("__s_")
-                                       << QStringList{"idle@0 n=2", "bytes@2 73", "idle@3 n=1"};
-    QTest::newRow("head of a frame that never comes") << QByteArray("\x00\x00\xFF", 3)
-                                                      << QStringList{"bytes@0 00 00 FF"};
+    QTest::newRow("lone s after idle")
+        << QByteArray("__s_") << QStringList{"idle@0 n=2", "bytes@2 73", "idle@3 n=1"};
+    QTest::newRow("head of a frame that never comes")
+        << QByteArray("\x00\x00\xFF", 3) << QStringList{"bytes@0 00 00 FF"};
 }
 
 void TstDeviceDecoder::stream() {
@@ -193,8 +195,10 @@ void TstDeviceDecoder::reportFormats() {
     QCOMPARE(lines.size(), 1 + 1 + 14);
     QVERIFY2(lines[0].contains(QStringLiteral("valid, box 36")), qPrintable(lines[0]));
     // Row 1 holds programs 1, 15, 29, 43, 57; program 57 is unused.
-    QCOMPARE(lines[2].simplified(), QStringLiteral("1 1 5 0 15 15 5 0 29 29 5 0 43 43 5 5 57 57 0 0"));
-    QCOMPARE(lines[15].simplified(), QStringLiteral("14 14 5 0 28 28 5 0 42 42 5 5 56 56 0 0 70 70 0 36"));
+    QCOMPARE(lines[2].simplified(),
+             QStringLiteral("1 1 5 0 15 15 5 0 29 29 5 0 43 43 5 5 57 57 0 0"));
+    QCOMPARE(lines[15].simplified(),
+             QStringLiteral("14 14 5 0 28 28 5 0 42 42 5 5 56 56 0 0 70 70 0 36"));
 
     const QJsonObject json = eventToJson(events[1]);
     QCOMPARE(json.value("event").toString(), QStringLiteral("mm"));

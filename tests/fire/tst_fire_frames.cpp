@@ -25,8 +25,8 @@ void TstFireFrames::frames_data() {
     QTest::newRow("rk40 channel 250 wraps") << "rk40" << 1 << 250 << h("0000FF3265FA040000");
     QTest::newRow("macro box 36 channel 40") << "macro" << 36 << 40 << h("000073C8242814 0000");
     QTest::newRow("macro box 1 channel 1") << "macro" << 1 << 1 << h("000073C80101CA0000");
-    QTest::newRow("macro box 255 channel 70 wraps") << "macro" << 255 << 70
-                                                    << h("000073C8FF460D0000");
+    QTest::newRow("macro box 255 channel 70 wraps")
+        << "macro" << 255 << 70 << h("000073C8FF460D0000");
 }
 
 void TstFireFrames::frames() {

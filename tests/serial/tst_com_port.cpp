@@ -30,7 +30,9 @@ void stopLine(PtyPair& pty) {
     QTest::qWait(20);
 }
 
-void resumeLine(PtyPair& pty) { pty.writeFar(QByteArray(1, kXon)); }
+void resumeLine(PtyPair& pty) {
+    pty.writeFar(QByteArray(1, kXon));
+}
 
 } // namespace
 
@@ -40,7 +42,6 @@ private slots:
     void init();
     void deviceTable_data();
     void deviceTable();
-    void linksComeFirst();
     void presentPorts();
     void openWriteAndSettings();
     void openAndCloseTwiceChangeNothing();
@@ -50,7 +51,6 @@ private slots:
     void chooserAnswers();
     void numberAbove50OpensUnchanged();
     void comNumberMovesTheOpenPort();
-    void comNumberMoveToMissingPortCloses();
     void baudOnOpenPort();
     void writeRefusals();
     void flushDropsQueuedOutput();
@@ -64,7 +64,9 @@ private:
     QScopedPointer<QTemporaryDir> m_dir;
 };
 
-void TstComPort::init() { m_dir.reset(new QTemporaryDir); }
+void TstComPort::init() {
+    m_dir.reset(new QTemporaryDir);
+}
 
 void TstComPort::deviceTable_data() {
     QTest::addColumn<int>("n");
@@ -83,13 +85,6 @@ void TstComPort::deviceTable() {
     QFETCH(int, n);
     QFETCH(QString, device);
     QCOMPARE(ports::deviceFor(m_dir->path(), n), device);
-}
-
-void TstComPort::linksComeFirst() {
-    PtyPair pty;
-    QVERIFY(pty.linkAs(m_dir->path(), 17));
-    QCOMPARE(ports::deviceFor(m_dir->path(), 17), m_dir->filePath("ports/COM17"));
-    QCOMPARE(ports::deviceFor(m_dir->path(), 18), QStringLiteral("/dev/ttyUSB1"));
 }
 
 void TstComPort::presentPorts() {
@@ -249,14 +244,7 @@ void TstComPort::comNumberMovesTheOpenPort() {
     port.WriteChar('2');
     QCOMPARE(second.readFar(1), QByteArray("2"));
     QCOMPARE(first.readUntilQuiet(100), QByteArray());
-}
-
-void TstComPort::comNumberMoveToMissingPortCloses() {
-    PtyPair pty;
-    QVERIFY(pty.linkAs(m_dir->path(), 3));
-    TApdComPort port(m_dir->path());
-    port.setComNumber(3);
-    port.setOpen(true);
+    // A move to a number without a port leaves the port closed.
     QVERIFY_THROWS_EXCEPTION(ComPortError, port.setComNumber(49));
     QVERIFY(!port.Open());
     QCOMPARE(port.ComNumber(), quint16(49));

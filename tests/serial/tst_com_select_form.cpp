@@ -31,7 +31,9 @@ QString deviceText(const TComSelectForm& form) {
     return form.findChild<QLabel*>(QStringLiteral("DeviceLbl"))->text();
 }
 
-int savedPortInFile(const QString& path) { return SettingsFile::load(path).settings.port; }
+int savedPortInFile(const QString& path) {
+    return SettingsFile::load(path).settings.port;
+}
 
 } // namespace
 
@@ -57,7 +59,9 @@ void TstComSelectForm::initTestCase() {
                                  QStringLiteral("english"), QString()));
 }
 
-void TstComSelectForm::init() { m_dir.reset(new QTemporaryDir); }
+void TstComSelectForm::init() {
+    m_dir.reset(new QTemporaryDir);
+}
 
 void TstComSelectForm::fixedTexts() {
     TComSelectForm form(m_dir->path(), linkedOnly(m_dir->path()));
@@ -150,8 +154,8 @@ void TstComSelectForm::choosePort() {
     h.opened = [&] { hooks << "opened"; };
     h.failed = [&] { hooks << "failed:" + label; };
 
-    const bool open = choose_port(port, [&](const QString& t) { label = t; }, saved, settings,
-                                  prompts, nullptr, h);
+    const bool open = choose_port(
+        port, [&](const QString& t) { label = t; }, saved, settings, prompts, nullptr, h);
 
     QCOMPARE(shown, 1);
     QCOMPARE(open, opens);

@@ -97,7 +97,6 @@ private slots:
     void frames_data();
     void frames();
     void simRemovesItsLink();
-    void simRefusesATakenNumber();
 
 private:
     QString writeDuplicateProject();
@@ -191,7 +190,7 @@ void TstVzctl::imageRaw() {
 
 QString TstVzctl::writeDuplicateProject() {
     BoxProgram p = BoxProgram::startValues();
-    p.singleAt(5).ch = 2;     // channel 3, as single 3
+    p.singleAt(5).ch = 2;      // channel 3, as single 3
     p.seqAt(0, 2).chk = false; // LR 2 not in use, still counted
     p.seqAt(0, 2).ch = 2;
     const QString path = m_dir->filePath("twice.kvx");
@@ -206,11 +205,15 @@ void TstVzctl::refusal_data() {
     QTest::addColumn<QString>("message");
     const QString en = "Duplicate channel 3:\nSingle module 3\nSingle module 5\n"
                        "Seq |=====>, Variant 2";
-    QTest::newRow("check") << "check" << "english" << en;
-    QTest::newRow("image") << "image" << "english" << en;
-    QTest::newRow("send") << "send" << "english" << en;
+    QTest::newRow("check") << "check"
+                           << "english" << en;
+    QTest::newRow("image") << "image"
+                           << "english" << en;
+    QTest::newRow("send") << "send"
+                          << "english" << en;
     QTest::newRow("check, German texts")
-        << "check" << "deutsch"
+        << "check"
+        << "deutsch"
         << "Mehrfach belegter Kanal 3:\nEinzelmodul 3\nEinzelmodul 5\nSeq |=====>, Variante 2";
 }
 
@@ -226,7 +229,8 @@ void TstVzctl::refusal() {
     settings.close();
     QStringList args{command, project, "--program-dir", m_dir->path()};
     if (command == QLatin1String("send"))
-        args << "--port" << "49"; // refused before the port is touched
+        args << "--port"
+             << "49"; // refused before the port is touched
     const Run r = vzctl(args);
     QCOMPARE(r.code, 1);
     QVERIFY(r.out.isEmpty());
@@ -239,8 +243,8 @@ void TstVzctl::sendReceivedWholeBySimulator() {
     QCOMPARE(ready.value("event").toString(), QStringLiteral("ready"));
     QCOMPARE(ready.value("com").toInt(), 12);
 
-    const Run r = vzctl({"send", kDemo, "--port", "12", "--idle", "0.2", "--program-dir",
-                         m_dir->path()});
+    const Run r =
+        vzctl({"send", kDemo, "--port", "12", "--idle", "0.2", "--program-dir", m_dir->path()});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.err.contains("107 blocks of 4 + 2 bytes"), qPrintable(r.err));
 
@@ -267,8 +271,8 @@ void TstVzctl::sendExactBytesInBlocks() {
     PtyPair pty;
     QVERIFY(pty.linkAs(m_dir->path(), 14));
     QProcess p;
-    p.start(kVzctl, {"send", kDemo, "--port", "14", "--block", "5", "--program-dir",
-                     m_dir->path()});
+    p.start(kVzctl,
+            {"send", kDemo, "--port", "14", "--block", "5", "--program-dir", m_dir->path()});
     const QByteArray got = pty.readFar(430, 5000);
     QVERIFY(p.waitForFinished(5000));
     QCOMPARE(p.exitCode(), 0);
@@ -297,11 +301,11 @@ void TstVzctl::fireTwice20msApart() {
 void TstVzctl::frames_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("hex");
-    QTest::newRow("mm, box from the settings default") << QStringList{"mm", "21"}
-                                                       << "5F 5F 73 32 65 15 AC 00";
+    QTest::newRow("mm, box from the settings default")
+        << QStringList{"mm", "21"} << "5F 5F 73 32 65 15 AC 00";
     QTest::newRow("rk40") << QStringList{"rk40", "21"} << "00 00 FF 32 65 15 1F 00 00";
-    QTest::newRow("mm box 200 channel 70") << QStringList{"mm", "--box", "200", "70"}
-                                           << "5F 5F 73 32 2C 46 A4 00";
+    QTest::newRow("mm box 200 channel 70")
+        << QStringList{"mm", "--box", "200", "70"} << "5F 5F 73 32 2C 46 A4 00";
     QTest::newRow("macro") << QStringList{"macro", "--box", "36", "40"}
                            << "00 00 73 C8 24 28 14 00 00";
 }
@@ -334,15 +338,6 @@ void TstVzctl::simRemovesItsLink() {
     QCOMPARE(sim.process().exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
     QVERIFY(QFileInfo(m_dir->filePath("ports/COM10")).isSymLink());
-}
-
-void TstVzctl::simRefusesATakenNumber() {
-    PtyPair pty;
-    QVERIFY(pty.linkAs(m_dir->path(), 9));
-    const Run r = vzctl({"sim", "--port", "9", "--program-dir", m_dir->path()});
-    QCOMPARE(r.code, 2);
-    QVERIFY(r.err.contains("COM9"));
-    QCOMPARE(QFileInfo(m_dir->filePath("ports/COM9")).symLinkTarget(), pty.slavePath());
 }
 
 QTEST_GUILESS_MAIN(TstVzctl)

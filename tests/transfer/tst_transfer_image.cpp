@@ -1,3 +1,4 @@
+#include "app/unit_service.h"
 #include "transfer/transfer_image.h"
 
 #include <QtTest>
@@ -24,7 +25,9 @@ CheckTexts markedTexts() {
     return t;
 }
 
-QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
+QByteArray hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
 
 // A box program edited by a small script: "s3.ch=5" (single 3), "g0.2.fire=9" (group kind 0,
 // variant 2), "q4.1.chk=0" (sequence family 4, variant 1), "count=10", "box=7".
@@ -79,9 +82,9 @@ private slots:
     void triplets_data();
     void triplets();
     void imageLayoutFollowsRecords();
-    void imageIsAlways430Bytes();
     void duplicateMessage_data();
     void duplicateMessage();
+    void textsFromLanguageTable();
 };
 
 void TstTransferImage::workedValues_data() {
@@ -111,29 +114,29 @@ void TstTransferImage::recordTable_data() {
     QTest::addColumn<TransferRecord>("expected");
 
     QTest::newRow("single 1 at start") << "" << 0 << 1 << TransferRecord{1, 5, 0};
-    QTest::newRow("single 16, hidden, still sent") << "count=2 s16.ch=60 s16.fire=77" << 0 << 16
-                                                    << TransferRecord{60, 77, 0};
+    QTest::newRow("single 16, hidden, still sent")
+        << "count=2 s16.ch=60 s16.fire=77" << 0 << 16 << TransferRecord{60, 77, 0};
     for (int p : {17, 20, 30, 56, 69})
         QTest::addRow("unused number %d", p) << "" << 0 << p << TransferRecord{quint8(p), 0, 0};
-    QTest::newRow("all variant 1 -> 21") << "g0.1.ch=44 g0.1.fire=9" << 0 << 21
-                                         << TransferRecord{44, 9, 0};
+    QTest::newRow("all variant 1 -> 21")
+        << "g0.1.ch=44 g0.1.fire=9" << 0 << 21 << TransferRecord{44, 9, 0};
     QTest::newRow("odd variant 1 -> 22") << "g1.1.fire=8" << 0 << 22 << TransferRecord{22, 8, 0};
-    QTest::newRow("evn variant 3 -> 29") << "g2.3.ch=3 g2.3.fire=255" << 0 << 29
-                                         << TransferRecord{3, 255, 0};
-    QTest::newRow("LR variant 1 -> 31") << "q0.1.fire=7 q0.1.wait=2" << 0 << 31
-                                        << TransferRecord{31, 7, 2};
-    QTest::newRow("X variant 5 -> 55") << "q4.5.ch=70 q4.5.wait=255" << 0 << 55
-                                       << TransferRecord{70, 5, 255};
+    QTest::newRow("evn variant 3 -> 29")
+        << "g2.3.ch=3 g2.3.fire=255" << 0 << 29 << TransferRecord{3, 255, 0};
+    QTest::newRow("LR variant 1 -> 31")
+        << "q0.1.fire=7 q0.1.wait=2" << 0 << 31 << TransferRecord{31, 7, 2};
+    QTest::newRow("X variant 5 -> 55")
+        << "q4.5.ch=70 q4.5.wait=255" << 0 << 55 << TransferRecord{70, 5, 255};
     QTest::newRow("LR 1 not in use: 41, even beside AI 1 on 41")
         << "q0.1.chk=0 q0.1.ch=12 q0.1.fire=9" << 0 << 31 << TransferRecord{41, 0, 0};
     QTest::newRow("AI 1 keeps 41 beside it") << "q0.1.chk=0" << 0 << 41 << TransferRecord{41, 5, 5};
     QTest::newRow("X 5 not in use: 65") << "q4.5.chk=0" << 0 << 55 << TransferRecord{65, 0, 0};
     QTest::newRow("box mode 0: 30 + count") << "count=6" << 0 << 70 << TransferRecord{70, 0, 36};
     QTest::newRow("box mode 0, 16 modules") << "count=16" << 0 << 70 << TransferRecord{70, 0, 46};
-    QTest::newRow("box mode 0 ignores the box list") << "count=1 box=200" << 0 << 70
-                                                     << TransferRecord{70, 0, 31};
-    QTest::newRow("box mode 1: count and chosen box") << "count=9 box=200" << 1 << 70
-                                                      << TransferRecord{70, 9, 200};
+    QTest::newRow("box mode 0 ignores the box list")
+        << "count=1 box=200" << 0 << 70 << TransferRecord{70, 0, 31};
+    QTest::newRow("box mode 1: count and chosen box")
+        << "count=9 box=200" << 1 << 70 << TransferRecord{70, 9, 200};
 }
 
 void TstTransferImage::recordTable() {
@@ -156,10 +159,10 @@ void TstTransferImage::triplets_data() {
     QTest::newRow("wait 255 -> 01 00 01") << 1 << 5 << 255 << hex("010001") << hex("050106");
     QTest::newRow("wait 254 -> 00 FE FE") << 1 << 5 << 254 << hex("00FEFE") << hex("050106");
     QTest::newRow("wait 0") << 17 << 0 << 0 << hex("000000") << hex("001111");
-    QTest::newRow("channel 70, time 200 wraps to 0E") << 70 << 200 << 2 << hex("000202")
-                                                      << hex("C8460E");
-    QTest::newRow("time 255, channel 1 wraps to 00") << 1 << 255 << 2 << hex("000202")
-                                                     << hex("FF0100");
+    QTest::newRow("channel 70, time 200 wraps to 0E")
+        << 70 << 200 << 2 << hex("000202") << hex("C8460E");
+    QTest::newRow("time 255, channel 1 wraps to 00")
+        << 1 << 255 << 2 << hex("000202") << hex("FF0100");
 }
 
 void TstTransferImage::triplets() {
@@ -191,29 +194,27 @@ void TstTransferImage::imageLayoutFollowsRecords() {
     QCOMPARE(image.mid(208, 9), hex("000000006363 5F5F58"));
     QCOMPARE(image.mid(217 + 3 * 40, 3), hex("8D29B6")); // program 41: time 141, ch 41
     QCOMPARE(image.mid(424, 6), hex("0C4652006363"));
-}
 
-void TstTransferImage::imageIsAlways430Bytes() {
+    // Any values give 430 bytes in the same frame.
     std::mt19937 rng(4711);
     std::uniform_int_distribution<int> byte(0, 255);
     for (int round = 0; round < 50; ++round) {
-        RecordTable table;
         for (TransferRecord& r : table)
             r = {quint8(byte(rng)), quint8(byte(rng)), quint8(byte(rng))};
-        const QByteArray image = build_transfer_image(table);
-        QCOMPARE(image.size(), kTransferImageSize);
-        QCOMPARE(image.at(0), 'W');
-        QCOMPARE(image.mid(kImageMarker, 3), QByteArray("__X"));
-        QCOMPARE(image.mid(kImageWaitTrailer, 3), image.mid(kImageMainTrailer, 3));
+        const QByteArray any = build_transfer_image(table);
+        QCOMPARE(any.size(), kTransferImageSize);
+        QCOMPARE(any.mid(kImageMarker, 3), QByteArray("__X"));
+        QCOMPARE(any.mid(kImageWaitTrailer, 3), any.mid(kImageMainTrailer, 3));
     }
 }
 
 void TstTransferImage::duplicateMessage_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("start values: none") << "" << "";
-    QTest::newRow("two singles on channel 3")
-        << "s5.ch=3" << "Channel 3:\n\rSingle 3\n\rSingle 5\n\r\n\r";
+    QTest::newRow("start values: none") << ""
+                                        << "";
+    QTest::newRow("two singles on channel 3") << "s5.ch=3"
+                                              << "Channel 3:\n\rSingle 3\n\rSingle 5\n\r\n\r";
     QTest::newRow("hidden single counts") << "count=1 s16.ch=2"
                                           << "Channel 2:\n\rSingle 2\n\rSingle 16\n\r\n\r";
     QTest::newRow("sequence not in use still refused")
@@ -227,7 +228,8 @@ void TstTransferImage::duplicateMessage_data() {
         << "s12.ch=40 q0.1.ch=1"
         << "Channel 1:\n\rSingle 1\n\rSeq |=====>, C:tab_seqLR_var_1_lbl\n\r\n\r"
            "Channel 40:\n\rSingle 12\n\rSeq <=====|, C:tab_seqRL_var_5_lbl\n\r\n\r";
-    QTest::newRow("a free channel is no conflict") << "s1.ch=17 s2.ch=18" << "";
+    QTest::newRow("a free channel is no conflict") << "s1.ch=17 s2.ch=18"
+                                                   << "";
     QTest::newRow("IA symbol") << "q3.4.ch=2"
                                << "Channel 2:\n\rSingle 2\n\rSeq <==||==>, C:tab_seqIA_var_4_lbl"
                                   "\n\r\n\r";
@@ -237,6 +239,20 @@ void TstTransferImage::duplicateMessage() {
     QFETCH(QString, script);
     QFETCH(QString, expected);
     QCOMPARE(duplicateChannelMessage(edited(script), markedTexts()), expected);
+}
+
+void TstTransferImage::textsFromLanguageTable() {
+    // The window's captions: the language text, or the control's own name without one; an
+    // entry with an empty text leaves the built-in caption too.
+    LanguageTable table;
+    table.setEntries({{"msg_chk_dbl_errch", "Kanal"},
+                      {"tab_all", "Alle"},
+                      {"tab_all_var_2_lbl", ""},
+                      {"tab_seqLR_var_1_lbl", "Variante 1"}});
+    const BoxProgram p = edited("g0.2.ch=1 q0.1.ch=1");
+    QCOMPARE(duplicateChannelMessage(p, CheckTexts::fromTable(table)),
+             QStringLiteral("Kanal 1:\n\r<msg_chk_dbl_sgl> 1\n\rAlle, tab_all_var_2_lbl\n\r"
+                            "Seq |=====>, Variante 1\n\r\n\r"));
 }
 
 QTEST_GUILESS_MAIN(TstTransferImage)

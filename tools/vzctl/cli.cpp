@@ -70,8 +70,11 @@ bool CommandLine::intArgument(const QString& text, const QString& what, int min,
     bool ok = false;
     const int v = text.toInt(&ok, 10);
     if (!ok || v < min || v > max) {
-        *exitCode = usageError(
-            QStringLiteral("%1 must be a number from %2 to %3, not '%4'").arg(what).arg(min).arg(max).arg(text));
+        *exitCode = usageError(QStringLiteral("%1 must be a number from %2 to %3, not '%4'")
+                                   .arg(what)
+                                   .arg(min)
+                                   .arg(max)
+                                   .arg(text));
         return false;
     }
     *value = v;
@@ -86,8 +89,8 @@ bool CommandLine::intOption(const QString& name, int min, int max, int* value,
                        exitCode);
 }
 
-bool loadProject(const QString& projectPath, const QString& settingsPath,
-                 const QString& programDir, LoadedProject* out) {
+bool loadProject(const QString& projectPath, const QString& settingsPath, const QString& programDir,
+                 LoadedProject* out) {
     const QFileInfo project(projectPath);
     if (!project.isFile() || !project.isReadable()) {
         printErr(QStringLiteral("vzctl: cannot read project file '%1'").arg(projectPath));
@@ -116,7 +119,7 @@ bool loadProject(const QString& projectPath, const QString& settingsPath,
 }
 
 QString duplicateMessageFor(const LoadedProject& project) {
-    QString message = vz::duplicateChannelMessage(
-        project.program, vz::CheckTexts::fromTable(*project.texts));
+    QString message =
+        vz::duplicateChannelMessage(project.program, vz::CheckTexts::fromTable(*project.texts));
     return message.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
 }

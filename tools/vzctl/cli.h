@@ -49,8 +49,8 @@ struct LoadedProject {
 
 // settingsPath empty: settings.ini beside the program (missing: defaults); a given settings
 // path must exist. False with the error printed.
-bool loadProject(const QString& projectPath, const QString& settingsPath,
-                 const QString& programDir, LoadedProject* out);
+bool loadProject(const QString& projectPath, const QString& settingsPath, const QString& programDir,
+                 LoadedProject* out);
 
 // The duplicate-channel message of the project, empty when none; "\n\r" line ends made "\n".
 QString duplicateMessageFor(const LoadedProject& project);

@@ -1,7 +1,9 @@
 // vzctl: the tool's main jobs from the command line, without the window and without hardware.
 #include "cli.h"
+#include "vzctl_sheet.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <functional>
 #include <map>
@@ -24,6 +26,8 @@ const char* const kUsage =
     "                                  print a fire frame as hex\n"
     "  fire --route mm|rk40 --port N [--box B] CHANNEL\n"
     "                                  send a fire frame twice, 20 ms apart\n"
+    "  sheet FILE.kvx --pdf OUT.pdf [--settings F]\n"
+    "                                  the programming sheet as a PDF\n"
     "\n"
     "Every command takes --help and --program-dir DIR (the folder holding settings.ini,\n"
     "language/ and ports/; default: the folder of vzctl).\n"
@@ -32,6 +36,14 @@ const char* const kUsage =
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The sheet draws text and needs fonts: a GUI application, offscreen unless told otherwise.
+    if (argc > 1 && qstrcmp(argv[1], "sheet") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("vzctl"));
+        return runSheetCommand(app.arguments().mid(2));
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vzctl"));
     QStringList args = app.arguments().mid(1);

@@ -74,8 +74,8 @@ int cmdSim(const QStringList& args) {
                                           "up)."),
                            QStringLiteral("N")});
     cl.parser().addOption({QStringLiteral("json"), QStringLiteral("One JSON object per event.")});
-    cl.parser().addOption({QStringLiteral("events"),
-                           QStringLiteral("End after this many events."), QStringLiteral("N")});
+    cl.parser().addOption({QStringLiteral("events"), QStringLiteral("End after this many events."),
+                           QStringLiteral("N")});
     int code = ExitOk;
     if (!cl.parse(args, &code))
         return code;
@@ -173,8 +173,8 @@ bool frameRequest(CommandLine& cl, const QString& kind, int channelIndex, FrameR
     out->kind = kind;
     out->box = SettingsFile::load(SettingsFile::pathIn(cl.programDir())).settings.box;
     return cl.intOption(QStringLiteral("box"), 0, 255, &out->box, code) &&
-           cl.intArgument(positional.at(channelIndex), QStringLiteral("CHANNEL"), 1,
-                          vz::kChannels, &out->channel, code);
+           cl.intArgument(positional.at(channelIndex), QStringLiteral("CHANNEL"), 1, vz::kChannels,
+                          &out->channel, code);
 }
 
 QByteArray frameOf(const FrameRequest& r) {
@@ -196,8 +196,7 @@ void addBoxOption(CommandLine& cl) {
 } // namespace
 
 int cmdFrame(const QStringList& args) {
-    CommandLine cl(QStringLiteral("frame"),
-                   QStringLiteral("frame mm|rk40|macro [--box B] CHANNEL"),
+    CommandLine cl(QStringLiteral("frame"), QStringLiteral("frame mm|rk40|macro [--box B] CHANNEL"),
                    QStringLiteral("Prints a fire frame as upper-case hex."));
     cl.addPositional(QStringLiteral("mm|rk40|macro"),
                      QStringLiteral("Master module route, RK40 route or macro call."));
@@ -222,10 +221,10 @@ int cmdFire(const QStringList& args) {
                    QStringLiteral("Sends the route's fire frame twice, the second copy 20 ms "
                                   "after the first, at 1200 baud (mm) or 2400 baud (rk40)."));
     cl.addPositional(QStringLiteral("CHANNEL"), QStringLiteral("Channel 1 to 70."));
-    cl.parser().addOption({QStringLiteral("route"), QStringLiteral("mm or rk40."),
-                           QStringLiteral("ROUTE")});
-    cl.parser().addOption({QStringLiteral("port"), QStringLiteral("COM number."),
-                           QStringLiteral("N")});
+    cl.parser().addOption(
+        {QStringLiteral("route"), QStringLiteral("mm or rk40."), QStringLiteral("ROUTE")});
+    cl.parser().addOption(
+        {QStringLiteral("port"), QStringLiteral("COM number."), QStringLiteral("N")});
     addBoxOption(cl);
     int code = ExitOk;
     if (!cl.parse(args, &code))
@@ -258,12 +257,12 @@ int cmdFire(const QStringList& args) {
         com.WriteString(frame);
         const int limit = vz::outputSentTimeoutMs(2 * frame.size(), com.Baud());
         if (waiter.wait(limit) != vz::OutputSentWait::Result::Sent)
-            throw ComPortError(waiter.failure().isEmpty()
-                                   ? QStringLiteral("the frame did not leave the port within %1 ms")
-                                         .arg(limit)
-                                   : waiter.failure());
-        printErr(QStringLiteral("sent %1 twice to %2").arg(vz::hexBytes(frame),
-                                                            vz::ports::comName(port)));
+            throw ComPortError(
+                waiter.failure().isEmpty()
+                    ? QStringLiteral("the frame did not leave the port within %1 ms").arg(limit)
+                    : waiter.failure());
+        printErr(QStringLiteral("sent %1 twice to %2")
+                     .arg(vz::hexBytes(frame), vz::ports::comName(port)));
         com.setOpen(false);
     } catch (const ComPortError& e) {
         printErr(QStringLiteral("vzctl fire: %1").arg(e.text()));

@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr int kIdleTickMs = 25;     // one "_" per tick, as the transmit dialog does
-constexpr int kIdleMinFree = 16;    // and only while the buffer has room
+constexpr int kIdleTickMs = 25;  // one "_" per tick, as the transmit dialog does
+constexpr int kIdleMinFree = 16; // and only while the buffer has room
 constexpr int kProgressWidth = 40;
 
 const QString kSettingsOption = QStringLiteral("settings");
@@ -96,7 +96,8 @@ int cmdCheck(const QStringList& args) {
     code = loadChecked(cl, &project);
     if (code >= 0)
         return code;
-    printErr(QStringLiteral("%1: no channel is used twice").arg(cl.parser().positionalArguments().first()));
+    printErr(QStringLiteral("%1: no channel is used twice")
+                 .arg(cl.parser().positionalArguments().first()));
     return ExitOk;
 }
 
@@ -137,8 +138,8 @@ int cmdSend(const QStringList& args) {
                                   "twice (exit 1)."));
     cl.addPositional(QStringLiteral("FILE.kvx"), QStringLiteral("Project file."));
     addSettingsOption(cl);
-    cl.parser().addOption({QStringLiteral("port"), QStringLiteral("COM number."),
-                           QStringLiteral("N")});
+    cl.parser().addOption(
+        {QStringLiteral("port"), QStringLiteral("COM number."), QStringLiteral("N")});
     cl.parser().addOption({QStringLiteral("block"),
                            QStringLiteral("Bytes per block (default: [com] block of the "
                                           "settings file, 4)."),
@@ -206,7 +207,8 @@ int cmdSend(const QStringList& args) {
         while (com.Open() && com.OutputFree() < com.OutSize() && drain.elapsed() < limit)
             runFor(1);
         if (com.OutputFree() < com.OutSize())
-            throw ComPortError(QStringLiteral("%1: the last bytes did not leave the port").arg(name));
+            throw ComPortError(
+                QStringLiteral("%1: the last bytes did not leave the port").arg(name));
 
         QString summary = QStringLiteral("sent %1 bytes to %2 (%3): %4 blocks of %5")
                               .arg(image.size())

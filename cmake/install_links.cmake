@@ -1,0 +1,20 @@
+# Runs at install time: bin/ links to the program folder and the desktop entry.
+set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+set(programDir "${CMAKE_INSTALL_PREFIX}/${VZ_PROGRAM_DIR}")
+
+file(MAKE_DIRECTORY "${root}/bin")
+foreach(command vestro-zandor vzctl)
+    if(EXISTS "$ENV{DESTDIR}${programDir}/${command}")
+        file(RELATIVE_PATH target "${CMAKE_INSTALL_PREFIX}/bin" "${programDir}/${command}")
+        file(REMOVE "${root}/bin/${command}")
+        file(CREATE_LINK "${target}" "${root}/bin/${command}" SYMBOLIC)
+        message(STATUS "Installing: ${root}/bin/${command} -> ${target}")
+    endif()
+endforeach()
+
+file(READ "${VZ_DESKTOP_TEMPLATE}" entry)
+string(REGEX REPLACE "\nExec=[^\n]*" "\nExec=\"${programDir}/vestro-zandor\" %f" entry "${entry}")
+string(REGEX REPLACE "\nTryExec=[^\n]*" "\nTryExec=${programDir}/vestro-zandor" entry "${entry}")
+file(MAKE_DIRECTORY "${root}/share/applications")
+file(WRITE "${root}/share/applications/vestro-zandor.desktop" "${entry}")
+message(STATUS "Installing: ${root}/share/applications/vestro-zandor.desktop")

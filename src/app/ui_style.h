@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QPixmap>
+
+class QStyle;
+
+// Fonts and the pictures the program draws itself (no picture files are shipped).
+namespace vz::ui {
+
+// The type of every window: Arial 8 pt (its metric twin where Arial is missing), the size
+// the pixel layout of the windows was made for.
+QFont windowFont();
+
+// A style for the tab bar of the page control with less room around each caption, so the
+// ten tabs of the program mode fit the window's width.
+QStyle* compactTabStyle(QObject* owner);
+
+// The 20 x 20 tab picture of page index 0..10.
+QPixmap tabPicture(int page);
+// The glyph of the preview buttons: a small flame in a "play" triangle.
+QIcon previewButtonIcon();
+
+} // namespace vz::ui

@@ -1,0 +1,68 @@
+#pragma once
+
+// A program folder for window tests: a temporary folder that stands where the program's own
+// folder would, with settings.ini and a language/ folder copied from the shipped files.
+// Header-only: it uses VZ_SOURCE_DIR, which every test executable defines.
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+class ProgramFolder {
+public:
+    // withLanguages: copy resources/language/*.lng into language/.
+    explicit ProgramFolder(bool withLanguages = true) {
+        QDir(m_dir.path()).mkpath(QStringLiteral("language"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("help"));
+        if (withLanguages)
+            copyShippedLanguages();
+    }
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString& relative) const { return m_dir.filePath(relative); }
+    QString settingsPath() const { return filePath(QStringLiteral("settings.ini")); }
+    QString languagePath(const QString& name) const {
+        return filePath(QStringLiteral("language/") + name + QStringLiteral(".lng"));
+    }
+
+    static QString shippedLanguageDir() {
+        return QStringLiteral(VZ_SOURCE_DIR) + QStringLiteral("/resources/language");
+    }
+
+    void copyShippedLanguages() const {
+        const QDir source(shippedLanguageDir());
+        for (const QString& file : source.entryList({QStringLiteral("*.lng")}, QDir::Files)) {
+            QFile::remove(filePath(QStringLiteral("language/") + file));
+            QFile::copy(source.filePath(file), filePath(QStringLiteral("language/") + file));
+        }
+    }
+
+    // Writes a whole file (relative path), replacing what was there.
+    bool writeFile(const QString& relative, const QByteArray& content) const {
+        QFile file(filePath(relative));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        return file.write(content) == content.size();
+    }
+    QByteArray readFile(const QString& relative) const {
+        QFile file(filePath(relative));
+        if (!file.open(QIODevice::ReadOnly))
+            return QByteArray();
+        return file.readAll();
+    }
+
+    bool writeSettings(const QByteArray& iniText) const {
+        return writeFile(QStringLiteral("settings.ini"), iniText);
+    }
+    QByteArray settingsText() const { return readFile(QStringLiteral("settings.ini")); }
+    void removeSettings() const { QFile::remove(settingsPath()); }
+    void removeLanguage(const QString& name) const { QFile::remove(languagePath(name)); }
+    bool writeLanguage(const QString& name, const QByteArray& content) const {
+        return writeFile(QStringLiteral("language/") + name + QStringLiteral(".lng"), content);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};

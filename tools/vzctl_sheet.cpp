@@ -1,0 +1,118 @@
+#include "vzctl_sheet.h"
+
+#include "app/settings.h"
+#include "app/unit_service.h"
+#include "output/printing.h"
+#include "output/program_sheet.h"
+#include "program/program_document.h"
+#include "program/project_file.h"
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTextStream>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitError = 2;
+
+void say(FILE* stream, const QString& text) {
+    QTextStream out(stream);
+    out << text << "\n";
+}
+
+int fail(const QString& problem) {
+    say(stderr, QStringLiteral("vzctl sheet: ") + problem);
+    return kExitError;
+}
+
+} // namespace
+
+int runSheetCommand(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the programming sheet of a project as a PDF on A4, as the print menu entry "
+        "prints it after opening the project."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption pdf(QStringLiteral("pdf"), QStringLiteral("PDF file to write."),
+                                 QStringLiteral("OUT.pdf"));
+    const QCommandLineOption settings(
+        QStringLiteral("settings"),
+        QStringLiteral("Settings file (box mode, box list, language); default: settings.ini "
+                       "in the program folder."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption programDir(
+        QStringLiteral("program-dir"),
+        QStringLiteral("Folder holding settings.ini and language/; default: the folder of "
+                       "vzctl."),
+        QStringLiteral("DIR"));
+    parser.addOptions({help, pdf, settings, programDir});
+    parser.addPositionalArgument(QStringLiteral("FILE.kvx"), QStringLiteral("The project."));
+    const QString usage =
+        QStringLiteral("usage: vzctl sheet FILE.kvx --pdf OUT.pdf [--settings FILE] "
+                       "[--program-dir DIR]");
+
+    if (!parser.parse(QStringList{QStringLiteral("sheet")} + args))
+        return fail(parser.errorText() + QLatin1Char('\n') + usage);
+    if (parser.isSet(help)) {
+        say(stdout, usage + QStringLiteral("\n\n") + parser.applicationDescription());
+        return kExitOk;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return fail((positional.isEmpty() ? QStringLiteral("no project file")
+                                          : QStringLiteral("more than one project file")) +
+                    QLatin1Char('\n') + usage);
+    const QString project = positional.first();
+    const QString out = parser.value(pdf);
+    if (out.isEmpty())
+        return fail(QStringLiteral("no output file (--pdf OUT.pdf)\n") + usage);
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return fail(QStringLiteral("drawing the sheet needs a graphical application object"));
+    const QString dir = parser.isSet(programDir) ? parser.value(programDir)
+                                                 : QCoreApplication::applicationDirPath();
+
+    // The program reads a missing project as all defaults; asked for a sheet of a file that
+    // is not there, the operator wants to hear so.
+    if (!QFileInfo(project).isFile())
+        return fail(QStringLiteral("project file not found: ") + project);
+
+    Settings values;
+    if (parser.isSet(settings)) {
+        const SettingsFile::LoadResult loaded = SettingsFile::load(parser.value(settings));
+        if (!loaded.fileFound)
+            return fail(QStringLiteral("settings file not found: ") + parser.value(settings));
+        values = loaded.settings;
+    } else {
+        values = SettingsFile::load(SettingsFile::pathIn(dir)).settings;
+    }
+
+    // Texts as the program would show them; the settings file is not touched.
+    LanguageTable& texts = languageTable();
+    if (!texts.load(dir, values.language, QString())) {
+        if (texts.load(dir, QStringLiteral("english"), QString()))
+            say(stderr, QStringLiteral("vzctl sheet: language %1 not found, using english")
+                            .arg(values.language));
+        else
+            say(stderr, QStringLiteral("vzctl sheet: no language file in %1/language; the "
+                                       "headings show the names of the controls")
+                            .arg(dir));
+    }
+
+    vz::ProgramDocument document;
+    document.setMaxBox(values.maxbox);
+    document.setBoxMode(values.newBoxmode);
+    vz::ProjectFile::read(project, document);
+
+    const QString caption = QStringLiteral("Vestro Zandor - ") + QFileInfo(project).fileName();
+    const vz::SheetData data = vz::buildSheetData(
+        document.program(), texts, caption, vz::sheetDateTimeText(QDateTime::currentDateTime()));
+    int pages = 0;
+    if (!vz::exportSheetPdf(out, data, &pages))
+        return fail(QStringLiteral("cannot write ") + out);
+    say(stdout, QStringLiteral("%1: %2 page(s)").arg(out).arg(pages));
+    return kExitOk;
+}
