@@ -5,7 +5,12 @@
 #include "app/unit_language.h"
 #include "app/unit_service.h"
 #include "app/unit_service_gui.h"
+#include "output/gui_info.h"
+#include "output/help.h"
+#include "output/printing.h"
+#include "output/program_sheet.h"
 #include "preview/preview_area.h"
+#include "preview/preview_popup.h"
 #include "program/program_document.h"
 #include "program/program_pages.h"
 #include "program/project_file.h"
@@ -14,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -21,6 +27,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
@@ -57,6 +64,7 @@ Tfrm_gui_main::Tfrm_gui_main(const QString& programDir, const QStringList& argum
 
     // The record starts with its start values and empty macros.
     m_document = new ProgramDocument(this);
+    m_help = new HelpEntry(m_programDir, this);
 
     buildMenus();
     buildClientArea();
@@ -110,6 +118,8 @@ void Tfrm_gui_main::buildMenus() {
     addEntry(file, QStringLiteral("menu_file_saveas"), &Tfrm_gui_main::menu_file_saveasClick);
     file->addSeparator();
     addEntry(file, QStringLiteral("menu_file_print"), &Tfrm_gui_main::menu_file_printClick);
+    addEntry(file, QStringLiteral("menu_file_exportpdf"),
+             &Tfrm_gui_main::menu_file_exportpdfClick);
     file->addSeparator();
     addEntry(file, QStringLiteral("menu_file_exitprog"), &Tfrm_gui_main::menu_file_exitprogClick);
 
@@ -184,6 +194,7 @@ void Tfrm_gui_main::buildClientArea() {
     m_pageControl->tabBar()->setStyle(ui::compactTabStyle(m_pageControl->tabBar()));
 
     m_programPages = new ProgramPages(m_pageControl, *m_document, this);
+    wirePreview();
 
     auto* fireMode = new QWidget();
     fireMode->setObjectName(QStringLiteral("tab_fire_mode"));
@@ -294,7 +305,7 @@ void Tfrm_gui_main::createWindows() {
     // Created once, in this order, and kept until the program ends.
     m_frmLanguage = new Tfrm_language(
         m_programDir, [this](const QString& name) { load_languagefile(name); }, this);
-    // TODO(about box): Tfrm_gui_info.
+    m_frmInfo = new Tfrm_gui_info(this);
     // TODO(transmit dialog): Tfrm_gui_transmit.
     // TODO(advanced settings): Tfrm_gui_adv_settings.
     // TODO(hotkey capture window): Tfrm_firebtn_hotkey.
@@ -408,10 +419,7 @@ bool Tfrm_gui_main::load_languagefile(const QString& name) {
         return false;
     }
     m_settings.language = name;
-    const QString help = get_text(QStringLiteral("help_file"));
-    m_menuHelpIntro->setVisible(
-        !help.isEmpty() &&
-        QFileInfo(QDir(m_programDir).filePath(QStringLiteral("help/") + help)).isFile());
+    m_help->updateVisibility(m_menuHelpIntro);
     return true;
 }
 
@@ -506,11 +514,79 @@ void Tfrm_gui_main::menu_file_exitprogClick() {
 
 // --- entries that other parts of the program fill ---
 
-void Tfrm_gui_main::menu_file_printClick() {}
+SheetData Tfrm_gui_main::sheetData() const {
+    return vz::buildSheetData(m_document->program(), languageTable(), windowTitle(),
+                              vz::sheetDateTimeText(QDateTime::currentDateTime()));
+}
+
+void Tfrm_gui_main::menu_file_printClick() {
+    vz::printSheet(this, m_prompts, sheetData());
+}
+
+void Tfrm_gui_main::menu_file_exportpdfClick() {
+    QString path = m_prompts.saveFileName(this, get_text(QStringLiteral("pdf_filter")),
+                                          QStringLiteral("pdf"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    if (QFileInfo::exists(path) &&
+        m_prompts.confirm(this, get_text(QStringLiteral("msg_overwrite"))) !=
+            Prompts::Answer::Yes)
+        return;
+    if (!vz::exportSheetPdf(path, sheetData()))
+        m_prompts.error(this, get_text(QStringLiteral("msg_errorexportpdf")));
+}
+
+void Tfrm_gui_main::menu_help_infoClick() {
+    m_frmInfo->exec();
+}
+
+void Tfrm_gui_main::menu_help_introClick() {
+    m_help->open();
+}
+
+// --- preview ---
+
+void Tfrm_gui_main::wirePreview() {
+    m_preview->setModuleCountSource([this] { return m_document->program().moduleCount(); });
+    PreviewPopup* popup = m_preview->popup();
+    popup->setActivePageSource([this] { return m_pageControl->currentIndex(); });
+    popup->setProgramSource([this]() -> const BoxProgram& { return m_document->program(); });
+
+    using Handler = void (Tfrm_gui_main::*)();
+    const Handler handlers[kProgramPages] = {
+        &Tfrm_gui_main::tab_single_preview_btnClick,  &Tfrm_gui_main::tab_grp_preview_btnClick,
+        &Tfrm_gui_main::tab_grp_preview_btnClick,     &Tfrm_gui_main::tab_grp_preview_btnClick,
+        &Tfrm_gui_main::tab_seqLR_preview_1_btnClick, &Tfrm_gui_main::tab_seqRL_preview_btnClick,
+        &Tfrm_gui_main::tab_seqAI_preview_btnClick,   &Tfrm_gui_main::tab_seqIA_preview_1_btnClick,
+        &Tfrm_gui_main::tab_seqX_preview_btnClick};
+    for (QPushButton* button : m_programPages->previewButtons()) {
+        popup->attach(button);
+        for (int page = 0; page < kProgramPages; ++page)
+            if (m_programPages->page(page)->isAncestorOf(button))
+                connect(button, &QPushButton::clicked, this, handlers[page]);
+    }
+}
+
+void Tfrm_gui_main::previewClicked(int page) {
+    const QObject* button = sender();
+    if (!button)
+        return;
+    m_pageControl->setFocus();
+    m_preview->previewRow(*m_document, page, button->property("tag").toInt(), m_settings.ball);
+}
+
+void Tfrm_gui_main::tab_single_preview_btnClick() { previewClicked(kPageSingle); }
+void Tfrm_gui_main::tab_grp_preview_btnClick() { previewClicked(m_pageControl->currentIndex()); }
+void Tfrm_gui_main::tab_seqLR_preview_1_btnClick() { previewClicked(4); }
+void Tfrm_gui_main::tab_seqRL_preview_btnClick() { previewClicked(5); }
+void Tfrm_gui_main::tab_seqAI_preview_btnClick() { previewClicked(6); }
+void Tfrm_gui_main::tab_seqIA_preview_1_btnClick() { previewClicked(7); }
+void Tfrm_gui_main::tab_seqX_preview_btnClick() { previewClicked(8); }
+
 void Tfrm_gui_main::menu_settings_advancedClick() {}
 void Tfrm_gui_main::menu_settings_save_hotkeysClick() {}
-void Tfrm_gui_main::menu_help_infoClick() {}
-void Tfrm_gui_main::menu_help_introClick() {}
 void Tfrm_gui_main::menu_transmit_captionClick() {}
 void Tfrm_gui_main::menu_fire_mastermodulClick() {}
 void Tfrm_gui_main::menu_fire_rk40Click() {}

@@ -6,7 +6,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class HelpEntry;
 class PreviewArea;
+class Tfrm_gui_info;
 class Prompts;
 class ProgramPages;
 class QAction;
@@ -19,6 +21,7 @@ class Tfrm_language;
 
 namespace vz {
 class ProgramDocument;
+struct SheetData;
 }
 
 // The main window: owns the open project (through the document), the settings record and
@@ -74,6 +77,7 @@ public slots:
     void menu_file_saveClick();
     void menu_file_saveasClick();
     void menu_file_printClick();
+    void menu_file_exportpdfClick();
     void menu_file_exitprogClick();
     void menu_settings_languageClick();
     void menu_settings_advancedClick();
@@ -83,6 +87,15 @@ public slots:
     void menu_transmit_captionClick();
     void menu_fire_mastermodulClick();
     void menu_fire_rk40Click();
+
+    // Preview buttons: the sender's tag is the module or variant number.
+    void tab_single_preview_btnClick();
+    void tab_grp_preview_btnClick();
+    void tab_seqLR_preview_1_btnClick();
+    void tab_seqRL_preview_btnClick();
+    void tab_seqAI_preview_btnClick();
+    void tab_seqIA_preview_1_btnClick();
+    void tab_seqX_preview_btnClick();
 
     void gasmod_count_cbChange(int position);
     void box_nr_cbChange(int position);
@@ -103,6 +116,10 @@ private:
     void createWindows();
     void FormShow();
     void FormCloseQuery(bool& canClose);
+
+    void wirePreview();
+    void previewClicked(int page);
+    vz::SheetData sheetData() const;
 
     void setProjectCaption(const QString& path);
     void restoreCaption();
@@ -133,6 +150,8 @@ private:
     QAction* m_menuHelpIntro = nullptr;
 
     Tfrm_language* m_frmLanguage = nullptr;
+    Tfrm_gui_info* m_frmInfo = nullptr;
+    HelpEntry* m_help = nullptr;
 
     QString m_captionFile; // file name the caption shows, empty for none
     bool m_boxListForced = false;

@@ -1,5 +1,6 @@
 #include "app/gui_main.h"
 #include "app/prompts.h"
+#include "output/emblem.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -9,6 +10,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vestro Zandor"));
+    QApplication::setWindowIcon(vz::programIcon());
 
     QtPrompts prompts;
     Tfrm_gui_main window(QCoreApplication::applicationDirPath(), app.arguments().mid(1), prompts);

@@ -742,7 +742,8 @@ void TestGuiMain::menus() {
     };
     QCOMPARE(entries("menu_file"),
              (QStringList{"menu_file_new", "menu_file_open", "menu_file_save", "menu_file_saveas",
-                          "menu_file_print", "menu_file_exitprog"}));
+                          "menu_file_print", "menu_file_exportpdf",
+                          "menu_file_exitprog"}));
     QCOMPARE(entries("menu_settings"),
              (QStringList{"menu_settings_language", "menu_settings_advanced",
                           "menu_settings_save_hotkeys"}));
