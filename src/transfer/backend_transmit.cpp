@@ -3,9 +3,9 @@
 #include "app/prompts.h"
 #include "app/settings.h"
 #include "app/unit_service.h"
+#include "app/unit_service_gui.h"
 #include "serial/choose_port.h"
 #include "serial/com_select_form.h"
-#include "transfer/texts_placeholder.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -209,7 +209,7 @@ void Tfrm_gui_transmit::FormShow() {
     setEnabled(true);
     setClientHeight(kPanelHeight);
     btn_info->setEnabled(true);
-    transfer_apply_texts_placeholder(this); // PLACEHOLDER: apply_texts(this)
+    apply_texts(this);
     listbox->clear();
     transmit_progress->hide();
     try {

@@ -2,8 +2,8 @@
 
 #include "app/settings.h"
 #include "app/unit_service.h"
+#include "app/unit_service_gui.h"
 #include "program/box_program.h"
-#include "transfer/texts_placeholder.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -91,7 +91,7 @@ void Tfrm_gui_adv_settings::showEvent(QShowEvent* event) {
 }
 
 void Tfrm_gui_adv_settings::FormShow() {
-    transfer_apply_texts_placeholder(this); // PLACEHOLDER: apply_texts(this)
+    apply_texts(this);
     boxmode_cb->clear();
     boxmode_cb->addItem(get_text(QStringLiteral("boxmode_cb_0")));
     boxmode_cb->addItem(get_text(QStringLiteral("boxmode_cb_1")));
