@@ -1,0 +1,218 @@
+// Fire console timing on a real pseudo-terminal:
+// 1. click on a fire button -> first byte at the far end, and the gap between the two
+//    copies of the frame, over 200 clicks;
+// 2. a macro of 20 calls and pauses: planned against measured time of every frame.
+// Usage: bench_fire [clicks]
+#include "app/prompts.h"
+#include "fire/com_fire_port.h"
+#include "fire/fire_console.h"
+#include "fire/fire_panel.h"
+#include "fire/hotkeys.h"
+#include "fire/macro_runner.h"
+#include "program/program_document.h"
+#include "serial/com_port.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+qint64 nowUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Far end of the line: every byte with its arrival time, read on a thread of its own.
+struct FarEnd {
+    int fd = -1;
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::vector<std::pair<qint64, char>> bytes;
+    std::thread thread;
+
+    explicit FarEnd(int master) : fd(master), thread([this] { run(); }) {}
+    ~FarEnd() {
+        stop = true;
+        thread.join();
+    }
+    void run() {
+        while (!stop) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 10) <= 0)
+                continue;
+            char buf[256];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            const qint64 t = nowUs();
+            std::lock_guard<std::mutex> lock(mutex);
+            for (ssize_t i = 0; i < n; ++i)
+                bytes.emplace_back(t, buf[i]);
+        }
+    }
+    size_t size() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return bytes.size();
+    }
+    qint64 timeOf(size_t i) {
+        std::lock_guard<std::mutex> lock(mutex);
+        return i < bytes.size() ? bytes[i].first : -1;
+    }
+    void clear() {
+        std::lock_guard<std::mutex> lock(mutex);
+        bytes.clear();
+    }
+    bool waitFor(size_t n, int timeoutMs) {
+        QElapsedTimer c;
+        c.start();
+        while (size() < n) {
+            if (c.elapsed() > timeoutMs)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            ::usleep(100);
+        }
+        return true;
+    }
+};
+
+class YesPrompts : public Prompts {
+public:
+    void error(QWidget*, const QString& t) override {
+        std::fprintf(stderr, "error: %s\n", qPrintable(t));
+    }
+    void information(QWidget*, const QString&) override {}
+    Answer confirm(QWidget*, const QString&) override { return Answer::Yes; }
+    Answer warningYesNo(QWidget*, const QString&) override { return Answer::Yes; }
+    Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::Yes; }
+    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    bool printDialog(QWidget*, QPrinter*) override { return false; }
+};
+
+void report(const char* what, std::vector<double> v, const char* unit) {
+    std::sort(v.begin(), v.end());
+    const double median = v[v.size() / 2];
+    const double p99 = v[std::min(v.size() - 1, v.size() * 99 / 100)];
+    std::printf("%-34s n=%zu  median %.3f %s  p99 %.3f %s  worst %.3f %s  best %.3f %s\n", what,
+                v.size(), median, unit, p99, unit, v.back(), unit, v.front(), unit);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int clicks = argc > 1 ? std::max(1, atoi(argv[1])) : 200;
+
+    QTemporaryDir dir;
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::fprintf(stderr, "no pseudo-terminal\n");
+        return 1;
+    }
+    const QString slave = QString::fromLocal8Bit(::ptsname(master));
+    {
+        const int s = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+        termios t{};
+        ::tcgetattr(s, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(s, TCSANOW, &t);
+        ::close(s);
+    }
+    QDir().mkpath(dir.filePath("ports"));
+    QFile::link(slave, dir.filePath("ports/COM7"));
+    FarEnd far(master);
+
+    QWidget window;
+    window.resize(761, 467);
+    vz::ProgramDocument doc;
+    HotkeyTable hotkeys;
+    TApdComPort port(dir.path());
+    vz::ComFirePort firePort(port);
+    YesPrompts prompts;
+    vz::FireConsole console(doc, hotkeys, firePort, prompts, &window);
+    console.firePage()->setParent(&window);
+    console.firePage()->setGeometry(0, 0, 761, 467);
+    QAction masterAction(&window);
+    console.setRouteActions(&masterAction, nullptr);
+    console.setSavedPort(7);
+    console.setSettingsPath(dir.filePath("settings.ini"));
+    window.show();
+    console.menu_fire_mastermodulClick();
+    if (!console.controller().isArmed()) {
+        std::fprintf(stderr, "fire mode did not come on\n");
+        return 1;
+    }
+
+    // 1. click -> first byte, gap between the copies.
+    QPushButton* b = console.firePage()->fireButton(1, 1);
+    std::vector<double> first, gap;
+    for (int i = 0; i < clicks; ++i) {
+        far.clear();
+        const qint64 t0 = nowUs();
+        QTest::mouseClick(b, Qt::LeftButton);
+        if (!far.waitFor(16, 1000)) {
+            std::fprintf(stderr, "click %d: frame incomplete\n", i);
+            return 1;
+        }
+        first.push_back((far.timeOf(0) - t0) / 1000.0);
+        gap.push_back((far.timeOf(8) - far.timeOf(0)) / 1000.0);
+        QTest::qWait(5);
+    }
+    report("click -> first byte", first, "ms");
+    report("gap between the two copies", gap, "ms");
+    std::printf(
+        "gaps outside 20 +- 2 ms: %d of %zu\n",
+        int(std::count_if(gap.begin(), gap.end(), [](double g) { return g < 18.0 || g > 22.0; })),
+        gap.size());
+
+    // 2. macro of 20 calls with pauses between them.
+    for (int i = 0; i < 20; ++i) {
+        doc.appendMacroStep(0, vz::MacroCall, 21 + (i % 9));
+        if (i < 19)
+            doc.appendMacroStep(0, vz::MacroPause, 5 + 3 * (i % 7));
+    }
+    doc.setMacroActive(0, true);
+    const QVector<int> plan = vz::MacroRunner::plannedCallTimes(doc.program().macros[0]);
+    console.tab_fire_modeShow();
+    QPushButton* m = console.firePage()->fireButton(9, 1);
+    std::vector<double> errors;
+    for (int run = 0; run < 3; ++run) {
+        far.clear();
+        QTest::qWait(50);
+        const qint64 t0 = nowUs();
+        m->click();
+        if (!far.waitFor(size_t(plan.size()) * 18, 10000)) {
+            std::fprintf(stderr, "macro incomplete\n");
+            return 1;
+        }
+        for (int i = 0; i < plan.size(); ++i) {
+            const double measured = (far.timeOf(size_t(i) * 18) - t0) / 1000.0;
+            errors.push_back(std::abs(measured - plan[i]));
+        }
+        while (console.runner().isRunning())
+            QTest::qWait(5);
+    }
+    std::printf("macro: %d calls, planned end of last call %d ms\n", int(plan.size()), plan.last());
+    report("macro frame |measured - planned|", errors, "ms");
+    return 0;
+}

@@ -1,0 +1,174 @@
+#pragma once
+
+#include "fire/fire_keys.h"
+#include "fire/fire_mode.h"
+#include "fire/frame_sender.h"
+#include "fire/macro_runner.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+class HotkeyTable;
+class Prompts;
+class QAction;
+class QLabel;
+class QTimer;
+class QWidget;
+class Tfrm_firebtn_hotkey;
+class Tfrm_gui_macropause;
+class Tfrm_gui_macroseq;
+
+namespace vz {
+
+class FireModePage;
+class FireSetupPage;
+class ProgramDocument;
+
+// What the main window does for the console: the parts of the switching that concern its
+// own controls.
+struct FireWindowHooks {
+    // The transfer command, as from menu_transmit_caption.
+    std::function<void()> runTransfer;
+    // Enabled state of menu_transmit_caption.
+    std::function<void(bool)> setTransferEnabled;
+    // true: tabs of pages 0..8 and 10 hidden, tab 9 shown and made current.
+    // false: tabs 0..8 and 10 shown, tab 9 hidden, page 0 current.
+    std::function<void(bool)> setFirePagesShown;
+    // true: hide box_nr_cblbl, show box_nr_cb. false: in box mode 0 hide box_nr_cb and show
+    // box_nr_cblbl with the derived number (the document has already reset boxNr).
+    std::function<void(bool)> setRk40BoxList;
+};
+
+// The live firing console: the fire page, the fire set-up page, the warning label, the
+// dialogs, fire mode on both routes, hotkeys and macros. The main window embeds the two
+// pages and the label, hands in its menu entries and keys, and provides the hooks.
+class FireConsole : public QObject, private FireModeHost {
+    Q_OBJECT
+public:
+    FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePort& port, Prompts& prompts,
+                QWidget* window);
+    ~FireConsole() override;
+
+    FireModePage* firePage() const { return m_firePage; }
+    FireSetupPage* setupPage() const { return m_setupPage; }
+    QLabel* warningLabel() const { return m_warning; }
+    Tfrm_firebtn_hotkey* hotkeyWindow() const { return m_hotkeyWindow; }
+    Tfrm_gui_macroseq* sequenceDialog() const { return m_seqDialog; }
+    Tfrm_gui_macropause* pauseDialog() const { return m_pauseDialog; }
+    QTimer* macroTimer() const { return m_macroTimer; }
+    FireModeController& controller() { return m_controller; }
+    FireFrameSender& frameSender() { return m_sender; }
+    const MacroRunner& runner() const { return m_runner; }
+    const KeyLatch& keyLatch() const { return m_latch; }
+
+    void setHooks(FireWindowHooks hooks) { m_hooks = std::move(hooks); }
+    // menu_fire_mastermodul, menu_fire_rk40: the console sets their pictures and enabled
+    // state; the window connects their triggered signals to the two Click slots.
+    void setRouteActions(QAction* masterModule, QAction* rk40);
+    // settings.ini in the program folder, for [com] port.
+    void setSettingsPath(const QString& path) { m_settingsPath = path; }
+    void setHotkeyPath(const QString& path) { m_hotkeyPath = path; }
+    void setConfiguredBox(int box) { m_controller.setConfiguredBox(box); }
+    void setSavedPort(int port) { m_controller.setSavedPort(port); }
+    int savedPort() const { return m_controller.savedPort(); }
+
+    // Items get_text("macro") + " " + n; the first selected. On the main window's show.
+    void fillMacroList();
+    // Captions from the language table (after a language change too).
+    void applyTexts();
+
+    // Keys as the main window sees them before its controls. True when the console took
+    // the key (the fire page is on show); the window then does nothing else with it.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat);
+    void FormKeyUp(int key, bool autoRepeat);
+    // The window lost focus: a release may never come.
+    void resetKeyLatch() { m_latch.reset(); }
+
+    // Base hint of button (family 0..9, number) as the last show of the fire page stored it.
+    QString baseHint(int family, int number) const;
+
+public slots:
+    void menu_fire_mastermodulClick();
+    void menu_fire_rk40Click();
+    void menu_settings_save_hotkeysClick();
+
+    void tab_fire_modeShow();
+    void btn_firemode_sgl1Click();
+    void btn_firemode_macroClick();
+    void btn_firemode_stopClick();
+    void btn_firemode_seqX5MouseDown(int family, int number);
+    void firebtn_popup_hotkeyClick();
+    void firemode_macro_timerTimer();
+    // After a change of the module count.
+    void firemode_panelResize();
+
+    void tab_fire_setupShow();
+    void firesetup_comport_btnClick();
+    void firesetup_macro_select_cbChange(int index);
+    void firesetup_macro_active_cbClick();
+    void firesetup_macro_addClick();
+    void firesetup_macro_addpauseClick();
+    void firesetup_macro_delClick();
+    void macroeditor_load_macro(int index);
+
+    // The port reported an error on its own (device gone).
+    void portFailed();
+    // Ends a running macro at once: no frame after this.
+    void stopMacro() override;
+
+private:
+    // FireModeHost
+    Answer askFireMode() override;
+    void runTransfer() override;
+    void setRouteActive(FireRoute route, bool active) override;
+    void setRouteEnabled(FireRoute route, bool enabled) override;
+    void setTransferEnabled(bool enabled) override;
+    void setFirePagesShown(bool fireMode) override;
+    void setFirePortText(const QString& text) override;
+    void setSetupPortText(const QString& text) override;
+    void setRk40BoxList(bool rk40On) override;
+    void showError(const QString& text) override;
+    void savePortSetting(int port) override;
+
+    bool firePageOnShow() const;
+    void startMacro(int macroNumber);
+    void scheduleMacroTick(int intervalMs);
+    void clickButton(int family, int number);
+    void frameWritten(const QByteArray& frame);
+    int selectedMacro() const;
+    void addMacroStep(int type, int value);
+    QAction* routeAction(FireRoute route) const;
+
+    ProgramDocument& m_doc;
+    HotkeyTable& m_hotkeys;
+    FirePort& m_port;
+    Prompts& m_prompts;
+    QWidget* m_window;
+    FireFrameSender m_sender;
+    FireModeController m_controller;
+    MacroRunner m_runner;
+    KeyLatch m_latch;
+    FireWindowHooks m_hooks;
+
+    FireModePage* m_firePage = nullptr;
+    FireSetupPage* m_setupPage = nullptr;
+    QLabel* m_warning = nullptr;
+    Tfrm_firebtn_hotkey* m_hotkeyWindow = nullptr;
+    Tfrm_gui_macroseq* m_seqDialog = nullptr;
+    Tfrm_gui_macropause* m_pauseDialog = nullptr;
+    QAction* m_masterAction = nullptr;
+    QAction* m_rk40Action = nullptr;
+    QTimer* m_macroTimer = nullptr;
+    QElapsedTimer m_macroClock;
+    qint64 m_macroDue = 0;
+    int m_macroInterval = MacroRunner::kStartDelayMs;
+    QString m_settingsPath;
+    QString m_hotkeyPath;
+    std::array<std::array<QString, 17>, 10> m_baseHints;
+};
+
+} // namespace vz

@@ -1,0 +1,143 @@
+#include "fire/fire_mode.h"
+
+#include "app/unit_service.h"
+#include "fire/fire_frames.h"
+#include "fire/frame_sender.h"
+
+namespace vz {
+
+namespace {
+
+FireRoute otherRoute(FireRoute r) {
+    return r == FireRoute::MasterModule ? FireRoute::Rk40 : FireRoute::MasterModule;
+}
+
+QString comText(int number) {
+    return QStringLiteral("COM") + QString::number(number);
+}
+
+} // namespace
+
+FireModeController::FireModeController(FireModeHost& host, FirePort& port, FireFrameSender& sender)
+    : m_host(host), m_port(port), m_sender(sender) {}
+
+void FireModeController::toggle(FireRoute route) {
+    if (route == FireRoute::None)
+        return;
+    if (m_route == FireRoute::None)
+        switchOn(route);
+    else if (m_route == route)
+        switchOff();
+    // The other route's entry is disabled while one is on; a stray call changes nothing.
+}
+
+void FireModeController::switchOn(FireRoute route) {
+    if (route == FireRoute::None || isArmed())
+        return;
+    // Only an explicit Yes arms the console; a box closed without an answer changes nothing.
+    const FireModeHost::Answer answer = m_host.askFireMode();
+    if (answer == FireModeHost::Answer::Closed)
+        return;
+    if (answer == FireModeHost::Answer::No) {
+        m_host.runTransfer();
+        return;
+    }
+
+    m_route = route;
+    m_host.setRouteActive(route, true);
+    m_host.setRouteEnabled(otherRoute(route), false);
+    // A transfer would open and finally close the port under the armed console.
+    m_host.setTransferEnabled(false);
+    m_host.setFirePagesShown(true);
+
+    m_port.close();
+    m_port.setComNumber(m_savedPort);
+    m_host.setFirePortText(get_text(QStringLiteral("msg_selectcomport")));
+    if (route == FireRoute::Rk40)
+        m_host.setRk40BoxList(true);
+
+    m_port.setBaud(route == FireRoute::Rk40 ? kRk40Baud : kMasterBaud);
+    if (m_port.open()) {
+        const int number = m_port.comNumber();
+        m_host.setFirePortText(comText(number));
+        m_savedPort = number;
+        m_host.savePortSetting(number);
+        return;
+    }
+    // Disarm before the message box: while it is up the console must not look or act armed.
+    m_port.close();
+    disarm(false);
+    m_host.showError(get_text(QStringLiteral("msg_comport_error")));
+}
+
+void FireModeController::switchOff() {
+    if (!isArmed())
+        return;
+    disarm(true);
+}
+
+void FireModeController::disarm(bool closePort) {
+    const FireRoute route = m_route;
+    m_route = FireRoute::None;
+    m_host.stopMacro();
+    if (closePort) {
+        // The copy of a frame already on the line still goes; nothing new starts.
+        m_sender.finishAndDrop();
+    } else {
+        m_sender.drop();
+    }
+    m_host.setRouteActive(route, false);
+    m_host.setRouteEnabled(otherRoute(route), true);
+    m_host.setTransferEnabled(true);
+    m_host.setFirePagesShown(false);
+    if (route == FireRoute::Rk40)
+        m_host.setRk40BoxList(false);
+    if (closePort)
+        m_port.close();
+}
+
+void FireModeController::fire(int channel) {
+    if (m_route == FireRoute::MasterModule)
+        m_sender.send(masterModuleFrame(m_configuredBox, channel));
+    else if (m_route == FireRoute::Rk40)
+        m_sender.send(rk40Frame(m_configuredBox, channel));
+}
+
+void FireModeController::callMacroChannel(int boxNumber, int channel) {
+    if (!isArmed())
+        return; // fire mode went off: a macro must not outlive it
+    m_sender.send(macroCallFrame(boxNumber, channel));
+}
+
+void FireModeController::portFailed() {
+    if (!isArmed())
+        return; // already handled: one message per failure, not one per frame
+    m_sender.drop();
+    m_port.close();
+    disarm(false);
+    m_host.showError(get_text(QStringLiteral("msg_comport_error")));
+}
+
+void FireModeController::choosePort() {
+    if (isArmed())
+        return; // the port belongs to the armed console
+    m_port.close();
+    m_port.setComNumber(0);
+    if (!m_port.open()) {
+        m_port.close();
+        m_host.showError(get_text(QStringLiteral("msg_comport_error")));
+        m_port.setComNumber(0);
+    }
+    const int number = m_port.comNumber();
+    m_host.setSetupPortText(portLabel());
+    m_savedPort = number;
+    m_host.savePortSetting(number);
+    m_port.close();
+}
+
+QString FireModeController::portLabel() const {
+    const int number = m_port.comNumber();
+    return number != 0 ? comText(number) : get_text(QStringLiteral("msg_selectcomport"));
+}
+
+} // namespace vz

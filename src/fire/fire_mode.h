@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Fire mode: which route is armed, switching it on and off, and where a fire click goes.
+// The window carries out the visible steps through FireModeHost; the port is reached
+// through FirePort. Both are small so the safety rules can be tested without a window.
+namespace vz {
+
+class FireFrameSender;
+
+enum class FireRoute { None, MasterModule, Rk40 };
+
+// The serial port as fire mode uses it.
+class FirePort {
+public:
+    virtual ~FirePort() = default;
+    virtual int comNumber() const = 0;
+    virtual void setComNumber(int number) = 0;
+    virtual void setBaud(int baud) = 0;
+    // Opens port comNumber(); with number 0 the operator is asked for a port first.
+    // False when the port could not be opened or the operator cancelled.
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Queues the bytes; false when the port refused them.
+    virtual bool writeString(const QByteArray& bytes) = 0;
+};
+
+class FireModeHost {
+public:
+    enum class Answer { Yes, No, Closed };
+    virtual ~FireModeHost() = default;
+    // The question "msg_firemode" with Yes and No.
+    virtual Answer askFireMode() = 0;
+    // The transfer command, as from its menu entry.
+    virtual void runTransfer() = 0;
+    // Route state picture of the route's menu entry (on: image 1, off: image 0).
+    virtual void setRouteActive(FireRoute route, bool active) = 0;
+    virtual void setRouteEnabled(FireRoute route, bool enabled) = 0;
+    virtual void setTransferEnabled(bool enabled) = 0;
+    // On: program pages and set-up page hidden, fire page shown and on show, warning label
+    // shown. Off: the reverse, with page 0 on show.
+    virtual void setFirePagesShown(bool fireMode) = 0;
+    // The fire page's port label.
+    virtual void setFirePortText(const QString& text) = 0;
+    // The fire set-up page's port label.
+    virtual void setSetupPortText(const QString& text) = 0;
+    // RK40 on: the box list replaces its label. Off: box mode 0 gets its label back with
+    // the derived number.
+    virtual void setRk40BoxList(bool rk40On) = 0;
+    virtual void stopMacro() = 0;
+    virtual void showError(const QString& text) = 0;
+    // [com] port of the settings file.
+    virtual void savePortSetting(int port) = 0;
+};
+
+class FireModeController {
+public:
+    static constexpr int kMasterBaud = 1200;
+    static constexpr int kRk40Baud = 2400;
+
+    FireModeController(FireModeHost& host, FirePort& port, FireFrameSender& sender);
+
+    // The configured box number ([df] box) of the route frames.
+    void setConfiguredBox(int box) { m_configuredBox = box; }
+    int configuredBox() const { return m_configuredBox; }
+    // The saved port number ([com] port).
+    void setSavedPort(int port) { m_savedPort = port; }
+    int savedPort() const { return m_savedPort; }
+
+    FireRoute route() const { return m_route; }
+    bool isArmed() const { return m_route != FireRoute::None; }
+
+    // Menu entry of a route: switches on when off, off when this route is on. The entry of
+    // the other route is disabled while one is on, so it is never asked to change routes.
+    void toggle(FireRoute route);
+    void switchOn(FireRoute route);
+    void switchOff();
+
+    // A program button or its hotkey: sends the route frame for the channel, or nothing
+    // when no route is armed.
+    void fire(int channel);
+    // A call step of a running macro: the macro call frame, whatever the route.
+    void callMacroChannel(int boxNumber, int channel);
+
+    // The port failed (write refused, device gone) while armed: close it, disarm, and
+    // tell the operator once.
+    void portFailed();
+
+    // The fire set-up page's port button: the operator picks a port; the choice takes
+    // effect at the next switching on.
+    void choosePort();
+    // The set-up page's port label as it shows on that page's show.
+    QString portLabel() const;
+
+private:
+    void disarm(bool closePort);
+
+    FireModeHost& m_host;
+    FirePort& m_port;
+    FireFrameSender& m_sender;
+    FireRoute m_route = FireRoute::None;
+    int m_configuredBox = 1;
+    int m_savedPort = 0;
+};
+
+} // namespace vz

@@ -1,0 +1,211 @@
+#include "fire/fire_panel.h"
+
+#include "app/unit_service.h"
+#include "fire/fire_panel_layout.h"
+#include "program/box_program.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+namespace vz {
+
+namespace {
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int pointSize,
+                  bool bold, const QColor& color) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    QFont f = l->font();
+    if (pointSize > 0)
+        f.setPointSize(pointSize);
+    f.setBold(bold);
+    l->setFont(f);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, color);
+    l->setPalette(p);
+    return l;
+}
+
+const QColor kSentColor(0x2e, 0x9d, 0x3a);
+const QColor kArmedColor(0xc0, 0x10, 0x10);
+
+} // namespace
+
+FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("tab_fire_mode"));
+    setAutoFillBackground(true);
+    m_normalColor = palette().color(QPalette::Window);
+
+    // Behind the panel: seen only while a macro runs and the panel is hidden.
+    m_macroRunning = makeLabel(this, QStringLiteral("firemode_macro_running"),
+                               QStringLiteral("Makro läuft"), 20, true, Qt::black);
+    m_macroRunning->setAlignment(Qt::AlignCenter);
+    m_macroNr =
+        makeLabel(this, QStringLiteral("firemode_macro_nr"), QString(), 20, true, Qt::black);
+    m_macroNr->setAlignment(Qt::AlignCenter);
+    m_stop = new QPushButton(QStringLiteral("Stop"), this);
+    m_stop->setObjectName(QStringLiteral("btn_firemode_stop"));
+    m_stop->setProperty("tag", 0);
+    m_stop->hide();
+
+    m_panel = new QWidget(this);
+    m_panel->setObjectName(QStringLiteral("firemode_panel"));
+    m_panel->setAutoFillBackground(true);
+    QPalette pp = m_panel->palette();
+    pp.setColor(QPalette::Window, Qt::black);
+    m_panel->setPalette(pp);
+    m_panel->installEventFilter(this);
+
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("firebtn_popup"));
+    m_popup->setProperty("tag", -1);
+    m_popupHotkey = m_popup->addAction(QStringLiteral("Hotkey..."));
+    m_popupHotkey->setObjectName(QStringLiteral("firebtn_popup_hotkey"));
+    m_popupHotkey->setProperty("tag", -1);
+
+    QFont bf = font();
+    bf.setBold(true);
+    auto add = [&](int f, int n) {
+        auto* b = new QPushButton(m_panel);
+        b->setObjectName(names::fireButton(f, n));
+        b->setFont(bf);
+        b->setFocusPolicy(Qt::NoFocus); // keys belong to the hotkeys, not to a button
+        b->setContextMenuPolicy(Qt::CustomContextMenu);
+        b->setProperty("tag", f == 9 ? n : 0);
+        if (f == 9)
+            b->setText(QString::number(n));
+        b->installEventFilter(this);
+        connect(b, &QWidget::customContextMenuRequested, this,
+                [this, b](const QPoint& pos) { m_popup->popup(b->mapToGlobal(pos)); });
+        m_buttons << b;
+        m_byName.insert(b->objectName(), b);
+    };
+    for (int n = 1; n <= kModules; ++n)
+        add(0, n);
+    for (int f = 1; f <= 3; ++f)
+        for (int v = 1; v <= kGroupVariants; ++v)
+            add(f, v);
+    for (int f = 4; f <= 8; ++f)
+        for (int v = 1; v <= kSeqVariants; ++v)
+            add(f, v);
+    for (int m = 1; m <= kMacros; ++m)
+        add(9, m);
+
+    m_comPortLbl = makeLabel(m_panel, QStringLiteral("com_port_lbl"), QStringLiteral("COM-Port:"),
+                             0, false, Qt::white);
+    m_port =
+        makeLabel(m_panel, QStringLiteral("tab_fire_mode_comport"), QString(), 0, true, Qt::white);
+    m_sent = makeLabel(m_panel, QStringLiteral("firemode_sent_lbl"), QString(), 0, true,
+                       kSentColor.lighter(140));
+    m_sent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    m_flashTimer = new QTimer(this);
+    m_flashTimer->setSingleShot(true);
+    connect(m_flashTimer, &QTimer::timeout, this, &FireModePage::clearFlash);
+    setArmed(false);
+}
+
+QPushButton* FireModePage::fireButton(int family, int number) const {
+    return m_byName.value(names::fireButton(family, number), nullptr);
+}
+
+void FireModePage::setArmed(bool armed) {
+    m_armed = armed;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, armed ? kArmedColor : m_normalColor);
+    setPalette(p);
+    if (!armed) {
+        m_sent->clear();
+        clearFlash();
+    }
+    placeFixed();
+}
+
+void FireModePage::setMacroRunning(bool running) {
+    m_panel->setVisible(!running);
+    m_stop->setVisible(running);
+}
+
+void FireModePage::showSent(int channel, bool macroCall) {
+    clearFlash();
+    m_sent->setText(get_text(macroCall ? QStringLiteral("firemode_sent_macro")
+                                       : QStringLiteral("firemode_sent")) +
+                    QLatin1Char(' ') + QString::number(channel));
+    if (!macroCall) {
+        for (QPushButton* b : m_buttons) {
+            if (b->property("tag").toInt() != channel || b->objectName().contains("macro"))
+                continue;
+            QPalette p = b->palette();
+            p.setColor(QPalette::Button, kSentColor);
+            p.setColor(QPalette::ButtonText, Qt::white);
+            b->setPalette(p);
+            m_flashed << b;
+        }
+    }
+    m_flashTimer->start(kSentFlashMs);
+}
+
+void FireModePage::clearFlash() {
+    for (QPushButton* b : m_flashed)
+        b->setPalette(QPalette());
+    m_flashed.clear();
+}
+
+void FireModePage::firemode_panelResize() {
+    const int w = m_panel->width();
+    const int h = m_panel->height();
+    for (QPushButton* b : m_buttons) {
+        // A hidden button keeps its old place; it is placed when it is shown and the
+        // layout runs again.
+        if (b->isHidden())
+            continue;
+        int f = -1;
+        int n = -1;
+        if (parseFireButtonName(b->objectName(), &f, &n))
+            b->setGeometry(fireButtonRect(f, n, w, h));
+    }
+    // Row 8 stays free for the port labels, at a fixed distance from the bottom edge.
+    const int y = h - 24;
+    m_comPortLbl->adjustSize();
+    m_comPortLbl->move(3 * kFireGapX, y);
+    m_port->setGeometry(m_comPortLbl->geometry().right() + 6, y, 160, m_comPortLbl->height());
+    m_sent->setGeometry(w / 2, y, w / 2 - 3 * kFireGapX, m_comPortLbl->height());
+}
+
+void FireModePage::placeFixed() {
+    const int border = m_armed ? kArmedBorder : 0;
+    m_panel->setGeometry(rect().adjusted(border, border, -border, -border));
+    const int cy = height() / 2;
+    m_macroRunning->setGeometry(0, cy - 70, width(), 40);
+    m_macroNr->setGeometry(0, cy - 25, width(), 40);
+    m_stop->setGeometry(width() / 2 - 60, cy + 30, 120, 30);
+}
+
+void FireModePage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    emit shown();
+}
+
+void FireModePage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeFixed();
+}
+
+bool FireModePage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_panel && event->type() == QEvent::Resize) {
+        firemode_panelResize();
+    } else if (event->type() == QEvent::MouseButtonPress) {
+        int f = -1;
+        int n = -1;
+        if (parseFireButtonName(watched->objectName(), &f, &n))
+            emit buttonPressed(f, n);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace vz

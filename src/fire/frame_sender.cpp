@@ -1,0 +1,73 @@
+#include "fire/frame_sender.h"
+
+#include <thread>
+
+namespace vz {
+
+namespace {
+// The timer wakes a little early and the last stretch is slept, so the gap holds to a
+// fraction of a millisecond without keeping the event loop blocked for long.
+constexpr auto kLead = std::chrono::milliseconds(2);
+} // namespace
+
+FireFrameSender::FireFrameSender(QObject* parent) : QObject(parent) {
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &FireFrameSender::secondCopy);
+}
+
+void FireFrameSender::send(const QByteArray& frame) {
+    if (m_inFlight) {
+        m_queue.enqueue(frame);
+        return;
+    }
+    startFrame(frame);
+}
+
+bool FireFrameSender::write(const QByteArray& bytes) {
+    if (m_writer && m_writer(bytes))
+        return true;
+    drop();
+    emit writeFailed();
+    return false;
+}
+
+void FireFrameSender::startFrame(const QByteArray& frame) {
+    if (!write(frame))
+        return;
+    m_current = frame;
+    m_inFlight = true;
+    m_due = Clock::now() + std::chrono::milliseconds(kCopyGapMs);
+    const auto wake =
+        std::chrono::duration_cast<std::chrono::milliseconds>(m_due - kLead - Clock::now());
+    m_timer.start(std::max<int>(0, int(wake.count())));
+    emit frameWritten(frame);
+}
+
+void FireFrameSender::secondCopy() {
+    if (!m_inFlight)
+        return;
+    std::this_thread::sleep_until(m_due);
+    m_inFlight = false;
+    if (!write(m_current))
+        return;
+    if (!m_queue.isEmpty())
+        startFrame(m_queue.dequeue());
+}
+
+void FireFrameSender::finishAndDrop() {
+    m_queue.clear();
+    if (!m_inFlight)
+        return;
+    m_timer.stop();
+    secondCopy();
+}
+
+void FireFrameSender::drop() {
+    m_timer.stop();
+    m_queue.clear();
+    m_inFlight = false;
+    m_current.clear();
+}
+
+} // namespace vz

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QQueue>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+
+// Writes every fire frame twice, the second copy 20 ms after the first, and never lets two
+// frames interleave: a frame handed in while another's second copy is due waits until that
+// copy has gone. The window stays responsive meanwhile: the second copy is scheduled, not
+// slept for.
+namespace vz {
+
+class FireFrameSender : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kCopyGapMs = 20;
+    // Returns false when the port refused the bytes.
+    using Writer = std::function<bool(const QByteArray&)>;
+
+    explicit FireFrameSender(QObject* parent = nullptr);
+
+    void setWriter(Writer writer) { m_writer = std::move(writer); }
+
+    // Queues a frame; its first copy leaves at once when nothing is in flight.
+    void send(const QByteArray& frame);
+    // Writes the second copy of the frame in flight at its time (a blocking wait of at most
+    // 20 ms) and drops frames that have not started. Used before the port closes.
+    void finishAndDrop();
+    // Forgets everything without writing (the port is gone).
+    void drop();
+
+    bool isBusy() const { return m_inFlight; }
+    int queued() const { return int(m_queue.size()); }
+
+signals:
+    // The first copy of a frame has been written.
+    void frameWritten(const QByteArray& frame);
+    // A write was refused; everything pending has been dropped.
+    void writeFailed();
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void startFrame(const QByteArray& frame);
+    void secondCopy();
+    bool write(const QByteArray& bytes);
+
+    Writer m_writer;
+    QQueue<QByteArray> m_queue;
+    QByteArray m_current;
+    bool m_inFlight = false;
+    Clock::time_point m_due;
+    QTimer m_timer;
+};
+
+} // namespace vz

@@ -1,0 +1,697 @@
+// Fire console logic without windows: panel grid, hints, keys, latch, macro runner,
+// editor texts and the fire-mode switching with its safety rules.
+#include "app/unit_service.h"
+#include "fire/fire_buttons.h"
+#include "fire/fire_keys.h"
+#include "fire/fire_mode.h"
+#include "fire/fire_panel_layout.h"
+#include "fire/frame_sender.h"
+#include "fire/hotkeys.h"
+#include "fire/macro_runner.h"
+#include "fire/macro_texts.h"
+
+#include <QtTest>
+
+using namespace vz;
+
+Q_DECLARE_METATYPE(QVector<int>)
+
+namespace {
+
+Macro macroOf(const QVector<QPair<int, int>>& steps) {
+    Macro m;
+    for (int i = 0; i < steps.size(); ++i)
+        m.steps[i] = MacroStep{steps[i].first, steps[i].second};
+    m.active = true;
+    return m;
+}
+
+// Records what fire mode asks of the window, in order.
+class FakeHost : public FireModeHost {
+public:
+    Answer answer = Answer::Yes;
+    QStringList log;
+    int errors = 0;
+    int transfers = 0;
+    bool transferEnabled = true;
+    bool firePages = false;
+    QString firePort;
+    QString setupPort;
+    int savedSetting = -100;
+    FireModeController* controller = nullptr;
+    bool failAgainInsideError = false;
+
+    Answer askFireMode() override {
+        log << "ask";
+        return answer;
+    }
+    void runTransfer() override {
+        ++transfers;
+        log << "transfer";
+    }
+    void setRouteActive(FireRoute r, bool a) override {
+        log << QStringLiteral("route%1=%2").arg(int(r)).arg(a);
+    }
+    void setRouteEnabled(FireRoute r, bool e) override {
+        log << QStringLiteral("enabled%1=%2").arg(int(r)).arg(e);
+    }
+    void setTransferEnabled(bool e) override {
+        transferEnabled = e;
+        log << QStringLiteral("transfer=%1").arg(e);
+    }
+    void setFirePagesShown(bool on) override {
+        firePages = on;
+        log << QStringLiteral("pages=%1").arg(on);
+    }
+    void setFirePortText(const QString& t) override { firePort = t; }
+    void setSetupPortText(const QString& t) override { setupPort = t; }
+    void setRk40BoxList(bool on) override { log << QStringLiteral("boxlist=%1").arg(on); }
+    void stopMacro() override { log << "stopMacro"; }
+    void showError(const QString& t) override {
+        ++errors;
+        log << "error:" + t;
+        // A modal box lets events through: a second failure arriving now must not
+        // bring a second box.
+        if (failAgainInsideError && controller)
+            controller->portFailed();
+    }
+    void savePortSetting(int p) override { savedSetting = p; }
+};
+
+class FakePort : public FirePort {
+public:
+    int number = 0;
+    int baud = 0;
+    bool opened = false;
+    bool openFails = false;
+    bool writeFails = false;
+    int chooserAnswer = 0; // number the chooser gives; 0 = cancelled
+    QList<QByteArray> written;
+
+    int comNumber() const override { return number; }
+    void setComNumber(int n) override { number = n; }
+    void setBaud(int b) override { baud = b; }
+    bool open() override {
+        if (number == 0) {
+            if (chooserAnswer == 0)
+                return false;
+            number = chooserAnswer;
+        }
+        if (openFails)
+            return false;
+        opened = true;
+        return true;
+    }
+    void close() override { opened = false; }
+    bool isOpen() const override { return opened; }
+    bool writeString(const QByteArray& b) override {
+        if (!opened || writeFails)
+            return false;
+        written << b;
+        return true;
+    }
+};
+
+} // namespace
+
+class TestFireCore : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void panelGrid_data();
+    void panelGrid();
+    void panelGridNeverNegative();
+
+    void keyCode_data();
+    void keyCode();
+    void latch_data();
+    void latch();
+
+    void hints_data();
+    void hints();
+    void buttonShownAndTag();
+
+    void runnerTimeline_data();
+    void runnerTimeline();
+    void runnerStopsAtSlot200();
+
+    void callChoices();
+    void editorCells();
+
+    void switching_data();
+    void switching();
+    void switchOffRestores();
+    void portFailsToOpen();
+    void portErrorWhileArmed();
+    void clicksWithoutRoute();
+    void macroCallOnlyWhileArmed();
+    void choosePort_data();
+    void choosePort();
+    void senderQueuesWithoutInterleaving();
+    void shippedLanguageKeys_data();
+    void shippedLanguageKeys();
+};
+
+void TestFireCore::initTestCase() {
+    languageTable().setEntries({
+        {"tab_single_caption2_A", "Fire time"},
+        {"tab_all_caption2_A", "All time"},
+        {"tab_seqAI_caption1_A", "Fire"},
+        {"tab_seqAI_caption2_A", "Wait"},
+        {"msg_selectcomport", "Select port"},
+        {"msg_comport_error", "Port error"},
+        {"msg_firemode", "Fire?"},
+    });
+}
+
+// ---------------------------------------------------------------- panel grid
+
+void TestFireCore::panelGrid_data() {
+    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<int>("family");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QRect>("rect");
+    // The panel the window is laid out with: bw 49, bh 25.
+    QTest::newRow("737 sgl1") << 737 << 306 << 0 << 1 << QRect(33, 8, 49, 25);
+    QTest::newRow("737 sgl8") << 737 << 306 << 0 << 8 << QRect(33, 239, 49, 25);
+    QTest::newRow("737 sgl9") << 737 << 306 << 0 << 9 << QRect(93, 8, 49, 25);
+    QTest::newRow("737 sgl16") << 737 << 306 << 0 << 16 << QRect(93, 239, 49, 25);
+    QTest::newRow("737 all1") << 737 << 306 << 1 << 1 << QRect(164, 8, 49, 25);
+    QTest::newRow("737 odd2") << 737 << 306 << 2 << 2 << QRect(235, 41, 49, 25);
+    QTest::newRow("737 evn3") << 737 << 306 << 3 << 3 << QRect(306, 74, 49, 25);
+    QTest::newRow("737 LR1") << 737 << 306 << 4 << 1 << QRect(377, 8, 49, 25);
+    QTest::newRow("737 RL5") << 737 << 306 << 5 << 5 << QRect(448, 140, 49, 25);
+    QTest::newRow("737 AI4") << 737 << 306 << 6 << 4 << QRect(519, 107, 49, 25);
+    QTest::newRow("737 IA2") << 737 << 306 << 7 << 2 << QRect(590, 41, 49, 25);
+    QTest::newRow("737 X5") << 737 << 306 << 8 << 5 << QRect(661, 140, 49, 25);
+    QTest::newRow("737 macro1") << 737 << 306 << 9 << 1 << QRect(164, 206, 49, 25);
+    QTest::newRow("737 macro2") << 737 << 306 << 9 << 2 << QRect(224, 206, 49, 25);
+    QTest::newRow("737 macro10") << 737 << 306 << 9 << 10 << QRect(704, 206, 49, 25);
+    // A bigger window: bw = 658 div 10 = 65, bh = 320 div 9 = 35 (remainders dropped).
+    QTest::newRow("900 sgl1") << 900 << 400 << 0 << 1 << QRect(33, 8, 65, 35);
+    QTest::newRow("900 sgl12") << 900 << 400 << 0 << 12 << QRect(109, 137, 65, 35);
+    QTest::newRow("900 all3") << 900 << 400 << 1 << 3 << QRect(196, 94, 65, 35);
+    QTest::newRow("900 X1") << 900 << 400 << 8 << 1 << QRect(805, 8, 65, 35);
+    QTest::newRow("900 macro3") << 900 << 400 << 9 << 3 << QRect(348, 266, 65, 35);
+    QTest::newRow("no button") << 737 << 306 << 1 << 4 << QRect();
+}
+
+void TestFireCore::panelGrid() {
+    QFETCH(int, w);
+    QFETCH(int, h);
+    QFETCH(int, family);
+    QFETCH(int, number);
+    QFETCH(QRect, rect);
+    QCOMPARE(fireButtonRect(family, number, w, h), rect);
+}
+
+void TestFireCore::panelGridNeverNegative() {
+    const QRect r = fireButtonRect(0, 1, 100, 50);
+    QCOMPARE(r.width(), 0);
+    QCOMPARE(r.height(), 0);
+}
+
+// ---------------------------------------------------------------- keys
+
+void TestFireCore::keyCode_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("code");
+    const int none = int(Qt::NoModifier);
+    const int pad = int(Qt::KeypadModifier);
+    QTest::newRow("0") << int(Qt::Key_0) << none << 48;
+    QTest::newRow("7") << int(Qt::Key_7) << none << 55;
+    QTest::newRow("a") << int(Qt::Key_A) << none << 97;
+    QTest::newRow("z") << int(Qt::Key_Z) << none << 122;
+    // Caps Lock changes the character, not the key.
+    QTest::newRow("keypad 1 is 1") << int(Qt::Key_1) << pad << 49;
+    QTest::newRow("keypad 0 is 0") << int(Qt::Key_0) << pad << 48;
+    QTest::newRow("keypad plus") << int(Qt::Key_Plus) << pad << -1;
+    QTest::newRow("keypad asterisk") << int(Qt::Key_Asterisk) << pad << -1;
+    QTest::newRow("keypad minus") << int(Qt::Key_Minus) << pad << -1;
+    QTest::newRow("keypad slash") << int(Qt::Key_Slash) << pad << -1;
+    QTest::newRow("keypad enter") << int(Qt::Key_Enter) << pad << -1;
+    QTest::newRow("F1") << int(Qt::Key_F1) << none << -1;
+    QTest::newRow("F12") << int(Qt::Key_F12) << none << -1;
+    QTest::newRow("escape") << int(Qt::Key_Escape) << none << -1;
+    QTest::newRow("space") << int(Qt::Key_Space) << none << -1;
+    QTest::newRow("bracket") << int(Qt::Key_BracketLeft) << none << -1;
+    QTest::newRow("underscore") << int(Qt::Key_Underscore) << none << -1;
+    QTest::newRow("quote left") << int(Qt::Key_QuoteLeft) << none << -1;
+    QTest::newRow("super") << int(Qt::Key_Super_L) << none << -1;
+    QTest::newRow("menu") << int(Qt::Key_Menu) << none << -1;
+    QTest::newRow("shift a") << int(Qt::Key_A) << int(Qt::ShiftModifier) << -1;
+    QTest::newRow("ctrl 1") << int(Qt::Key_1) << int(Qt::ControlModifier) << -1;
+    QTest::newRow("alt x") << int(Qt::Key_X) << int(Qt::AltModifier) << -1;
+    QTest::newRow("meta q") << int(Qt::Key_Q) << int(Qt::MetaModifier) << -1;
+}
+
+void TestFireCore::keyCode() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, code);
+    QCOMPARE(fireKeyCode(key, Qt::KeyboardModifiers(modifiers)), code);
+}
+
+void TestFireCore::latch_data() {
+    // Events: P press, R release, p auto-repeat press, r auto-repeat release.
+    // Expected: for each press, whether it may fire.
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<QString>("fires");
+    QTest::newRow("one press") << "P"
+                               << "1";
+    QTest::newRow("held key repeats (release/press pairs)") << "PrprpR"
+                                                            << "100";
+    QTest::newRow("held key repeats (press only)") << "PpppR"
+                                                   << "1000";
+    QTest::newRow("two presses without release") << "PP"
+                                                 << "10";
+    QTest::newRow("press release press") << "PRP"
+                                         << "11";
+    QTest::newRow("modifier held, then a key") << "PP"
+                                               << "10";
+}
+
+void TestFireCore::latch() {
+    QFETCH(QString, events);
+    QFETCH(QString, fires);
+    KeyLatch l;
+    QString got;
+    for (QChar e : events) {
+        if (e == 'P' || e == 'p')
+            got += l.press(e == 'p') ? '1' : '0';
+        else
+            l.release(e == 'r');
+    }
+    QCOMPARE(got, fires);
+}
+
+// ---------------------------------------------------------------- hints and buttons
+
+void TestFireCore::hints_data() {
+    QTest::addColumn<int>("family");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("single, keys a and 7 in ascending order")
+        << 0 << 3 << QList<int>{'a', '7'} << "Fire time: 0.10s\n\rHotkey: 7\n\rHotkey: a";
+    QTest::newRow("group without key") << 1 << 2 << QList<int>{} << "All time: 0.10s";
+    QTest::newRow("sequence, two lines")
+        << 6 << 4 << QList<int>{'z'} << "Fire: 0.10s\n\rWait: 0.24s\n\rHotkey: z";
+    QTest::newRow("macro with q starts with the break")
+        << 9 << 2 << QList<int>{'q'} << "\n\rHotkey: q";
+    QTest::newRow("macro without key is empty") << 9 << 3 << QList<int>{} << "";
+}
+
+void TestFireCore::hints() {
+    QFETCH(int, family);
+    QFETCH(int, number);
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, hint);
+    BoxProgram p = BoxProgram::startValues();
+    p.seqAt(2, 4).wait = 12;
+    HotkeyTable t;
+    // Another button's key must not show up.
+    t.bind('b', 0, 4);
+    for (int k : keys)
+        t.setEntry(k, {family, number});
+    const QLocale c(QLocale::C);
+    QCOMPARE(fireHint(fireBaseHint(p, family, number, c), t, family, number), hint);
+}
+
+void TestFireCore::buttonShownAndTag() {
+    BoxProgram p = BoxProgram::startValues(); // 6 modules
+    p.seqAt(1, 3).chk = false;
+    p.macros[4].active = true;
+    p.singleAt(3).ch = 39;
+    QVERIFY(fireButtonShown(p, 0, 6));
+    QVERIFY(!fireButtonShown(p, 0, 7));
+    QVERIFY(!fireButtonShown(p, 0, 16));
+    for (int f = 1; f <= 3; ++f)
+        for (int v = 1; v <= 3; ++v)
+            QVERIFY(fireButtonShown(p, f, v));
+    QVERIFY(!fireButtonShown(p, 5, 3));
+    QVERIFY(fireButtonShown(p, 5, 2));
+    QVERIFY(fireButtonShown(p, 9, 5));
+    QVERIFY(!fireButtonShown(p, 9, 1));
+    QCOMPARE(fireButtonTag(p, 0, 3), 40);
+    QCOMPARE(fireButtonTag(p, 2, 1), 22);
+    QCOMPARE(fireButtonTag(p, 8, 5), 55);
+    QCOMPARE(fireButtonTag(p, 9, 10), 10);
+}
+
+// ---------------------------------------------------------------- macro runner
+
+void TestFireCore::runnerTimeline_data() {
+    QTest::addColumn<QVector<int>>("steps"); // type, value pairs
+    QTest::addColumn<QString>("ticks");      // kind@time, kinds C P S E
+    QTest::newRow("call, pause 1.5 s, call")
+        << QVector<int>{1, 21, 0, 150, 1, 31} << "C21@20 P@41 C31@1541 E@1562";
+    QTest::newRow("empty macro ends after one tick") << QVector<int>{} << "E@20";
+    QTest::newRow("ends with a pause") << QVector<int>{1, 5, 0, 50} << "C5@20 P@41 E@541";
+    QTest::newRow("pause below 2 runs as 2")
+        << QVector<int>{0, 0, 0, 1, 0, -7, 1, 3} << "P@20 P@40 P@60 C3@80 E@101";
+    QTest::newRow("unknown type keeps the interval")
+        << QVector<int>{0, 30, 7, 99, 1, 4} << "P@20 S@320 C4@620 E@641";
+}
+
+void TestFireCore::runnerTimeline() {
+    QFETCH(QVector<int>, steps);
+    QFETCH(QString, ticks);
+    QVector<QPair<int, int>> pairs;
+    for (int i = 0; i + 1 < steps.size(); i += 2)
+        pairs << qMakePair(steps[i], steps[i + 1]);
+    const Macro m = macroOf(pairs);
+    MacroRunner r;
+    int t = r.start(1);
+    int interval = t;
+    QStringList got;
+    for (int guard = 0; guard < 300; ++guard) {
+        const MacroRunner::Action a = r.tick(m);
+        static const char kinds[] = {'C', 'P', 'S', 'E'};
+        QString s = QChar(kinds[a.kind]);
+        if (a.kind == MacroRunner::Action::Call)
+            s += QString::number(a.channel);
+        got << s + "@" + QString::number(t);
+        if (a.kind == MacroRunner::Action::End)
+            break;
+        if (a.intervalMs >= 0)
+            interval = a.intervalMs;
+        t += interval;
+    }
+    QCOMPARE(got.join(' '), ticks);
+    QVERIFY(!r.isRunning());
+    // The plan the benchmark measures against says the same.
+    QStringList calls;
+    for (const QString& s : got)
+        if (s.startsWith('C'))
+            calls << s.mid(s.indexOf('@') + 1);
+    QStringList planned;
+    for (int c : MacroRunner::plannedCallTimes(m))
+        planned << QString::number(c);
+    QCOMPARE(planned, calls);
+    QCOMPARE(QString::number(MacroRunner::plannedEnd(m)), got.last().mid(2));
+}
+
+void TestFireCore::runnerStopsAtSlot200() {
+    Macro m;
+    for (int i = 0; i < kMacroSlots; ++i)
+        m.steps[i] = MacroStep{1, 1}; // a raw table with no end mark at all
+    MacroRunner r;
+    r.start(3);
+    QCOMPARE(r.macroIndex(), 2);
+    int calls = 0;
+    for (int i = 0; i < 500 && r.isRunning(); ++i)
+        if (r.tick(m).kind == MacroRunner::Action::Call)
+            ++calls;
+    QVERIFY(!r.isRunning());
+    QCOMPARE(calls, kMacroSlots);
+}
+
+// ---------------------------------------------------------------- editor texts
+
+void TestFireCore::callChoices() {
+    BoxProgram p = BoxProgram::startValues(); // 6 modules: channels 1..6
+    p.singleAt(2).ch = 21 - 1;                // repeats group all1's channel 21
+    p.seqAt(0, 2).chk = false;                // channel 32 not in use
+    p.seqAt(4, 5).ch = 8;                     // 9: sorts before 10 numerically
+    const QVector<int> got = macroCallChoices(p);
+    QVector<int> want{1, 3, 4, 5, 6, 9, 21, 21, 22, 23, 24, 25, 26, 27, 28, 29, 31};
+    for (int c = 33; c <= 54; ++c)
+        want << c;
+    QCOMPARE(got, want);
+    QCOMPARE(got.size(), 6 + 9 + 24);
+}
+
+void TestFireCore::editorCells() {
+    BoxProgram p = BoxProgram::startValues();
+    p.macros[1] = macroOf({{1, 21}, {0, 150}, {1, 31}, {0, 1}, {1, 69}, {5, 5}, {0, 20}});
+    const QVector<MacroStepCells> c = macroEditorCells(p, 1, QLocale(QLocale::German));
+    QCOMPARE(c.size(), 7);
+    QCOMPARE(c[0].time, QString("0,00 s"));
+    QCOMPARE(c[0].action, QString("Sequenz 21\n\rLaufzeit: 0,40 s"));
+    QCOMPARE(c[1].action, QString("Pause\n\r1,50 s"));
+    QCOMPARE(c[2].time, QString("1,50 s"));
+    // LR with 6 modules and all times 5: 0.90 s.
+    QCOMPARE(c[2].action, QString("Sequenz 31\n\rLaufzeit: 0,90 s"));
+    QCOMPARE(c[3].action, QString("Pause\n\r0,01 s"));
+    // The short pause runs as 0.02 s.
+    QCOMPARE(c[4].time, QString("1,52 s"));
+    QCOMPARE(c[4].action, QString("Sequenz 69\n\rLaufzeit: "));
+    QCOMPARE(c[5].action, QString());
+    QCOMPARE(c[6].time, QString("1,52 s"));
+}
+
+// ---------------------------------------------------------------- fire mode
+
+void TestFireCore::switching_data() {
+    QTest::addColumn<int>("route");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("master module")
+        << int(FireRoute::MasterModule) << 1200 << QByteArray::fromHex("5f5f7332651fb600");
+    QTest::newRow("rk40") << int(FireRoute::Rk40) << 2400
+                          << QByteArray::fromHex("0000ff32651f290000");
+}
+
+void TestFireCore::switching() {
+    QFETCH(int, route);
+    QFETCH(int, baud);
+    QFETCH(QByteArray, frame);
+    const FireRoute r = FireRoute(route);
+    const FireRoute other = r == FireRoute::Rk40 ? FireRoute::MasterModule : FireRoute::Rk40;
+    FakeHost host;
+    FakePort port;
+    FireFrameSender sender;
+    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
+    FireModeController c(host, port, sender);
+    c.setSavedPort(4);
+
+    c.toggle(r);
+    QVERIFY(c.isArmed());
+    QCOMPARE(c.route(), r);
+    QVERIFY(port.opened);
+    QCOMPARE(port.number, 4);
+    QCOMPARE(port.baud, baud);
+    QCOMPARE(host.firePort, QString("COM4"));
+    QCOMPARE(host.savedSetting, 4);
+    QVERIFY(!host.transferEnabled);
+    QVERIFY(host.firePages);
+    QVERIFY(host.log.contains(QStringLiteral("route%1=1").arg(route)));
+    QVERIFY(host.log.contains(QStringLiteral("enabled%1=0").arg(int(other))));
+    QCOMPARE(host.log.contains("boxlist=1"), r == FireRoute::Rk40);
+
+    // The other route's entry cannot change the route.
+    c.toggle(other);
+    QCOMPARE(c.route(), r);
+
+    c.fire(31);
+    QCOMPARE(port.written, QList<QByteArray>{frame});
+
+    host.log.clear();
+    c.toggle(r);
+    QVERIFY(!c.isArmed());
+    QVERIFY(!port.opened);
+    QVERIFY(host.transferEnabled);
+    QVERIFY(!host.firePages);
+    QVERIFY(host.log.contains("stopMacro"));
+    QVERIFY(host.log.contains(QStringLiteral("route%1=0").arg(route)));
+    QVERIFY(host.log.contains(QStringLiteral("enabled%1=1").arg(int(other))));
+    QCOMPARE(host.log.contains("boxlist=0"), r == FireRoute::Rk40);
+    // The frame in flight got its second copy before the port closed.
+    QCOMPARE(port.written, (QList<QByteArray>{frame, frame}));
+    QCOMPARE(host.errors, 0);
+}
+
+void TestFireCore::switchOffRestores() {
+    // Closing the question without an answer arms nothing and opens no transfer;
+    // No opens the transfer and arms nothing.
+    for (FireModeHost::Answer a : {FireModeHost::Answer::Closed, FireModeHost::Answer::No}) {
+        FakeHost host;
+        host.answer = a;
+        FakePort port;
+        FireFrameSender sender;
+        FireModeController c(host, port, sender);
+        c.setSavedPort(2);
+        c.toggle(FireRoute::MasterModule);
+        QVERIFY(!c.isArmed());
+        QVERIFY(!port.opened);
+        QCOMPARE(host.transfers, a == FireModeHost::Answer::No ? 1 : 0);
+        QCOMPARE(host.log.size(), a == FireModeHost::Answer::No ? 2 : 1);
+        QCOMPARE(host.savedSetting, -100);
+    }
+}
+
+void TestFireCore::portFailsToOpen() {
+    FakeHost host;
+    FakePort port;
+    port.openFails = true;
+    FireFrameSender sender;
+    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
+    FireModeController c(host, port, sender);
+    c.setSavedPort(7);
+    c.toggle(FireRoute::Rk40);
+    QVERIFY(!c.isArmed());
+    QVERIFY(!port.opened);
+    QCOMPARE(host.errors, 1);
+    QVERIFY(host.log.contains("error:Port error"));
+    // Disarmed before the box, so the console never looks armed under it.
+    QVERIFY(host.log.indexOf("pages=0") < host.log.indexOf("error:Port error"));
+    QVERIFY(host.log.contains("boxlist=0"));
+    QVERIFY(host.transferEnabled);
+    QCOMPARE(c.savedPort(), 7);
+    QCOMPARE(host.savedSetting, -100);
+    c.fire(5);
+    QVERIFY(port.written.isEmpty());
+}
+
+void TestFireCore::portErrorWhileArmed() {
+    FakeHost host;
+    host.failAgainInsideError = true;
+    FakePort port;
+    FireFrameSender sender;
+    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
+    FireModeController c(host, port, sender);
+    host.controller = &c;
+    QObject::connect(&sender, &FireFrameSender::writeFailed, [&] { c.portFailed(); });
+    c.setSavedPort(3);
+    c.toggle(FireRoute::MasterModule);
+    QVERIFY(c.isArmed());
+    port.writeFails = true; // the device went away
+    c.fire(1);
+    c.fire(2);
+    QVERIFY(!c.isArmed());
+    QVERIFY(!port.opened);
+    QVERIFY(!host.firePages);
+    QVERIFY(host.transferEnabled);
+    QCOMPARE(host.errors, 1);
+    // A later port error report changes nothing and shows nothing.
+    c.portFailed();
+    QCOMPARE(host.errors, 1);
+}
+
+void TestFireCore::clicksWithoutRoute() {
+    FakeHost host;
+    FakePort port;
+    port.opened = true;
+    FireFrameSender sender;
+    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
+    FireModeController c(host, port, sender);
+    c.fire(21);
+    c.callMacroChannel(36, 40);
+    QVERIFY(port.written.isEmpty());
+    QCOMPARE(host.errors, 0);
+}
+
+void TestFireCore::macroCallOnlyWhileArmed() {
+    FakeHost host;
+    FakePort port;
+    FireFrameSender sender;
+    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
+    FireModeController c(host, port, sender);
+    c.setSavedPort(1);
+    c.toggle(FireRoute::Rk40);
+    c.callMacroChannel(36, 40);
+    QCOMPARE(port.written, QList<QByteArray>{QByteArray::fromHex("000073c8242814"
+                                                                 "0000")});
+}
+
+void TestFireCore::choosePort_data() {
+    QTest::addColumn<int>("chooser");
+    QTest::addColumn<bool>("openFails");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("saved");
+    QTest::addColumn<int>("errors");
+    QTest::newRow("chosen") << 5 << false << "COM5" << 5 << 0;
+    QTest::newRow("cancelled") << 0 << false << "Select port" << 0 << 1;
+    QTest::newRow("cannot open") << 6 << true << "Select port" << 0 << 1;
+}
+
+void TestFireCore::choosePort() {
+    QFETCH(int, chooser);
+    QFETCH(bool, openFails);
+    QFETCH(QString, label);
+    QFETCH(int, saved);
+    QFETCH(int, errors);
+    FakeHost host;
+    FakePort port;
+    port.number = 9;
+    port.chooserAnswer = chooser;
+    port.openFails = openFails;
+    FireFrameSender sender;
+    FireModeController c(host, port, sender);
+    c.setSavedPort(9);
+    c.choosePort();
+    QCOMPARE(host.setupPort, label);
+    QCOMPARE(c.savedPort(), saved);
+    QCOMPARE(host.savedSetting, saved);
+    QCOMPARE(host.errors, errors);
+    QVERIFY(!port.opened); // the choice takes effect at the next switching on
+    QCOMPARE(c.portLabel(), label);
+}
+
+void TestFireCore::senderQueuesWithoutInterleaving() {
+    QList<QByteArray> log;
+    FireFrameSender s;
+    s.setWriter([&](const QByteArray& b) {
+        log << b;
+        return true;
+    });
+    s.send("A");
+    s.send("B");
+    s.send("C");
+    QCOMPARE(log, QList<QByteArray>{"A"});
+    QCOMPARE(s.queued(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(log.size(), 6, 1000);
+    QCOMPARE(log, (QList<QByteArray>{"A", "A", "B", "B", "C", "C"}));
+    QVERIFY(!s.isBusy());
+    // Finishing before a close: the copy in flight goes, frames not started are dropped.
+    s.send("D");
+    s.send("E");
+    s.finishAndDrop();
+    QCOMPARE(log.mid(6), (QList<QByteArray>{"D", "D"}));
+    QTest::qWait(50);
+    QCOMPARE(log.size(), 8);
+}
+
+void TestFireCore::shippedLanguageKeys_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("english") << "english";
+    QTest::newRow("deutsch") << "deutsch";
+}
+
+void TestFireCore::shippedLanguageKeys() {
+    QFETCH(QString, file);
+    QFile f(QStringLiteral(VZ_SOURCE_DIR "/resources/language/%1.lng").arg(file));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    LanguageTable t;
+    t.setEntries(LanguageTable::parse(f.readAll()));
+    for (const char* key : {"msg_firemode",
+                            "firemode_macro_running",
+                            "firemode_macro_nr",
+                            "btn_firemode_stop",
+                            "com_port_lbl",
+                            "firemode_sent",
+                            "firemode_sent_macro",
+                            "firebtn_popup_hotkey",
+                            "lbl_enter_hotkey",
+                            "firesetup_comport_gb",
+                            "firesetup_comport_btn",
+                            "firesetup_macro_gb",
+                            "firesetup_macro_active_cb",
+                            "firesetup_macro_add",
+                            "firesetup_macro_addpause",
+                            "firesetup_macro_del",
+                            "msg_macro_full",
+                            "frm_gui_macroseq",
+                            "macroseq_lbl",
+                            "frm_gui_macropause",
+                            "macropause_lbl",
+                            "macropause_lbl2"})
+        QVERIFY2(!t.findText(key).isEmpty(), key);
+}
+
+QTEST_GUILESS_MAIN(TestFireCore)
+#include "tst_fire_core.moc"
