@@ -1,0 +1,143 @@
+// Timing of a full transfer through the transmit dialog over a pseudo-terminal: wall time of
+// the transmit click and the turnaround of each waited block (from its write to its
+// output-sent event), median over all blocks of all runs. A pseudo-terminal takes bytes at
+// once, so this measures the program's own share; a real line adds 430 bytes at 1200 baud.
+
+#include "app/prompts.h"
+#include "program/box_program.h"
+#include "transfer/backend_transmit.h"
+#include "transfer/transfer_image.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+class QuietPrompts : public Prompts {
+public:
+    void error(QWidget*, const QString& text) override {
+        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
+        ++errors;
+    }
+    void information(QWidget*, const QString&) override {}
+    Answer confirm(QWidget*, const QString&) override { return Answer::No; }
+    Answer warningYesNo(QWidget*, const QString&) override { return Answer::No; }
+    Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::Cancel; }
+    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    bool printDialog(QWidget*, QPrinter*) override { return false; }
+    int errors = 0;
+};
+
+double median(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+
+    QTemporaryDir dir;
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (!dir.isValid() || master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::fprintf(stderr, "no pseudo-terminal\n");
+        return 1;
+    }
+    const char* slaveName = ::ptsname(master);
+    const int slave = ::open(slaveName, O_RDWR | O_NOCTTY); // keeps the line up between runs
+    termios t{};
+    ::tcgetattr(slave, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(slave, TCSANOW, &t);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    QDir(dir.path()).mkpath("ports");
+    if (::symlink(slaveName, qPrintable(dir.filePath("ports/COM7"))) != 0) {
+        std::fprintf(stderr, "cannot link the port\n");
+        return 1;
+    }
+
+    // The far end reads all the time, also while the dialog waits inside its click.
+    QByteArray far;
+    QTimer reader;
+    reader.setInterval(1);
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(master, buf, sizeof buf)) > 0)
+            far.append(buf, static_cast<int>(n));
+    });
+    reader.start();
+
+    QuietPrompts prompts;
+    int savedPort = 7;
+    Tfrm_gui_transmit dlg(dir.path(), prompts, savedPort);
+    const vz::RecordTable records = vz::buildRecordTable(vz::BoxProgram::startValues(), 0);
+    const QByteArray image = vz::build_transfer_image(records);
+    dlg.setRecords(records);
+
+    std::printf("transfer of the %d-byte image through the dialog, pty, %d runs each\n",
+                static_cast<int>(image.size()), runs);
+    std::printf("%6s %8s %6s %12s %14s %14s\n", "block", "blocks", "tail", "wall ms",
+                "turnaround us", "max us");
+    bool ok = true;
+    for (const int block : {4, 1, 5, 43, 430, 1000}) {
+        dlg.setBlockSize(block);
+        std::vector<double> walls, turns;
+        double worst = 0;
+        int blocks = 0, tail = 0;
+        for (int run = 0; run < runs; ++run) {
+            dlg.show();
+            QElapsedTimer idle;
+            idle.start();
+            while (idle.elapsed() < 60)
+                app.processEvents(QEventLoop::AllEvents, 5);
+            far.clear();
+            QElapsedTimer wall;
+            wall.start();
+            dlg.btn_transmitClick();
+            walls.push_back(wall.nsecsElapsed() / 1e6);
+            QElapsedTimer settle;
+            settle.start();
+            while (!far.endsWith(image) && settle.elapsed() < 2000)
+                app.processEvents(QEventLoop::AllEvents, 5);
+            dlg.hide();
+            if (!far.endsWith(image) || prompts.errors) {
+                std::fprintf(stderr, "block %d run %d: image not received\n", block, run);
+                ok = false;
+            }
+            const vz::BlockTransferReport& r = dlg.lastTransfer();
+            blocks = r.blocks;
+            tail = r.tailBytes;
+            for (const qint64 us : r.blockUs) {
+                turns.push_back(static_cast<double>(us));
+                worst = std::max(worst, static_cast<double>(us));
+            }
+        }
+        std::printf("%6d %8d %6d %12.2f %14.1f %14.1f\n", block, blocks, tail, median(walls),
+                    median(turns), worst);
+    }
+    std::printf("line time of the image at 1200 baud, 8N1: %.0f ms\n", image.size() * 10 / 1.2);
+    ::close(slave);
+    ::close(master);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,455 @@
+#include "transfer/backend_transmit.h"
+
+#include "app/prompts.h"
+#include "app/settings.h"
+#include "app/unit_service.h"
+#include "app/unit_service_gui.h"
+#include "serial/choose_port.h"
+#include "serial/com_select_form.h"
+
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+QString text(const char* key) {
+    return get_text(QLatin1String(key));
+}
+
+} // namespace
+
+Tfrm_gui_transmit::Tfrm_gui_transmit(const QString& programDir, Prompts& prompts, int& savedPort,
+                                     QWidget* parent)
+    : QDialog(parent), m_programDir(programDir), m_settingsPath(SettingsFile::pathIn(programDir)),
+      m_prompts(prompts), m_savedPort(savedPort), m_comPort(programDir) {
+    setObjectName(QStringLiteral("frm_gui_transmit"));
+    setWindowTitle(objectName());
+    buildControls();
+    setClientHeight(kPanelHeight);
+
+    m_comPort.setPortChooser(TComSelectForm::modalChooser(programDir, this));
+    connect(&m_comPort, &TApdComPort::TriggerOutSent, this,
+            &Tfrm_gui_transmit::com_portTriggerOutSent);
+    connect(&m_comPort, &TApdComPort::PortFailed, this, &Tfrm_gui_transmit::com_portFailed);
+}
+
+Tfrm_gui_transmit::~Tfrm_gui_transmit() = default;
+
+void Tfrm_gui_transmit::buildControls() {
+    pnl_background = new QWidget(this);
+    pnl_background->setObjectName(QStringLiteral("pnl_background"));
+    pnl_background->setGeometry(0, 0, kClientWidth, kPanelHeight);
+
+    // Built-in captions are the controls' own names; the language file replaces them.
+    auto label = [this](const char* name, const QRect& r) {
+        auto* l = new QLabel(QLatin1String(name), pnl_background);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(r);
+        return l;
+    };
+    auto button = [this](const char* name, const QRect& r) {
+        auto* b = new QPushButton(QLatin1String(name), pnl_background);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(r);
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    lbl_selected_comport = label("lbl_selected_comport", QRect(8, 8, 150, 16));
+    lbl_comport_nr = label("lbl_comport_nr", QRect(8, 27, 150, 18));
+    QFont bold = lbl_comport_nr->font();
+    bold.setBold(true);
+    lbl_comport_nr->setFont(bold);
+    btn_selectcomport = button("btn_selectcomport", QRect(8, 57, 150, 25));
+
+    N1 = new QFrame(pnl_background);
+    N1->setObjectName(QStringLiteral("N1"));
+    N1->setFrameShape(QFrame::VLine);
+    N1->setFrameShadow(QFrame::Sunken);
+    N1->setGeometry(166, 4, 2, kPanelHeight - 8);
+
+    listbox = new QListWidget(pnl_background);
+    listbox->setObjectName(QStringLiteral("listbox"));
+    listbox->setFrameShape(QFrame::NoFrame);
+    listbox->setGeometry(176, 4, 402, 62);
+    QPalette listPalette = listbox->palette();
+    listPalette.setColor(QPalette::Base, palette().color(QPalette::Window));
+    listbox->setPalette(listPalette);
+    listbox->setFocusPolicy(Qt::NoFocus);
+    // A long message wraps instead of hiding its end behind a scroll bar.
+    listbox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listbox->setWordWrap(true);
+
+    transmit_progress = new QProgressBar(pnl_background);
+    transmit_progress->setObjectName(QStringLiteral("transmit_progress"));
+    transmit_progress->setGeometry(176, 69, 402, 14);
+    transmit_progress->setTextVisible(false);
+    transmit_progress->hide();
+
+    btn_transmit = button("btn_transmit", QRect(590, 4, 152, 25));
+    btn_transmit->setEnabled(false);
+    btn_info = button("btn_info", QRect(590, 32, 152, 25));
+    btn_close = button("btn_close", QRect(590, 60, 152, 25));
+
+    img_data_preview = new QLabel(this);
+    img_data_preview->setObjectName(QStringLiteral("img_data_preview"));
+    img_data_preview->setGeometry(0, kPanelHeight, kClientWidth, kPreviewHeight);
+    m_preview = QImage(kClientWidth, kPreviewHeight, QImage::Format_RGB32);
+    m_preview.fill(palette().color(QPalette::Button));
+    img_data_preview->setPixmap(QPixmap::fromImage(m_preview));
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(0, kPanelHeight, kClientWidth, kPreviewHeight);
+    Memo1->setReadOnly(true);
+    Memo1->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kIdleTickMs);
+
+    connect(Timer1, &QTimer::timeout, this, &Tfrm_gui_transmit::Timer1Timer);
+    connect(btn_selectcomport, &QPushButton::clicked, this,
+            &Tfrm_gui_transmit::btn_selectcomportClick);
+    connect(btn_transmit, &QPushButton::clicked, this, &Tfrm_gui_transmit::btn_transmitClick);
+    connect(btn_info, &QPushButton::clicked, this, &Tfrm_gui_transmit::btn_infoClick);
+    connect(btn_close, &QPushButton::clicked, this, &Tfrm_gui_transmit::btn_closeClick);
+
+    // The dialog sees keys before its controls.
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+}
+
+void Tfrm_gui_transmit::setClientHeight(int height) {
+    setFixedSize(kClientWidth, height);
+}
+
+void Tfrm_gui_transmit::status_msg(const QString& line) {
+    listbox->addItem(line);
+    listbox->setCurrentRow(listbox->count() - 1);
+    listbox->scrollToItem(listbox->currentItem());
+}
+
+void Tfrm_gui_transmit::addOpenedLines() {
+    status_msg(text("msg_transmit_comopen"));
+    status_msg(text("msg_transmit_powermm"));
+    status_msg(text("msg_transmit_ledonqm"));
+}
+
+void Tfrm_gui_transmit::appendHexLog(const QByteArray& bytes) {
+    const QString added = vz::HexLog::hex(bytes);
+    const int dropped = m_hexLog.append(bytes);
+    if (!Memo1->isVisible())
+        return; // brought up to date when it is shown
+    if (dropped > 0) {
+        Memo1->setPlainText(m_hexLog.text());
+    } else {
+        Memo1->moveCursor(QTextCursor::End);
+        Memo1->insertPlainText(added);
+    }
+    Memo1->moveCursor(QTextCursor::End);
+}
+
+void Tfrm_gui_transmit::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void Tfrm_gui_transmit::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        FormClose();
+}
+
+void Tfrm_gui_transmit::closeEvent(QCloseEvent* event) {
+    if (m_sending) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void Tfrm_gui_transmit::done(int result) {
+    // The transfer waits inside its click handler; the dialog stays until it is over.
+    if (m_sending)
+        return;
+    QDialog::done(result);
+}
+
+bool Tfrm_gui_transmit::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+        // A key not taken by a control travels on to its parents: handle it once.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (event != m_lastKeyEvent || key->timestamp() != m_lastKeyTime ||
+            key->key() != m_lastKey) {
+            m_lastKeyEvent = event;
+            m_lastKeyTime = key->timestamp();
+            m_lastKey = key->key();
+            FormKeyDown(key);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Tfrm_gui_transmit::FormShow() {
+    Timer1->start();
+    btn_transmit->setEnabled(true);
+    setEnabled(true);
+    setClientHeight(kPanelHeight);
+    btn_info->setEnabled(true);
+    apply_texts(this);
+    listbox->clear();
+    transmit_progress->hide();
+    try {
+        m_comPort.setBaud(kTransferBaud);
+        if (m_savedPort < 1) {
+            lbl_comport_nr->setText(text("msg_selectcomport"));
+            btn_transmit->setEnabled(false);
+            m_comPort.setOpen(false);
+            m_comPort.setComNumber(0);
+            return;
+        }
+        lbl_comport_nr->setText(QStringLiteral("COM") + QString::number(m_savedPort));
+        btn_transmit->setEnabled(true);
+        m_comPort.setComNumber(static_cast<quint16>(qMin(m_savedPort, 0xFFFF)));
+        m_comPort.setOpen(true);
+        addOpenedLines();
+    } catch (const ComPortError&) {
+        try {
+            m_comPort.setOpen(false);
+            m_comPort.setComNumber(0);
+        } catch (const ComPortError&) {
+        }
+        // Not written to the settings file: the operator may plug the device in again.
+        m_savedPort = 0;
+        lbl_comport_nr->setText(text("msg_selectcomport"));
+        status_msg(text("msg_comport_error"));
+        btn_transmit->setEnabled(false);
+        m_prompts.error(this, text("msg_comport_error"));
+    }
+}
+
+void Tfrm_gui_transmit::Timer1Timer() {
+    if (!Timer1->isActive() || !m_comPort.Open() || m_comPort.OutputFree() <= kIdleMinFree)
+        return;
+    const QByteArray idle(1, '_');
+    try {
+        m_comPort.WriteChar(idle.at(0));
+    } catch (const ComPortError&) {
+        portLost();
+        return;
+    }
+    appendHexLog(idle);
+}
+
+void Tfrm_gui_transmit::btn_selectcomportClick() {
+    listbox->clear();
+    ChoosePortHooks hooks;
+    hooks.opened = [this] { addOpenedLines(); };
+    hooks.failed = [this] {
+        status_msg(text("msg_comport_error"));
+        btn_transmit->setEnabled(false);
+    };
+    const bool open = choose_port(
+        m_comPort, [this](const QString& label) { lbl_comport_nr->setText(label); }, m_savedPort,
+        m_settingsPath, m_prompts, this, hooks);
+    btn_transmit->setEnabled(open);
+    if (open)
+        Timer1->start();
+}
+
+void Tfrm_gui_transmit::btn_transmitClick() {
+    if (m_sending || !btn_transmit->isEnabled())
+        return;
+    m_sending = true;
+    Timer1->stop();
+    setEnabled(false);
+    btn_transmit->setEnabled(false);
+    m_lastTransfer = vz::BlockTransferReport();
+    m_portFailure.clear();
+    QElapsedTimer total;
+    total.start();
+    try {
+        m_comPort.FlushOutput(); // idle bytes still queued are dropped
+        status_msg(text("msg_transmit_calcstr"));
+        const QByteArray image = vz::build_transfer_image(m_records);
+        status_msg(text("msg_transmit_sending"));
+        m_trigger = m_comPort.AddOutputSentTrigger();
+
+        const int block = effectiveBlockSize();
+        const int size = static_cast<int>(image.size());
+        const int steps = size / block;
+        transmit_progress->setRange(0, steps);
+        transmit_progress->setValue(0);
+        transmit_progress->show();
+        int sent = 0;
+        for (int i = 1; i <= steps; ++i) {
+            transmit_progress->setValue(i);
+            const int queued = m_comPort.OutSize() - m_comPort.OutputFree();
+            m_comPort.ArmOutputSentTrigger(m_trigger);
+            m_outputSent = false;
+            const QByteArray part = image.mid(sent, block);
+            QElapsedTimer turnaround;
+            turnaround.start();
+            m_comPort.WriteString(part);
+            appendHexLog(part);
+            sent += block;
+            waitOutputSent(vz::outputSentTimeoutMs(queued + block, m_comPort.Baud()));
+            m_lastTransfer.blockUs.append(turnaround.nsecsElapsed() / 1000);
+            ++m_lastTransfer.blocks;
+        }
+        if (size > sent) {
+            const QByteArray rest = image.mid(sent);
+            m_comPort.WriteString(rest); // the last part is not waited for
+            appendHexLog(rest);
+            m_lastTransfer.tailBytes = static_cast<int>(rest.size());
+        }
+        transmit_progress->hide();
+        status_msg(text("msg_transmit_end"));
+        setEnabled(true);
+    } catch (const ComPortError&) {
+        transferFailed();
+    }
+    m_lastTransfer.totalUs = total.nsecsElapsed() / 1000;
+    m_sending = false;
+}
+
+void Tfrm_gui_transmit::waitOutputSent(int timeoutMs) {
+    if (!m_outputSent && m_portFailure.isEmpty()) {
+        QEventLoop loop;
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        timeout.setTimerType(Qt::PreciseTimer);
+        connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timeout.start(timeoutMs);
+        m_waitLoop = &loop;
+        loop.exec();
+        m_waitLoop = nullptr;
+    }
+    if (m_outputSent)
+        return;
+    if (!m_portFailure.isEmpty())
+        throw ComPortError(m_portFailure);
+    throw ComPortError(QStringLiteral("Output not sent within %1 ms").arg(timeoutMs));
+}
+
+void Tfrm_gui_transmit::com_portTriggerOutSent(quint16 handle) {
+    if (handle != m_trigger)
+        return;
+    m_outputSent = true;
+    if (m_waitLoop)
+        m_waitLoop->quit();
+}
+
+void Tfrm_gui_transmit::com_portFailed(const QString& why) {
+    if (m_sending) {
+        m_portFailure = why.isEmpty() ? QStringLiteral("Port failed") : why;
+        if (m_waitLoop)
+            m_waitLoop->quit();
+        return;
+    }
+    // The port also serves the fire console; only an open dialog reports here.
+    if (isVisible())
+        portLost();
+}
+
+// A failed transfer ends with the port closed and the dialog usable: the operator can choose
+// the port again or close.
+void Tfrm_gui_transmit::transferFailed() {
+    transmit_progress->hide();
+    try {
+        m_comPort.setOpen(false);
+    } catch (const ComPortError&) {
+    }
+    status_msg(text("msg_comport_error"));
+    btn_transmit->setEnabled(false);
+    setEnabled(true);
+    m_prompts.error(this, text("msg_comport_error"));
+}
+
+// The line died while the dialog waits for the operator.
+void Tfrm_gui_transmit::portLost() {
+    try {
+        m_comPort.setOpen(false);
+    } catch (const ComPortError&) {
+    }
+    status_msg(text("msg_comport_error"));
+    btn_transmit->setEnabled(false);
+}
+
+QFont Tfrm_gui_transmit::previewFont() const {
+    QFont f = font();
+    f.setPixelSize(11);
+    return f;
+}
+
+void Tfrm_gui_transmit::btn_infoClick() {
+    btn_info->setEnabled(false);
+    setClientHeight(kPanelHeight + kPreviewHeight);
+
+    const QColor face = palette().color(QPalette::Button);
+    m_preview = QImage(kClientWidth, kPreviewHeight, QImage::Format_RGB32);
+    m_preview.fill(face);
+    QPainter p(&m_preview);
+    p.setFont(previewFont());
+    const QFontMetrics fm(p.font());
+    for (int r = 0; r <= 6; ++r) {
+        for (int c = 0; c <= 9; ++c) {
+            const vz::TransferRecord& rec = m_records[static_cast<size_t>(10 * r + c)];
+            const int values[3] = {rec.channel, rec.time, rec.wait};
+            for (int k = 1; k <= 3; ++k) {
+                const int x1 = 75 * c + 25 * (k - 1);
+                const int y1 = 20 * (6 - r);
+                // Right and bottom edges exclusive: neighbouring cells share their borders.
+                const QRect cell(x1, y1, 75 * c + 25 * k + 1 - x1, 20 * (7 - r) + 1 - y1);
+                p.fillRect(cell, k == 1 ? QColor(Qt::yellow) : QColor(Qt::white));
+                p.setPen(QPen(Qt::black, 1));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(cell.adjusted(0, 0, -1, -1));
+                p.drawText(x1 + 3, y1 + 3 + fm.ascent(), QString::number(values[k - 1]));
+            }
+        }
+    }
+    // Record 70's wait is the box number, written below instead.
+    p.fillRect(QRect(QPoint(726, 0), QPoint(749, 19)), face);
+    const QString boxText =
+        text("box_nr_lbl") + QLatin1Char(' ') + QString::number(m_records[69].wait);
+    const int y = kPreviewHeight - 3 - fm.height();
+    p.setPen(QPen(Qt::black, 1));
+    p.drawText(8, y + fm.ascent(), boxText);
+    p.end();
+    img_data_preview->setPixmap(QPixmap::fromImage(m_preview));
+}
+
+void Tfrm_gui_transmit::btn_closeClick() {
+    close();
+}
+
+void Tfrm_gui_transmit::FormClose() {
+    try {
+        m_comPort.setOpen(false);
+    } catch (const ComPortError&) {
+    }
+    Timer1->stop();
+}
+
+void Tfrm_gui_transmit::FormKeyDown(QKeyEvent* event) {
+    if (event->key() != Qt::Key_F12)
+        return;
+    Memo1->setPlainText(m_hexLog.text());
+    Memo1->moveCursor(QTextCursor::End);
+    Memo1->show();
+    Memo1->raise();
+}
