@@ -14,6 +14,10 @@
 #include "program/program_document.h"
 #include "program/program_pages.h"
 #include "program/project_file.h"
+#include "serial/com_port.h"
+#include "transfer/backend_transmit.h"
+#include "transfer/gui_adv_settings.h"
+#include "transfer/transfer_check.h"
 
 #include <QAction>
 #include <QApplication>
@@ -118,8 +122,7 @@ void Tfrm_gui_main::buildMenus() {
     addEntry(file, QStringLiteral("menu_file_saveas"), &Tfrm_gui_main::menu_file_saveasClick);
     file->addSeparator();
     addEntry(file, QStringLiteral("menu_file_print"), &Tfrm_gui_main::menu_file_printClick);
-    addEntry(file, QStringLiteral("menu_file_exportpdf"),
-             &Tfrm_gui_main::menu_file_exportpdfClick);
+    addEntry(file, QStringLiteral("menu_file_exportpdf"), &Tfrm_gui_main::menu_file_exportpdfClick);
     file->addSeparator();
     addEntry(file, QStringLiteral("menu_file_exitprog"), &Tfrm_gui_main::menu_file_exitprogClick);
 
@@ -306,8 +309,9 @@ void Tfrm_gui_main::createWindows() {
     m_frmLanguage = new Tfrm_language(
         m_programDir, [this](const QString& name) { load_languagefile(name); }, this);
     m_frmInfo = new Tfrm_gui_info(this);
-    // TODO(transmit dialog): Tfrm_gui_transmit.
-    // TODO(advanced settings): Tfrm_gui_adv_settings.
+    m_frmTransmit = new Tfrm_gui_transmit(m_programDir, m_prompts, m_settings.port, this);
+    m_frmAdvSettings =
+        new Tfrm_gui_adv_settings(m_settingsPath, m_settings.ball, m_settings.newBoxmode, this);
     // TODO(hotkey capture window): Tfrm_firebtn_hotkey.
     // TODO(macro pause dialog): Tfrm_gui_macropause.
     // TODO(macro sequence dialog): Tfrm_gui_macroseq.
@@ -334,7 +338,7 @@ void Tfrm_gui_main::FormShow() {
         macros->setCurrentIndex(0);
     }
     m_pageControl->setCurrentIndex(kPageSingle);
-    // TODO(serial port): give the port the saved number, m_settings.port.
+    m_frmTransmit->com_port().setComNumber(quint16(qBound(0, m_settings.port, 0xFFFF)));
 }
 
 void Tfrm_gui_main::closeEvent(QCloseEvent* event) {
@@ -524,15 +528,14 @@ void Tfrm_gui_main::menu_file_printClick() {
 }
 
 void Tfrm_gui_main::menu_file_exportpdfClick() {
-    QString path = m_prompts.saveFileName(this, get_text(QStringLiteral("pdf_filter")),
-                                          QStringLiteral("pdf"));
+    QString path =
+        m_prompts.saveFileName(this, get_text(QStringLiteral("pdf_filter")), QStringLiteral("pdf"));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
     if (QFileInfo::exists(path) &&
-        m_prompts.confirm(this, get_text(QStringLiteral("msg_overwrite"))) !=
-            Prompts::Answer::Yes)
+        m_prompts.confirm(this, get_text(QStringLiteral("msg_overwrite"))) != Prompts::Answer::Yes)
         return;
     if (!vz::exportSheetPdf(path, sheetData()))
         m_prompts.error(this, get_text(QStringLiteral("msg_errorexportpdf")));
@@ -577,17 +580,48 @@ void Tfrm_gui_main::previewClicked(int page) {
     m_preview->previewRow(*m_document, page, button->property("tag").toInt(), m_settings.ball);
 }
 
-void Tfrm_gui_main::tab_single_preview_btnClick() { previewClicked(kPageSingle); }
-void Tfrm_gui_main::tab_grp_preview_btnClick() { previewClicked(m_pageControl->currentIndex()); }
-void Tfrm_gui_main::tab_seqLR_preview_1_btnClick() { previewClicked(4); }
-void Tfrm_gui_main::tab_seqRL_preview_btnClick() { previewClicked(5); }
-void Tfrm_gui_main::tab_seqAI_preview_btnClick() { previewClicked(6); }
-void Tfrm_gui_main::tab_seqIA_preview_1_btnClick() { previewClicked(7); }
-void Tfrm_gui_main::tab_seqX_preview_btnClick() { previewClicked(8); }
+void Tfrm_gui_main::tab_single_preview_btnClick() {
+    previewClicked(kPageSingle);
+}
+void Tfrm_gui_main::tab_grp_preview_btnClick() {
+    previewClicked(m_pageControl->currentIndex());
+}
+void Tfrm_gui_main::tab_seqLR_preview_1_btnClick() {
+    previewClicked(4);
+}
+void Tfrm_gui_main::tab_seqRL_preview_btnClick() {
+    previewClicked(5);
+}
+void Tfrm_gui_main::tab_seqAI_preview_btnClick() {
+    previewClicked(6);
+}
+void Tfrm_gui_main::tab_seqIA_preview_1_btnClick() {
+    previewClicked(7);
+}
+void Tfrm_gui_main::tab_seqX_preview_btnClick() {
+    previewClicked(8);
+}
 
-void Tfrm_gui_main::menu_settings_advancedClick() {}
+void Tfrm_gui_main::menu_settings_advancedClick() {
+    m_frmAdvSettings->setBallPosition(m_settings.ball);
+    m_frmAdvSettings->exec();
+    // OK or Cancel: the box-number controls follow the box mode in force.
+    m_document->setBoxMode(m_settings.newBoxmode);
+    m_document->applyBoxMode();
+    apply_boxmode();
+}
 void Tfrm_gui_main::menu_settings_save_hotkeysClick() {}
-void Tfrm_gui_main::menu_transmit_captionClick() {}
+void Tfrm_gui_main::menu_transmit_captionClick() {
+    TransferRequest request;
+    const bool go = prepare_transfer(m_document->program(), m_settings.newBoxmode, m_settings.block,
+                                     m_prompts, this, &request);
+    // The block size is taken over even when the check refuses.
+    m_frmTransmit->setBlockSize(request.blockSize);
+    if (!go)
+        return;
+    m_frmTransmit->setRecords(request.records);
+    m_frmTransmit->exec();
+}
 void Tfrm_gui_main::menu_fire_mastermodulClick() {}
 void Tfrm_gui_main::menu_fire_rk40Click() {}
 

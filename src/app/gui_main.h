@@ -9,6 +9,8 @@
 class HelpEntry;
 class PreviewArea;
 class Tfrm_gui_info;
+class Tfrm_gui_transmit;
+class Tfrm_gui_adv_settings;
 class Prompts;
 class ProgramPages;
 class QAction;
@@ -22,7 +24,7 @@ class Tfrm_language;
 namespace vz {
 class ProgramDocument;
 struct SheetData;
-}
+} // namespace vz
 
 // The main window: owns the open project (through the document), the settings record and
 // the hotkey table; shows the nine program pages, the preview area and the two fire pages.
@@ -51,6 +53,8 @@ public:
     ProgramPages* programPages() const { return m_programPages; }
     PreviewArea* previewArea() const { return m_preview; }
     Tfrm_language* languageDialog() const { return m_frmLanguage; }
+    Tfrm_gui_transmit* transmitDialog() const { return m_frmTransmit; }
+    Tfrm_gui_adv_settings* advSettingsDialog() const { return m_frmAdvSettings; }
 
     // Loads language/<name>.lng into the language table, writes it as the active language
     // and shows the help entry when its document exists. A file that cannot be read gives
@@ -151,6 +155,8 @@ private:
 
     Tfrm_language* m_frmLanguage = nullptr;
     Tfrm_gui_info* m_frmInfo = nullptr;
+    Tfrm_gui_transmit* m_frmTransmit = nullptr;
+    Tfrm_gui_adv_settings* m_frmAdvSettings = nullptr;
     HelpEntry* m_help = nullptr;
 
     QString m_captionFile; // file name the caption shows, empty for none

@@ -4,6 +4,7 @@
 #include "gui/main_window_fixture.h"
 
 #include "preview/preview_area.h"
+#include "program/program_document.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +15,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
+
+#include <functional>
 
 namespace {
 
@@ -40,6 +43,9 @@ private slots:
     void exportPdfThroughTheMenu();
     void printCancelledPrintsNothing();
     void aboutBoxClosesOnEscape();
+    void transmitRefusesSharedChannels();
+    void transmitOpensTheDialog();
+    void advancedSettingsSwitchBoxMode();
 };
 
 void TestMainWiring::previewButtonPlaysItsRow_data() {
@@ -51,10 +57,11 @@ void TestMainWiring::previewButtonPlaysItsRow_data() {
                               << QList<QVector<int>>{{0, 0, 1, 0, 0, 0}, {0, 0, 0, 0, 0, 0}};
     QTest::newRow("odd 2") << 2 << "tab_odd_preview_2_btn"
                            << QList<QVector<int>>{{1, 0, 1, 0, 1, 0}, {0, 0, 0, 0, 0, 0}};
-    QTest::newRow("inside out 1")
-        << 7 << "tab_seqIA_preview_1_btn"
-        << QList<QVector<int>>{
-               {0, 0, 1, 1, 0, 0}, {0, 1, 0, 0, 1, 0}, {1, 0, 0, 0, 0, 1}, {0, 0, 0, 0, 0, 0}};
+    QTest::newRow("inside out 1") << 7 << "tab_seqIA_preview_1_btn"
+                                  << QList<QVector<int>>{{0, 0, 1, 1, 0, 0},
+                                                         {0, 1, 0, 0, 1, 0},
+                                                         {1, 0, 0, 0, 0, 1},
+                                                         {0, 0, 0, 0, 0, 0}};
 }
 
 void TestMainWiring::previewButtonPlaysItsRow() {
@@ -124,6 +131,70 @@ void TestMainWiring::aboutBoxClosesOnEscape() {
     });
     w.findChild<QAction*>(QStringLiteral("menu_help_info"))->trigger();
     QCOMPARE(shownCaption, w.windowTitle());
+}
+
+// Runs action on the next modal window to come up, then presses its button named button.
+static void answerModal(const QString& button, std::function<void(QWidget*)> action = {}) {
+    QTimer::singleShot(50, [=] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        if (action)
+            action(box);
+        if (auto* b = box->findChild<QPushButton*>(button))
+            QTest::mouseClick(b, Qt::LeftButton);
+    });
+    QTimer::singleShot(5000, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close(); // keeps a failing test from hanging
+    });
+}
+
+void TestMainWiring::transmitRefusesSharedChannels() {
+    MainWindowFixture f;
+    Tfrm_gui_main& w = f.start();
+    w.document().setSingleChannel(2, 20); // channel 21, the one of all variant 1
+    f.prompts.clear();
+    w.findChild<QAction*>(QStringLiteral("menu_transmit_caption"))->trigger();
+    QCOMPARE(f.prompts.kinds(), QStringList{"error"});
+    QVERIFY(f.prompts.texts().constFirst().startsWith(get_text("msg_chk_dbl_errch") + " 21:"));
+}
+
+void TestMainWiring::transmitOpensTheDialog() {
+    MainWindowFixture f;
+    Tfrm_gui_main& w = f.start();
+    QString portLabel;
+    bool shown = false;
+    answerModal(QStringLiteral("btn_close"), [&](QWidget* dialog) {
+        shown = dialog->objectName() == QLatin1String("frm_gui_transmit");
+        if (auto* l = dialog->findChild<QLabel*>(QStringLiteral("lbl_comport_nr")))
+            portLabel = l->text();
+    });
+    w.findChild<QAction*>(QStringLiteral("menu_transmit_caption"))->trigger();
+    QVERIFY(shown);
+    QCOMPARE(portLabel, get_text("msg_selectcomport")); // saved port 0: nothing opened
+}
+
+void TestMainWiring::advancedSettingsSwitchBoxMode() {
+    MainWindowFixture f;
+    Tfrm_gui_main& w = f.start();
+    auto* list = f.find<QComboBox>(QStringLiteral("box_nr_cb"));
+    auto* label = f.find<QLabel>(QStringLiteral("box_nr_cblbl"));
+    QVERIFY(!list->isVisible() && label->isVisible());
+    answerModal(QStringLiteral("btn_ok"), [](QWidget* dialog) {
+        dialog->findChild<QComboBox*>(QStringLiteral("boxmode_cb"))->setCurrentIndex(1);
+    });
+    w.findChild<QAction*>(QStringLiteral("menu_settings_advanced"))->trigger();
+    QVERIFY(list->isVisible() && !label->isVisible());
+    QCOMPARE(list->currentIndex(), 35); // box 36 stays selected
+    QVERIFY(f.folder.settingsText().contains("new_boxmode=1"));
+
+    // Cancel after choosing box mode 0 changes nothing.
+    answerModal(QStringLiteral("btn_cancel"), [](QWidget* dialog) {
+        dialog->findChild<QComboBox*>(QStringLiteral("boxmode_cb"))->setCurrentIndex(0);
+    });
+    w.findChild<QAction*>(QStringLiteral("menu_settings_advanced"))->trigger();
+    QVERIFY(list->isVisible() && !label->isVisible());
 }
 
 QTEST_MAIN(TestMainWiring)
