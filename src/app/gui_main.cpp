@@ -5,6 +5,10 @@
 #include "app/unit_language.h"
 #include "app/unit_service.h"
 #include "app/unit_service_gui.h"
+#include "fire/com_fire_port.h"
+#include "fire/fire_console.h"
+#include "fire/fire_panel.h"
+#include "fire/fire_setup.h"
 #include "output/gui_info.h"
 #include "output/help.h"
 #include "output/printing.h"
@@ -140,14 +144,15 @@ void Tfrm_gui_main::buildMenus() {
         addEntry(help, QStringLiteral("menu_help_intro"), &Tfrm_gui_main::menu_help_introClick);
 
     addBar();
-    addEntry(nullptr, QStringLiteral("menu_transmit_caption"),
-             &Tfrm_gui_main::menu_transmit_captionClick);
+    m_menuTransmit = addEntry(nullptr, QStringLiteral("menu_transmit_caption"),
+                              &Tfrm_gui_main::menu_transmit_captionClick);
     addBar();
 
     QMenu* fire = addMenu(QStringLiteral("menu_fire"));
-    addEntry(fire, QStringLiteral("menu_fire_mastermodul"),
-             &Tfrm_gui_main::menu_fire_mastermodulClick);
-    addEntry(fire, QStringLiteral("menu_fire_rk40"), &Tfrm_gui_main::menu_fire_rk40Click);
+    m_menuFireMaster = addEntry(fire, QStringLiteral("menu_fire_mastermodul"),
+                                &Tfrm_gui_main::menu_fire_mastermodulClick);
+    m_menuFireRk40 =
+        addEntry(fire, QStringLiteral("menu_fire_rk40"), &Tfrm_gui_main::menu_fire_rk40Click);
 }
 
 void Tfrm_gui_main::buildClientArea() {
@@ -198,13 +203,8 @@ void Tfrm_gui_main::buildClientArea() {
 
     m_programPages = new ProgramPages(m_pageControl, *m_document, this);
     wirePreview();
-
-    auto* fireMode = new QWidget();
-    fireMode->setObjectName(QStringLiteral("tab_fire_mode"));
-    m_pageControl->addTab(fireMode, QIcon(ui::tabPicture(kPageFireMode)), QString());
-    auto* fireSetup = new QWidget();
-    fireSetup->setObjectName(QStringLiteral("tab_fire_setup"));
-    m_pageControl->addTab(fireSetup, QIcon(ui::tabPicture(kPageFireSetup)), QString());
+    // Pages 9 and 10 belong to the fire console, which needs the serial port of the
+    // transmit dialog: they are added when the other windows are created.
 
     connect(m_pageControl, &QTabWidget::currentChanged, this, &Tfrm_gui_main::pageChanged);
 
@@ -281,7 +281,7 @@ void Tfrm_gui_main::setupControls() {
     showBoxNumber();
     m_pageControl->setCurrentIndex(kPageSingle);
     apply_boxmode();
-    m_pageControl->setTabVisible(kPageFireMode, false);
+    // The fire page's tab starts hidden; it is added with the console (createFireConsole).
 }
 
 void Tfrm_gui_main::openStartProject() {
@@ -312,9 +312,56 @@ void Tfrm_gui_main::createWindows() {
     m_frmTransmit = new Tfrm_gui_transmit(m_programDir, m_prompts, m_settings.port, this);
     m_frmAdvSettings =
         new Tfrm_gui_adv_settings(m_settingsPath, m_settings.ball, m_settings.newBoxmode, this);
-    // TODO(hotkey capture window): Tfrm_firebtn_hotkey.
-    // TODO(macro pause dialog): Tfrm_gui_macropause.
-    // TODO(macro sequence dialog): Tfrm_gui_macroseq.
+    // The console creates the hotkey capture window, the macro pause and the macro sequence
+    // dialogs, in that order.
+    createFireConsole();
+}
+
+void Tfrm_gui_main::createFireConsole() {
+    m_firePort = new ComFirePort(m_frmTransmit->com_port(), this);
+    m_fire = new FireConsole(*m_document, m_hotkeys, *m_firePort, m_prompts, this);
+    connect(m_firePort, &ComFirePort::failed, m_fire, &FireConsole::portFailed);
+
+    m_pageControl->addTab(m_fire->firePage(), QIcon(ui::tabPicture(kPageFireMode)), QString());
+    m_pageControl->addTab(m_fire->setupPage(), QIcon(ui::tabPicture(kPageFireSetup)), QString());
+    m_pageControl->setTabVisible(kPageFireMode, false);
+    m_fire->useWarningLabel(m_preview->firemodeWarning());
+
+    // Pictures and image index of the two route entries; their triggered signals already
+    // reach this window's slots.
+    m_fire->setRouteActions(m_menuFireMaster, m_menuFireRk40);
+
+    m_fire->setSettingsPath(m_settingsPath);
+    m_fire->setHotkeyPath(HotkeyTable::defaultPath());
+    m_fire->setConfiguredBox(m_settings.box);
+    // One saved port number for the transfer and fire mode alike.
+    m_fire->bindSavedPort(m_settings.port);
+
+    FireWindowHooks hooks;
+    hooks.runTransfer = [this] { menu_transmit_captionClick(); };
+    hooks.setTransferEnabled = [this](bool enabled) { m_menuTransmit->setEnabled(enabled); };
+    hooks.setFirePagesShown = [this](bool fireMode) { setFirePagesShown(fireMode); };
+    // The document has already taken the RK40 state and the derived box number.
+    hooks.setRk40BoxList = [this](bool rk40On) { setBoxListForced(rk40On); };
+    m_fire->setHooks(hooks);
+}
+
+void Tfrm_gui_main::setFirePagesShown(bool fireMode) {
+    if (fireMode) {
+        // The fire page first, so that hiding the current page never passes through a
+        // program page.
+        m_pageControl->setTabVisible(kPageFireMode, true);
+        m_pageControl->setCurrentIndex(kPageFireMode);
+        for (int page = 0; page <= kPageFireSetup; ++page)
+            if (page != kPageFireMode)
+                m_pageControl->setTabVisible(page, false);
+    } else {
+        for (int page = 0; page <= kPageFireSetup; ++page)
+            if (page != kPageFireMode)
+                m_pageControl->setTabVisible(page, true);
+        m_pageControl->setCurrentIndex(kPageSingle);
+        m_pageControl->setTabVisible(kPageFireMode, false);
+    }
 }
 
 // --- show, close, keys ---
@@ -330,15 +377,12 @@ void Tfrm_gui_main::FormShow() {
     restoreCaption();
     m_programPages->setHints(get_text(QStringLiteral("hint_ud")),
                              get_text(QStringLiteral("hint_preview_btn")));
-    if (auto* macros = findChild<QComboBox*>(QStringLiteral("firesetup_macro_select_cb"))) {
-        macros->clear();
-        const QString macro = get_text(QStringLiteral("macro"));
-        for (int m = 1; m <= kMacros; ++m)
-            macros->addItem(macro + QLatin1Char(' ') + QString::number(m));
-        macros->setCurrentIndex(0);
-    }
+    m_fire->fillMacroList();
     m_pageControl->setCurrentIndex(kPageSingle);
     m_frmTransmit->com_port().setComNumber(quint16(qBound(0, m_settings.port, 0xFFFF)));
+    // The set-up page's port label shows that number from the start (and again on every
+    // show of the page).
+    m_fire->tab_fire_setupShow();
 }
 
 void Tfrm_gui_main::closeEvent(QCloseEvent* event) {
@@ -390,27 +434,35 @@ bool Tfrm_gui_main::eventFilter(QObject* watched, QEvent* event) {
     m_lastKeyType = type;
     m_lastKeyReceiver = widget;
     if (type == QEvent::KeyPress)
-        FormKeyDown(key);
-    else
-        FormKeyUp(key);
+        return FormKeyDown(key);
+    FormKeyUp(key);
     return false;
 }
 
 bool Tfrm_gui_main::event(QEvent* event) {
-    // Ctrl released in another window never reaches this one.
-    if (event->type() == QEvent::WindowDeactivate)
+    // Ctrl, or a hotkey, released in another window never reaches this one.
+    if (event->type() == QEvent::WindowDeactivate) {
         m_programPages->setStep(1);
+        if (m_fire)
+            m_fire->resetKeyLatch();
+    }
     return QMainWindow::event(event);
 }
 
-void Tfrm_gui_main::FormKeyDown(QKeyEvent* event) {
-    // TODO(hotkeys): firing by key on the fire page, with the key latch.
-    if (event->key() == Qt::Key_Control && m_pageControl->currentIndex() != kPageFireMode)
+bool Tfrm_gui_main::FormKeyDown(QKeyEvent* event) {
+    // On the fire page a key is a hotkey and nothing else: typed into a list that happens
+    // to have the focus (module count, the RK40's box list) it would change the program
+    // under the armed console.
+    if (m_fire && m_fire->FormKeyDown(event->key(), event->modifiers(), event->isAutoRepeat()))
+        return true;
+    if (event->key() == Qt::Key_Control)
         m_programPages->setStep(kCtrlStep);
+    return false;
 }
 
 void Tfrm_gui_main::FormKeyUp(QKeyEvent* event) {
-    // TODO(hotkeys): clear the key latch.
+    if (m_fire)
+        m_fire->FormKeyUp(event->key(), event->isAutoRepeat());
     if (event->key() == Qt::Key_Control)
         m_programPages->setStep(1);
 }
@@ -430,6 +482,7 @@ bool Tfrm_gui_main::load_languagefile(const QString& name) {
 void Tfrm_gui_main::menu_settings_languageClick() {
     m_frmLanguage->exec();
     apply_texts(this);
+    m_fire->applyTexts();
     restoreCaption();
 }
 
@@ -610,8 +663,14 @@ void Tfrm_gui_main::menu_settings_advancedClick() {
     m_document->applyBoxMode();
     apply_boxmode();
 }
-void Tfrm_gui_main::menu_settings_save_hotkeysClick() {}
+void Tfrm_gui_main::menu_settings_save_hotkeysClick() {
+    m_fire->menu_settings_save_hotkeysClick();
+}
 void Tfrm_gui_main::menu_transmit_captionClick() {
+    // The entry is disabled while fire mode is on: a transfer would take the armed
+    // console's port and close it at the end.
+    if (m_fire && m_fire->controller().isArmed())
+        return;
     TransferRequest request;
     const bool go = prepare_transfer(m_document->program(), m_settings.newBoxmode, m_settings.block,
                                      m_prompts, this, &request);
@@ -622,8 +681,12 @@ void Tfrm_gui_main::menu_transmit_captionClick() {
     m_frmTransmit->setRecords(request.records);
     m_frmTransmit->exec();
 }
-void Tfrm_gui_main::menu_fire_mastermodulClick() {}
-void Tfrm_gui_main::menu_fire_rk40Click() {}
+void Tfrm_gui_main::menu_fire_mastermodulClick() {
+    m_fire->menu_fire_mastermodulClick();
+}
+void Tfrm_gui_main::menu_fire_rk40Click() {
+    m_fire->menu_fire_rk40Click();
+}
 
 // --- fixed areas ---
 

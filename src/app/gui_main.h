@@ -22,6 +22,8 @@ class QTabWidget;
 class Tfrm_language;
 
 namespace vz {
+class ComFirePort;
+class FireConsole;
 class ProgramDocument;
 struct SheetData;
 } // namespace vz
@@ -55,6 +57,8 @@ public:
     Tfrm_language* languageDialog() const { return m_frmLanguage; }
     Tfrm_gui_transmit* transmitDialog() const { return m_frmTransmit; }
     Tfrm_gui_adv_settings* advSettingsDialog() const { return m_frmAdvSettings; }
+    // The live firing console: pages 9 and 10, the fire menu, hotkeys and macros.
+    vz::FireConsole* fireConsole() const { return m_fire; }
 
     // Loads language/<name>.lng into the language table, writes it as the active language
     // and shows the help entry when its document exists. A file that cannot be read gives
@@ -71,8 +75,10 @@ public:
     // While fire mode through the RK40 runs, the box list is shown in either box mode.
     void setBoxListForced(bool forced);
 
-    // The step of the time up-downs (rule of the Ctrl key).
-    void FormKeyDown(QKeyEvent* event);
+    // Every key of this window, once, before its controls: hotkeys on the fire page, else
+    // the step of the time up-downs (rule of the Ctrl key). True when the key belongs to
+    // the fire console and goes no further.
+    bool FormKeyDown(QKeyEvent* event);
     void FormKeyUp(QKeyEvent* event);
 
 public slots:
@@ -118,6 +124,8 @@ private:
     void setupControls();
     void openStartProject();
     void createWindows();
+    void createFireConsole();
+    void setFirePagesShown(bool fireMode);
     void FormShow();
     void FormCloseQuery(bool& canClose);
 
@@ -152,12 +160,17 @@ private:
 
     QAction* m_menuFileSave = nullptr;
     QAction* m_menuHelpIntro = nullptr;
+    QAction* m_menuTransmit = nullptr;
+    QAction* m_menuFireMaster = nullptr;
+    QAction* m_menuFireRk40 = nullptr;
 
     Tfrm_language* m_frmLanguage = nullptr;
     Tfrm_gui_info* m_frmInfo = nullptr;
     Tfrm_gui_transmit* m_frmTransmit = nullptr;
     Tfrm_gui_adv_settings* m_frmAdvSettings = nullptr;
     HelpEntry* m_help = nullptr;
+    vz::ComFirePort* m_firePort = nullptr;
+    vz::FireConsole* m_fire = nullptr;
 
     QString m_captionFile; // file name the caption shows, empty for none
     bool m_boxListForced = false;

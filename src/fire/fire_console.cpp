@@ -120,7 +120,15 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
         for (int n = 1; n <= kModules; ++n)
             m_firePage->fireButton(0, n)->setVisible(n <= count);
         firemode_panelResize();
+        markButtonsStale();
     });
+    // A button on show must fire what the document says now, also after New or Open in
+    // fire mode: its tag is the channel that goes on the line.
+    connect(&m_doc, &ProgramDocument::channelChanged, this, &FireConsole::markButtonsStale);
+    connect(&m_doc, &ProgramDocument::singleChanged, this, &FireConsole::markButtonsStale);
+    connect(&m_doc, &ProgramDocument::groupChanged, this, &FireConsole::markButtonsStale);
+    connect(&m_doc, &ProgramDocument::seqChanged, this, &FireConsole::markButtonsStale);
+    connect(&m_doc, &ProgramDocument::macrosChanged, this, &FireConsole::markButtonsStale);
 
     fillMacroList();
     applyTexts();
@@ -129,6 +137,17 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
 FireConsole::~FireConsole() {
     m_macroTimer->stop();
     m_sender.drop();
+}
+
+void FireConsole::useWarningLabel(QLabel* label) {
+    if (!label || label == m_warning)
+        return;
+    delete m_warning;
+    m_warning = label;
+    const QString warning = find_text(m_warning->objectName());
+    if (!warning.isEmpty())
+        m_warning->setText(warning);
+    m_warning->setVisible(m_controller.isArmed());
 }
 
 void FireConsole::setRouteActions(QAction* masterModule, QAction* rk40) {
@@ -181,7 +200,10 @@ void FireConsole::menu_fire_rk40Click() {
 }
 
 void FireConsole::menu_settings_save_hotkeysClick() {
-    m_hotkeys.save(m_hotkeyPath);
+    // The bindings live only in memory until this write: a write that did not happen must
+    // not pass for one that did.
+    if (!m_hotkeys.save(m_hotkeyPath))
+        showError(get_text(QStringLiteral("msg_hotkeys_notsaved")));
 }
 
 FireModeHost::Answer FireConsole::askFireMode() {
@@ -268,8 +290,25 @@ void FireConsole::frameWritten(const QByteArray& frame) {
 // ---------------------------------------------------------------- fire page
 
 void FireConsole::tab_fire_modeShow() {
-    const BoxProgram& p = m_doc.program();
     m_firePage->portLabel()->setText(m_setupPage->portLabel()->text());
+    refreshButtons();
+}
+
+void FireConsole::markButtonsStale() {
+    if (!firePageOnShow() || m_buttonsStale)
+        return;
+    m_buttonsStale = true;
+    QTimer::singleShot(0, this, &FireConsole::refreshIfStale);
+}
+
+void FireConsole::refreshIfStale() {
+    if (m_buttonsStale)
+        refreshButtons();
+}
+
+void FireConsole::refreshButtons() {
+    m_buttonsStale = false;
+    const BoxProgram& p = m_doc.program();
     for (int f = 0; f <= 8; ++f) {
         const int count = f == 0 ? kModules : f <= 3 ? kGroupVariants : kSeqVariants;
         for (int n = 1; n <= count; ++n) {
@@ -300,6 +339,7 @@ void FireConsole::btn_firemode_sgl1Click() {
     auto* b = qobject_cast<QPushButton*>(sender());
     if (!b)
         return;
+    refreshIfStale();
     m_controller.fire(b->property("tag").toInt());
 }
 

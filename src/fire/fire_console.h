@@ -75,6 +75,11 @@ public:
     void setConfiguredBox(int box) { m_controller.setConfiguredBox(box); }
     void setSavedPort(int port) { m_controller.setSavedPort(port); }
     int savedPort() const { return m_controller.savedPort(); }
+    // The window's own [com] port variable becomes the one fire mode reads and writes.
+    void bindSavedPort(int& storage) { m_controller.bindSavedPort(&storage); }
+    // The window already has a label lbl_firemode_warning where it belongs: the console
+    // drives that one and drops its own, so there is never a second widget of that name.
+    void useWarningLabel(QLabel* label);
 
     // Items get_text("macro") + " " + n; the first selected. On the main window's show.
     void fillMacroList();
@@ -135,6 +140,12 @@ private:
     void savePortSetting(int port) override;
 
     bool firePageOnShow() const;
+    // Tags, captions, visibility and hints of the fire buttons from the document now.
+    void refreshButtons();
+    // The document changed while the fire page is on show: refresh once the change is
+    // complete (a project load is hundreds of changes), or before the next click.
+    void markButtonsStale();
+    void refreshIfStale();
     void startMacro(int macroNumber);
     void scheduleMacroTick(int intervalMs);
     void clickButton(int family, int number);
@@ -166,6 +177,7 @@ private:
     QElapsedTimer m_macroClock;
     qint64 m_macroDue = 0;
     int m_macroInterval = MacroRunner::kStartDelayMs;
+    bool m_buttonsStale = false;
     QString m_settingsPath;
     QString m_hotkeyPath;
     std::array<std::array<QString, 17>, 10> m_baseHints;

@@ -51,7 +51,7 @@ void FireModeController::switchOn(FireRoute route) {
     m_host.setFirePagesShown(true);
 
     m_port.close();
-    m_port.setComNumber(m_savedPort);
+    m_port.setComNumber(*m_savedPort);
     m_host.setFirePortText(get_text(QStringLiteral("msg_selectcomport")));
     if (route == FireRoute::Rk40)
         m_host.setRk40BoxList(true);
@@ -60,7 +60,7 @@ void FireModeController::switchOn(FireRoute route) {
     if (m_port.open()) {
         const int number = m_port.comNumber();
         m_host.setFirePortText(comText(number));
-        m_savedPort = number;
+        *m_savedPort = number;
         m_host.savePortSetting(number);
         return;
     }
@@ -130,7 +130,7 @@ void FireModeController::choosePort() {
     }
     const int number = m_port.comNumber();
     m_host.setSetupPortText(portLabel());
-    m_savedPort = number;
+    *m_savedPort = number;
     m_host.savePortSetting(number);
     m_port.close();
 }

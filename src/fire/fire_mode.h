@@ -62,13 +62,18 @@ public:
     static constexpr int kRk40Baud = 2400;
 
     FireModeController(FireModeHost& host, FirePort& port, FireFrameSender& sender);
+    FireModeController(const FireModeController&) = delete;
+    FireModeController& operator=(const FireModeController&) = delete;
 
     // The configured box number ([df] box) of the route frames.
     void setConfiguredBox(int box) { m_configuredBox = box; }
     int configuredBox() const { return m_configuredBox; }
-    // The saved port number ([com] port).
-    void setSavedPort(int port) { m_savedPort = port; }
-    int savedPort() const { return m_savedPort; }
+    // The saved port number ([com] port). Unbound it is the controller's own; bound, it is
+    // the caller's variable (the main window's settings record, which the transmit dialog
+    // reads and writes too), so the two never hold different numbers. nullptr unbinds.
+    void bindSavedPort(int* storage) { m_savedPort = storage ? storage : &m_ownSavedPort; }
+    void setSavedPort(int port) { *m_savedPort = port; }
+    int savedPort() const { return *m_savedPort; }
 
     FireRoute route() const { return m_route; }
     bool isArmed() const { return m_route != FireRoute::None; }
@@ -103,7 +108,8 @@ private:
     FireFrameSender& m_sender;
     FireRoute m_route = FireRoute::None;
     int m_configuredBox = 1;
-    int m_savedPort = 0;
+    int m_ownSavedPort = 0;
+    int* m_savedPort = &m_ownSavedPort;
 };
 
 } // namespace vz

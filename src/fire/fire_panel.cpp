@@ -48,6 +48,10 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
     m_macroNr =
         makeLabel(this, QStringLiteral("firemode_macro_nr"), QString(), 20, true, Qt::black);
     m_macroNr->setAlignment(Qt::AlignCenter);
+    // Fixed boxes across the page: a caption from the language file must not shrink them
+    // to their text and pull them off centre.
+    m_macroRunning->setWordWrap(true);
+    m_macroNr->setWordWrap(true);
     m_stop = new QPushButton(QStringLiteral("Stop"), this);
     m_stop->setObjectName(QStringLiteral("btn_firemode_stop"));
     m_stop->setProperty("tag", 0);
