@@ -1,0 +1,658 @@
+// The fire console inside the real main window: fire mode through the fire menu, frames on a
+// pseudo-terminal linked as the saved port, hotkeys through the window's own key handling,
+// macros from a project, port failures, the hotkey file in the working folder.
+
+#include "core/far_end_recorder.h"
+#include "core/pty_pair.h"
+#include "gui/main_window_fixture.h"
+
+#include "app/ini_file.h"
+#include "device/device_decoder.h"
+#include "fire/fire_console.h"
+#include "fire/fire_panel.h"
+#include "fire/fire_setup.h"
+#include "fire/gui_firebtn_hotkey.h"
+#include "preview/preview_area.h"
+#include "program/program_document.h"
+#include "program/project_file.h"
+#include "transfer/backend_transmit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <termios.h>
+
+#include <memory>
+
+using vz::DeviceEvent;
+
+namespace {
+
+constexpr int kCom = 7;
+
+QByteArray settingsWith(int port, int box = 1, int boxMode = 0) {
+    return QStringLiteral("[languagefiles]\nactive=english\n[com]\nport=%1\n[df]\nbox=%2\n"
+                          "[misc]\nnew_boxmode=%3\n")
+        .arg(port)
+        .arg(box)
+        .arg(boxMode)
+        .toUtf8();
+}
+
+// The main window on a program folder whose ports/COM7 is a pseudo-terminal; the far end
+// is recorded from the start.
+struct FireMain {
+    MainWindowFixture f;
+    PtyPair pty;
+    std::unique_ptr<FarEndRecorder> far;
+
+    explicit FireMain(const QByteArray& settings = settingsWith(kCom)) : f(settings) {
+        pty.linkAs(f.folder.path(), kCom);
+        far = std::make_unique<FarEndRecorder>(pty.masterFd());
+    }
+    ~FireMain() {
+        f.window.reset();
+        far.reset();
+    }
+
+    Tfrm_gui_main& start(const QStringList& args = {}) {
+        Tfrm_gui_main& w = f.start(args);
+        w.fireConsole()->hotkeyWindow()->setHoldMs(10);
+        w.activateWindow();
+        if (!QTest::qWaitForWindowActive(&w))
+            qWarning("main window not active");
+        return w;
+    }
+    Tfrm_gui_main& w() { return *f.window; }
+    vz::FireConsole& console() { return *f.window->fireConsole(); }
+    QAction* entry(const char* name) { return f.window->findChild<QAction*>(name); }
+    QPushButton* fireButton(int family, int number) {
+        return console().firePage()->fireButton(family, number);
+    }
+    bool arm(const char* route) {
+        f.prompts.answers.enqueue(Prompts::Answer::Yes);
+        entry(route)->trigger();
+        return console().controller().isArmed();
+    }
+    // Fire frames as the device on the far end decodes them (times from the first byte).
+    QVector<DeviceEvent> events() const {
+        vz::DeviceDecoder d;
+        const QVector<FarEndRecorder::Chunk> chunks = far->chunks();
+        const qint64 origin = chunks.isEmpty() ? 0 : chunks.constFirst().us;
+        for (const FarEndRecorder::Chunk& c : chunks)
+            d.feed(c.bytes, (c.us - origin) / 1000);
+        d.finish();
+        return d.takeEvents();
+    }
+};
+
+speed_t lineSpeed(int fd) {
+    termios t{};
+    ::tcgetattr(fd, &t);
+    return ::cfgetospeed(&t);
+}
+
+void sendKey(QWidget* to, QEvent::Type type, int key, const QString& text,
+             Qt::KeyboardModifiers mods = Qt::NoModifier, bool autoRepeat = false) {
+    QKeyEvent e(type, key, mods, text, autoRepeat);
+    QApplication::sendEvent(to, &e);
+}
+
+// Runs action on the next modal window, then presses its button named button. Timers die
+// with the window, so a test that ends early leaves nothing behind.
+void answerModal(QObject* context, const QString& button, std::function<void(QWidget*)> action) {
+    QTimer::singleShot(50, context, [=] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        if (action)
+            action(box);
+        if (auto* b = box->findChild<QPushButton*>(button))
+            QTest::mouseClick(b, Qt::LeftButton);
+    });
+    QTimer::singleShot(5000, context, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close(); // keeps a failing test from hanging
+    });
+}
+
+QString writeProject(const QString& path, const std::function<void(vz::BoxProgram&)>& edit) {
+    vz::BoxProgram p = vz::BoxProgram::startValues();
+    edit(p);
+    return vz::ProjectFile::write(path, p) ? path : QString();
+}
+
+} // namespace
+
+class TestFireMain : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startUp();
+    void armAndFire_data();
+    void armAndFire();
+    void questionNotYes_data();
+    void questionNotYes();
+    void portFailures_data();
+    void portFailures();
+    void savedPortIsShared();
+    void unplugWhileArmed();
+    void hotkeys();
+    void keysStayOffTheControls_data();
+    void keysStayOffTheControls();
+    void macroFromProject_data();
+    void macroFromProject();
+    void newAndOpenWhileArmed();
+    void saveHotkeys_data();
+    void saveHotkeys();
+    void pictures();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_cwd;
+    QString m_oldCwd;
+};
+
+void TestFireMain::init() {
+    // hotkeys.ini lives in the working folder: every test gets a fresh one.
+    m_oldCwd = QDir::currentPath();
+    m_cwd = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(m_cwd->path()));
+}
+
+void TestFireMain::cleanup() {
+    QDir::setCurrent(m_oldCwd);
+    m_cwd.reset();
+}
+
+void TestFireMain::startUp() {
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    // Created once, in the start-up order, after the main window.
+    QStringList dialogs;
+    for (QObject* child : w.children())
+        if (auto* d = qobject_cast<QDialog*>(child))
+            dialogs << d->objectName();
+    QCOMPARE(dialogs, (QStringList{"frm_language", "frm_gui_info", "frm_gui_transmit",
+                                   "frm_gui_adv_settings", "frm_firebtn_hotkey",
+                                   "frm_gui_macropause", "frm_gui_macroseq"}));
+    // The pages in their places, the fire page's tab hidden.
+    QTabWidget* tabs = w.pageControl();
+    QCOMPARE(tabs->count(), 11);
+    QCOMPARE(tabs->widget(vz::kPageFireMode), m.console().firePage());
+    QCOMPARE(tabs->widget(vz::kPageFireSetup), m.console().setupPage());
+    QVERIFY(!tabs->isTabVisible(vz::kPageFireMode));
+    QCOMPARE(tabs->tabText(vz::kPageFireSetup), get_text("tab_fire_setup"));
+    // One warning label, the preview's, hidden.
+    const QList<QLabel*> warnings = w.findChildren<QLabel*>("lbl_firemode_warning");
+    QCOMPARE(warnings.size(), 1);
+    QCOMPARE(warnings.constFirst(), w.previewArea()->firemodeWarning());
+    QCOMPARE(m.console().warningLabel(), warnings.constFirst());
+    QVERIFY(!warnings.constFirst()->isVisible());
+    QCOMPARE(warnings.constFirst()->text(), get_text("lbl_firemode_warning"));
+    // The macro list, filled on show.
+    auto* macros = m.f.find<QComboBox>("firesetup_macro_select_cb");
+    QCOMPARE(macros->count(), 10);
+    QCOMPARE(macros->itemText(9), get_text("macro") + " 10");
+    QCOMPARE(macros->currentIndex(), 0);
+    // The saved port on the set-up page, before and after the page is shown.
+    QLabel* port = m.console().setupPage()->portLabel();
+    QCOMPARE(port->text(), QString("COM7"));
+    tabs->setCurrentIndex(vz::kPageFireSetup);
+    QCOMPARE(port->text(), QString("COM7"));
+    for (const char* route : {"menu_fire_mastermodul", "menu_fire_rk40"}) {
+        QCOMPARE(m.entry(route)->property("imageIndex").toInt(), 0);
+        QVERIFY(!m.entry(route)->icon().isNull());
+    }
+}
+
+void TestFireMain::armAndFire_data() {
+    QTest::addColumn<QString>("route");
+    QTest::addColumn<int>("box");
+    QTest::addColumn<int>("boxMode");
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("master module, box mode 0") << "menu_fire_mastermodul" << 1 << 0 << 1 << 1200
+                                               << QByteArray::fromHex("5f5f733265019800");
+    QTest::newRow("master module, box 3, channel 21, box mode 1")
+        << "menu_fire_mastermodul" << 3 << 1 << 21 << 1200
+        << QByteArray::fromHex("5f5f73326715ae00");
+    QTest::newRow("rk40, box mode 0")
+        << "menu_fire_rk40" << 1 << 0 << 1 << 2400 << QByteArray::fromHex("0000ff3265010b0000");
+    QTest::newRow("rk40, box 3, channel 21, box mode 1")
+        << "menu_fire_rk40" << 3 << 1 << 21 << 2400 << QByteArray::fromHex("0000ff3267151f0000");
+}
+
+void TestFireMain::armAndFire() {
+    QFETCH(QString, route);
+    QFETCH(int, box);
+    QFETCH(int, boxMode);
+    QFETCH(int, channel);
+    QFETCH(int, baud);
+    QFETCH(QByteArray, frame);
+    const bool rk40 = route == "menu_fire_rk40";
+    FireMain m(settingsWith(kCom, box, boxMode));
+    Tfrm_gui_main& w = m.start();
+    w.document().setSingleChannel(1, channel - 1);
+    QAction* entry = m.entry(qPrintable(route));
+    QAction* other = m.entry(rk40 ? "menu_fire_mastermodul" : "menu_fire_rk40");
+    QAction* transmit = m.entry("menu_transmit_caption");
+    auto* boxList = m.f.find<QComboBox>("box_nr_cb");
+    auto* boxLabel = m.f.find<QLabel>("box_nr_cblbl");
+
+    QVERIFY(m.arm(qPrintable(route)));
+    QCOMPARE(m.f.prompts.texts(), QStringList{get_text("msg_firemode")});
+    QCOMPARE(entry->property("imageIndex").toInt(), 1);
+    QVERIFY(!other->isEnabled());
+    QVERIFY(!transmit->isEnabled());
+    for (int page = 0; page <= vz::kPageFireSetup; ++page)
+        QCOMPARE(w.pageControl()->isTabVisible(page), page == vz::kPageFireMode);
+    QCOMPARE(w.pageControl()->currentIndex(), vz::kPageFireMode);
+    QVERIFY(w.previewArea()->firemodeWarning()->isVisible());
+    QCOMPARE(w.transmitDialog()->com_port().Baud(), baud);
+    QCOMPARE(lineSpeed(m.pty.masterFd()), baud == 1200 ? speed_t(B1200) : speed_t(B2400));
+    QCOMPARE(m.console().firePage()->portLabel()->text(), QString("COM7"));
+    QCOMPARE(m.fireButton(0, 1)->text(), QString::number(channel));
+    // The RK40 lets the box be chosen in either box mode.
+    QCOMPARE(boxList->isVisible(), rk40 || boxMode == 1);
+    QCOMPARE(boxLabel->isVisible(), !rk40 && boxMode == 0);
+
+    // The transfer cannot take the armed port, not even by a direct call.
+    w.menu_transmit_captionClick();
+    QVERIFY(!w.transmitDialog()->isVisible());
+    QVERIFY(w.transmitDialog()->com_port().Open());
+
+    QTest::mouseClick(m.fireButton(0, 1), Qt::LeftButton);
+    QVERIFY(m.far->waitFor(2 * frame.size()));
+    QTest::qWait(60);
+    QCOMPARE(m.far->bytes(), frame + frame);
+    const QVector<DeviceEvent> ev = m.events();
+    QCOMPARE(ev.size(), 2);
+    QCOMPARE(ev[0].kind, rk40 ? DeviceEvent::Kind::Rk40 : DeviceEvent::Kind::MasterModule);
+    QVERIFY2(ev[0].valid, qPrintable(ev[0].fault));
+    QCOMPARE(ev[0].channel, channel);
+    QCOMPARE(ev[0].box, box);
+    const qint64 gap = ev[1].timeMs - ev[0].timeMs;
+    QVERIFY2(gap >= 15 && gap <= 60, qPrintable(QString::number(gap)));
+
+    if (rk40 && boxMode == 0)
+        chooseListEntry(boxList, 2); // the operator picks box 3 meanwhile
+    entry->trigger();
+    QVERIFY(!m.console().controller().isArmed());
+    QCOMPARE(entry->property("imageIndex").toInt(), 0);
+    QVERIFY(other->isEnabled());
+    QVERIFY(transmit->isEnabled());
+    for (int page = 0; page <= vz::kPageFireSetup; ++page)
+        QCOMPARE(w.pageControl()->isTabVisible(page), page != vz::kPageFireMode);
+    QCOMPARE(w.pageControl()->currentIndex(), vz::kPageSingle);
+    QVERIFY(!w.previewArea()->firemodeWarning()->isVisible());
+    QVERIFY(!w.transmitDialog()->com_port().Open());
+    QCOMPARE(boxList->isVisible(), boxMode == 1);
+    QCOMPARE(boxLabel->isVisible(), boxMode == 0);
+    if (boxMode == 0) {
+        // The derived number comes back whatever was picked.
+        QCOMPARE(boxLabel->text(), QString("36"));
+        QCOMPARE(w.document().program().boxNumber(), 36);
+    }
+    QCOMPARE(m.f.prompts.kinds(), QStringList{"confirm"});
+}
+
+void TestFireMain::questionNotYes_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("transfer");
+    QTest::newRow("No opens the transfer") << int(Prompts::Answer::No) << true;
+    QTest::newRow("closed box changes nothing") << int(Prompts::Answer::Closed) << false;
+}
+
+void TestFireMain::questionNotYes() {
+    QFETCH(int, answer);
+    QFETCH(bool, transfer);
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    QString shown;
+    answerModal(&w, QStringLiteral("btn_close"),
+                [&shown](QWidget* dialog) { shown = dialog->objectName(); });
+    m.f.prompts.answers.enqueue(Prompts::Answer(answer));
+    m.entry("menu_fire_rk40")->trigger();
+    QCOMPARE(shown, transfer ? QString("frm_gui_transmit") : QString());
+    QCOMPARE(m.f.prompts.kinds(), QStringList{"confirm"});
+    QVERIFY(!m.console().controller().isArmed());
+    QCOMPARE(m.entry("menu_fire_rk40")->property("imageIndex").toInt(), 0);
+    QVERIFY(m.entry("menu_fire_mastermodul")->isEnabled());
+    QVERIFY(!w.pageControl()->isTabVisible(vz::kPageFireMode));
+    QCOMPARE(w.pageControl()->currentIndex(), vz::kPageSingle);
+    QVERIFY(!w.transmitDialog()->com_port().Open());
+    // The transfer dialog streamed its idle bytes at 1200 baud; the question alone, nothing.
+    QTest::qWait(80);
+    QCOMPARE(m.far->size() > 0, transfer);
+}
+
+void TestFireMain::portFailures_data() {
+    QTest::addColumn<QString>("route");
+    QTest::newRow("master module") << "menu_fire_mastermodul";
+    QTest::newRow("rk40") << "menu_fire_rk40";
+}
+
+void TestFireMain::portFailures() {
+    QFETCH(QString, route);
+    // The saved port is a link to nothing: no chooser, no fallback, the open fails.
+    FireMain m(settingsWith(9));
+    QDir(m.f.folder.path()).mkpath("ports");
+    QVERIFY(QFile::link(m.f.folder.filePath("gone"), m.f.folder.filePath("ports/COM9")));
+    Tfrm_gui_main& w = m.start();
+    QVERIFY(!m.arm(qPrintable(route)));
+    QCOMPARE(m.f.prompts.kinds(), (QStringList{"confirm", "error"}));
+    QCOMPARE(m.f.prompts.texts().last(), get_text("msg_comport_error"));
+    QCOMPARE(m.entry(qPrintable(route))->property("imageIndex").toInt(), 0);
+    QVERIFY(m.entry("menu_fire_mastermodul")->isEnabled());
+    QVERIFY(m.entry("menu_fire_rk40")->isEnabled());
+    QVERIFY(m.entry("menu_transmit_caption")->isEnabled());
+    for (int page = 0; page <= vz::kPageFireSetup; ++page)
+        QCOMPARE(w.pageControl()->isTabVisible(page), page != vz::kPageFireMode);
+    QCOMPARE(w.pageControl()->currentIndex(), vz::kPageSingle);
+    QVERIFY(!w.previewArea()->firemodeWarning()->isVisible());
+    QVERIFY(!m.f.find<QLabel>("box_nr_cblbl")->isHidden());
+    QVERIFY(!w.transmitDialog()->com_port().Open());
+    QCOMPARE(w.settings().port, 9);
+    QVERIFY(m.f.folder.settingsText().contains("port=9"));
+}
+
+void TestFireMain::savedPortIsShared() {
+    // The transmit dialog's port choice writes the window's [com] port; fire mode must open
+    // that port, not a copy taken at start-up.
+    FireMain m(settingsWith(9));
+    Tfrm_gui_main& w = m.start();
+    w.settings().port = kCom;
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    QCOMPARE(w.transmitDialog()->com_port().ComNumber(), kCom);
+    QCOMPARE(m.console().savedPort(), kCom);
+    QVERIFY(m.f.folder.settingsText().contains("port=7"));
+    m.entry("menu_fire_mastermodul")->trigger();
+    QCOMPARE(m.f.prompts.kinds(), QStringList{"confirm"});
+}
+
+void TestFireMain::unplugWhileArmed() {
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    m.far.reset(); // nobody reads a line that is about to die
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    m.f.prompts.clear();
+    m.pty.hangUp();
+    for (int i = 0; i < 4; ++i) {
+        QTest::mouseClick(m.fireButton(2, 1), Qt::LeftButton);
+        QTest::qWait(30);
+    }
+    QTRY_VERIFY(!m.console().controller().isArmed());
+    QTest::qWait(100);
+    QCOMPARE(m.f.prompts.kinds(), QStringList{"error"});
+    QCOMPARE(m.f.prompts.texts(), QStringList{get_text("msg_comport_error")});
+    QVERIFY(!w.transmitDialog()->com_port().Open());
+    QVERIFY(!w.pageControl()->isTabVisible(vz::kPageFireMode));
+    QCOMPARE(w.pageControl()->currentIndex(), vz::kPageSingle);
+    QVERIFY(!w.previewArea()->firemodeWarning()->isVisible());
+    QVERIFY(m.entry("menu_transmit_caption")->isEnabled());
+    QCOMPARE(m.entry("menu_fire_mastermodul")->property("imageIndex").toInt(), 0);
+}
+
+void TestFireMain::hotkeys() {
+    // "a" comes from the file in the working folder: single 2. "k" is bound below.
+    {
+        IniFile ini(QStringLiteral("./hotkeys.ini"));
+        ini.writeInt("97", "1", 0);
+        ini.writeInt("97", "2", 2);
+        QVERIFY(ini.save());
+    }
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    QCOMPARE(w.hotkeys().entry('a'), (HotkeyTable::Entry{0, 2}));
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+
+    // Right button on single 3, the pop-up's entry, the key typed in the capture window.
+    QPushButton* single3 = m.fireButton(0, 3);
+    // The press records the button; the platform then asks for the menu.
+    QTest::mousePress(single3, Qt::RightButton);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                single3->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(single3, &menuEvent);
+    QTest::mouseRelease(single3, Qt::RightButton);
+    QMenu* popup = m.console().firePage()->popup();
+    QTRY_VERIFY(popup->isVisible());
+    QString captured;
+    QTimer::singleShot(50, &w, [&captured] {
+        QWidget* capture = QApplication::activeModalWidget();
+        if (!capture)
+            return;
+        captured = capture->objectName();
+        QTest::keyClick(capture, 'k');
+    });
+    QAction* bind = m.console().firePage()->popupHotkey();
+    QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(bind).center());
+    QCOMPARE(captured, QString("frm_firebtn_hotkey"));
+    QCOMPARE(w.hotkeys().entry('k'), (HotkeyTable::Entry{0, 3}));
+    QVERIFY(single3->toolTip().endsWith("\n\rHotkey: k"));
+
+    // Keys reach the console through the window, once per press, whatever has the focus.
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : &w;
+    m.far->clear();
+    sendKey(focus, QEvent::KeyPress, Qt::Key_K, "k");
+    sendKey(focus, QEvent::KeyPress, Qt::Key_K, "k", Qt::NoModifier, true); // held
+    sendKey(focus, QEvent::KeyPress, Qt::Key_A, "a"); // a second key while k is down
+    sendKey(focus, QEvent::KeyRelease, Qt::Key_K, "k");
+    sendKey(focus, QEvent::KeyPress, Qt::Key_A, "A", Qt::ShiftModifier); // Shift blocks
+    sendKey(focus, QEvent::KeyRelease, Qt::Key_A, "A", Qt::ShiftModifier);
+    sendKey(focus, QEvent::KeyPress, Qt::Key_A, "a");
+    sendKey(focus, QEvent::KeyRelease, Qt::Key_A, "a");
+    QVERIFY(m.far->waitFor(32));
+    QTest::qWait(80);
+    QList<int> channels;
+    for (const DeviceEvent& e : m.events())
+        channels << e.channel;
+    QCOMPARE(channels, (QList<int>{3, 3, 2, 2}));
+
+    // Off the fire page the keys are the program pages' again.
+    m.entry("menu_fire_mastermodul")->trigger();
+    m.far->clear();
+    sendKey(&w, QEvent::KeyPress, Qt::Key_K, "k");
+    sendKey(&w, QEvent::KeyRelease, Qt::Key_K, "k");
+    QTest::qWait(80);
+    QCOMPARE(m.far->size(), 0);
+}
+
+void TestFireMain::keysStayOffTheControls_data() {
+    QTest::addColumn<bool>("armed");
+    QTest::addColumn<int>("count");
+    QTest::newRow("fire page: the key is a hotkey") << true << 6;
+    QTest::newRow("program pages: the list takes it") << false << 9;
+}
+
+void TestFireMain::keysStayOffTheControls() {
+    QFETCH(bool, armed);
+    QFETCH(int, count);
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    w.hotkeys().bind('9', 1, 1);
+    if (armed)
+        QVERIFY(m.arm("menu_fire_mastermodul"));
+    auto* countList = m.f.find<QComboBox>("gasmod_count_cb");
+    countList->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), countList);
+    QTest::keyClick(countList, Qt::Key_9, Qt::NoModifier);
+    QCOMPARE(w.document().program().moduleCount(), count);
+    if (armed) {
+        QVERIFY(m.far->waitFor(16));
+        QCOMPARE(m.events().constFirst().channel, 21);
+    }
+}
+
+void TestFireMain::macroFromProject_data() {
+    QTest::addColumn<bool>("switchOff");
+    QTest::addColumn<QList<int>>("channels");
+    QTest::newRow("runs to its end") << false << QList<int>{21, 21, 31, 31};
+    QTest::newRow("fire mode off stops it") << true << QList<int>{21, 21};
+}
+
+void TestFireMain::macroFromProject() {
+    QFETCH(bool, switchOff);
+    QFETCH(QList<int>, channels);
+    FireMain m;
+    const QString project = writeProject(m.f.folder.filePath("show.kvx"), [](vz::BoxProgram& p) {
+        p.macros[0].steps[0] = {vz::MacroCall, 21};
+        p.macros[0].steps[1] = {vz::MacroPause, 150};
+        p.macros[0].steps[2] = {vz::MacroCall, 31};
+        p.macros[0].active = true;
+    });
+    QVERIFY(!project.isEmpty());
+    m.start({project});
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    vz::FireModePage* page = m.console().firePage();
+    QPushButton* macro1 = m.fireButton(9, 1);
+    QVERIFY(macro1->isVisible());
+    QVERIFY(!m.fireButton(9, 2)->isVisible());
+
+    QTest::mouseClick(macro1, Qt::LeftButton);
+    QVERIFY(!page->panel()->isVisible());
+    QVERIFY(page->macroRunningLabel()->isVisible());
+    QVERIFY(m.far->waitFor(18));
+    if (switchOff) {
+        m.entry("menu_fire_mastermodul")->trigger();
+        QVERIFY(!m.console().macroTimer()->isActive());
+        QTest::qWait(1800); // past the second call's time
+    } else {
+        QVERIFY(m.far->waitFor(36, 4000));
+        QTRY_VERIFY(page->panel()->isVisible());
+        QCOMPARE(page->macroNrLabel()->text(), get_text("firemode_macro_nr") + " 1..");
+    }
+    QTest::qWait(60);
+    const QVector<DeviceEvent> ev = m.events();
+    QList<int> got;
+    for (const DeviceEvent& e : ev) {
+        QCOMPARE(e.kind, DeviceEvent::Kind::MacroCall);
+        QCOMPARE(e.box, 36); // box number of the program: 30 + 6 modules
+        got << e.channel;
+    }
+    QCOMPARE(got, channels);
+    if (!switchOff) {
+        const qint64 pause = ev[2].timeMs - ev[0].timeMs;
+        QVERIFY2(pause >= 1500 && pause <= 1650, qPrintable(QString::number(pause)));
+    }
+}
+
+void TestFireMain::newAndOpenWhileArmed() {
+    FireMain m;
+    const QString project = writeProject(m.f.folder.filePath("nine.kvx"), [](vz::BoxProgram& p) {
+        p.gasmodCount = 8;
+        p.singleAt(1).ch = 49;
+        p.seqAt(0, 2).chk = false;
+    });
+    Tfrm_gui_main& w = m.start();
+    w.document().setSingleChannel(1, 29);
+    QVERIFY(m.arm("menu_fire_rk40"));
+    QCOMPARE(m.fireButton(0, 1)->text(), QString("30"));
+
+    // Open: the click right after the load fires the loaded channel.
+    m.f.prompts.answers.enqueue(Prompts::Answer::Yes);
+    m.f.prompts.fileNames.enqueue(project);
+    m.entry("menu_file_open")->trigger();
+    QTest::mouseClick(m.fireButton(0, 1), Qt::LeftButton);
+    QVERIFY(m.far->waitFor(18));
+    QCOMPARE(m.events().constFirst().channel, 50);
+    QCOMPARE(m.fireButton(0, 1)->text(), QString("50"));
+    QVERIFY(m.fireButton(0, 9)->isVisible());
+    QVERIFY(!m.fireButton(0, 10)->isVisible());
+    QVERIFY(!m.fireButton(4, 2)->isVisible());
+    QCOMPARE(m.f.find<QComboBox>("gasmod_count_cb")->currentIndex(), 8);
+    QCOMPARE(w.pageControl()->currentIndex(), vz::kPageFireMode);
+
+    // New: start values, the fire page stays and shows them.
+    m.f.prompts.answers.enqueue(Prompts::Answer::Yes);
+    m.entry("menu_file_new")->trigger();
+    QTRY_COMPARE(m.fireButton(0, 1)->text(), QString("1"));
+    QVERIFY(!m.fireButton(0, 9)->isVisible());
+    QVERIFY(m.fireButton(4, 2)->isVisible());
+    QCOMPARE(w.pageControl()->currentIndex(), vz::kPageFireMode);
+    QVERIFY(m.f.find<QComboBox>("box_nr_cb")->isVisible()); // still the RK40's list
+    QVERIFY(m.console().controller().isArmed());
+}
+
+void TestFireMain::saveHotkeys_data() {
+    QTest::addColumn<bool>("blocked");
+    QTest::newRow("written") << false;
+    QTest::newRow("hotkeys.ini is a folder") << true;
+}
+
+void TestFireMain::saveHotkeys() {
+    QFETCH(bool, blocked);
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    if (blocked)
+        QVERIFY(QDir().mkdir("hotkeys.ini"));
+    w.hotkeys().bind('a', 4, 2);
+    m.f.prompts.clear();
+    m.entry("menu_settings_save_hotkeys")->trigger();
+    if (blocked) {
+        QCOMPARE(m.f.prompts.kinds(), QStringList{"error"});
+        QCOMPARE(m.f.prompts.texts(), QStringList{get_text("msg_hotkeys_notsaved")});
+        return;
+    }
+    QVERIFY(m.f.prompts.records.isEmpty());
+    HotkeyTable read;
+    read.load(QDir::current().filePath("hotkeys.ini"));
+    QCOMPARE(read.entry('a'), (HotkeyTable::Entry{4, 2}));
+    QCOMPARE(read.entry('b'), HotkeyTable::Entry{});
+    // Not beside the program: the working folder only.
+    QVERIFY(!QFile::exists(m.f.folder.filePath("hotkeys.ini")));
+}
+
+void TestFireMain::pictures() {
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    vz::ProgramDocument& d = w.document();
+    d.setMacroSlot(2, 0, vz::MacroCall, 21);
+    d.setMacroSlot(2, 1, vz::MacroPause, 150);
+    d.setMacroSlot(2, 2, vz::MacroCall, 31);
+    d.setMacroActive(0, true);
+    d.setMacroActive(2, true);
+    d.setSeqInUse(3, 4, false);
+    const QString dir = QDir(VZ_BIN_DIR).filePath("../screens");
+    QDir().mkpath(dir);
+
+    w.pageControl()->setCurrentIndex(vz::kPageFireSetup);
+    m.f.find<QComboBox>("firesetup_macro_select_cb")->setCurrentIndex(2);
+    auto* editor = m.f.find<QTableWidget>("firesetup_macro_editor");
+    QCOMPARE(editor->columnCount(), 4);
+    QVERIFY(editor->isEnabled());
+    QGroupBox* group = m.console().setupPage()->macroGroup();
+    // The editor and its buttons lie inside their group, the group inside the page.
+    for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(group->rect().contains(child->geometry()), qPrintable(child->objectName()));
+    QVERIFY(m.console().setupPage()->rect().contains(group->geometry()));
+    QVERIFY(w.grab().save(dir + "/main_fire_setup.png"));
+
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    QTest::mouseClick(m.fireButton(1, 2), Qt::LeftButton);
+    QVERIFY(m.far->waitFor(16));
+    // Every button the operator can see lies on the panel.
+    QWidget* panel = m.console().firePage()->panel();
+    for (QPushButton* b : panel->findChildren<QPushButton*>())
+        if (b->isVisible() && b != m.fireButton(9, 10))
+            QVERIFY2(panel->rect().contains(b->geometry()), qPrintable(b->objectName()));
+    QVERIFY(w.grab().save(dir + "/main_fire_armed.png"));
+}
+
+QTEST_MAIN(TestFireMain)
+#include "tst_fire_main.moc"
