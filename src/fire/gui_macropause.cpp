@@ -9,10 +9,17 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <algorithm>
+
+namespace {
+constexpr int kWidth = 233;
+constexpr int kMargin = 12;
+} // namespace
+
 Tfrm_gui_macropause::Tfrm_gui_macropause(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frm_gui_macropause"));
     setWindowTitle(QStringLiteral("Pause"));
-    setFixedSize(233, 110);
+    setFixedSize(kWidth, 110);
     m_lbl = new QLabel(QStringLiteral("Pause:"), this);
     m_lbl->setObjectName(QStringLiteral("macropause_lbl"));
     m_lbl->setGeometry(12, 12, 209, 17);
@@ -57,6 +64,9 @@ int Tfrm_gui_macropause::choose() {
 void Tfrm_gui_macropause::FormShow() {
     m_result = -1;
     vz::applyFireTexts(this);
+    // A range text longer than its place (German) widens the dialog instead of running
+    // off its edge.
+    setFixedWidth(std::max(kWidth, m_lbl2->geometry().right() + 1 + kMargin));
     m_ud->setSingleStep(kStep);
     m_edit->setText(vz::formatFixed2(m_ud->value() / 100.0) + QLatin1Char('s'));
     m_ud->setFocus();

@@ -12,6 +12,8 @@
 #include "fire/fire_panel.h"
 #include "fire/fire_setup.h"
 #include "fire/gui_firebtn_hotkey.h"
+#include "fire/gui_macropause.h"
+#include "fire/gui_macroseq.h"
 #include "preview/preview_area.h"
 #include "program/program_document.h"
 #include "program/project_file.h"
@@ -43,12 +45,14 @@ namespace {
 
 constexpr int kCom = 7;
 
-QByteArray settingsWith(int port, int box = 1, int boxMode = 0) {
-    return QStringLiteral("[languagefiles]\nactive=english\n[com]\nport=%1\n[df]\nbox=%2\n"
+QByteArray settingsWith(int port, int box = 1, int boxMode = 0,
+                        const QString& language = QStringLiteral("english")) {
+    return QStringLiteral("[languagefiles]\nactive=%4\n[com]\nport=%1\n[df]\nbox=%2\n"
                           "[misc]\nnew_boxmode=%3\n")
         .arg(port)
         .arg(box)
         .arg(boxMode)
+        .arg(language)
         .toUtf8();
 }
 
@@ -160,6 +164,7 @@ private slots:
     void newAndOpenWhileArmed();
     void saveHotkeys_data();
     void saveHotkeys();
+    void pictures_data();
     void pictures();
 
 private:
@@ -618,8 +623,15 @@ void TestFireMain::saveHotkeys() {
     QVERIFY(!QFile::exists(m.f.folder.filePath("hotkeys.ini")));
 }
 
+void TestFireMain::pictures_data() {
+    QTest::addColumn<QString>("language");
+    QTest::newRow("english") << "english";
+    QTest::newRow("deutsch") << "deutsch";
+}
+
 void TestFireMain::pictures() {
-    FireMain m;
+    QFETCH(QString, language);
+    FireMain m(settingsWith(kCom, 1, 0, language));
     Tfrm_gui_main& w = m.start();
     vz::ProgramDocument& d = w.document();
     d.setMacroSlot(2, 0, vz::MacroCall, 21);
@@ -641,7 +653,7 @@ void TestFireMain::pictures() {
     for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         QVERIFY2(group->rect().contains(child->geometry()), qPrintable(child->objectName()));
     QVERIFY(m.console().setupPage()->rect().contains(group->geometry()));
-    QVERIFY(w.grab().save(dir + "/main_fire_setup.png"));
+    QVERIFY(w.grab().save(dir + "/main_fire_setup_" + language + ".png"));
 
     QVERIFY(m.arm("menu_fire_mastermodul"));
     QTest::mouseClick(m.fireButton(1, 2), Qt::LeftButton);
@@ -651,7 +663,19 @@ void TestFireMain::pictures() {
     for (QPushButton* b : panel->findChildren<QPushButton*>())
         if (b->isVisible() && b != m.fireButton(9, 10))
             QVERIFY2(panel->rect().contains(b->geometry()), qPrintable(b->objectName()));
-    QVERIFY(w.grab().save(dir + "/main_fire_armed.png"));
+    QVERIFY(w.grab().save(dir + "/main_fire_armed_" + language + ".png"));
+
+    // The console's dialogs with the texts of the language file.
+    m.entry("menu_fire_mastermodul")->trigger();
+    m.console().sequenceDialog()->FormShow();
+    m.console().pauseDialog()->FormShow();
+    for (QDialog* dialog : {static_cast<QDialog*>(m.console().sequenceDialog()),
+                            static_cast<QDialog*>(m.console().pauseDialog())}) {
+        for (QWidget* child : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(dialog->rect().contains(child->geometry()), qPrintable(child->objectName()));
+        QVERIFY(
+            dialog->grab().save(dir + "/main_" + dialog->objectName() + "_" + language + ".png"));
+    }
 }
 
 QTEST_MAIN(TestFireMain)
