@@ -162,6 +162,7 @@ private slots:
     void macroFromProject_data();
     void macroFromProject();
     void newAndOpenWhileArmed();
+    void languageChangeWhileArmed();
     void saveHotkeys_data();
     void saveHotkeys();
     void pictures_data();
@@ -579,6 +580,9 @@ void TestFireMain::newAndOpenWhileArmed() {
     QCOMPARE(m.fireButton(0, 1)->text(), QString("50"));
     QVERIFY(m.fireButton(0, 9)->isVisible());
     QVERIFY(!m.fireButton(0, 10)->isVisible());
+    // Laid out for the new count: single 9 heads the second column.
+    const QRect sgl1 = m.fireButton(0, 1)->geometry();
+    QCOMPARE(m.fireButton(0, 9)->geometry(), sgl1.translated(sgl1.width() + 11, 0));
     QVERIFY(!m.fireButton(4, 2)->isVisible());
     QCOMPARE(m.f.find<QComboBox>("gasmod_count_cb")->currentIndex(), 8);
     QCOMPARE(w.pageControl()->currentIndex(), vz::kPageFireMode);
@@ -592,6 +596,28 @@ void TestFireMain::newAndOpenWhileArmed() {
     QCOMPARE(w.pageControl()->currentIndex(), vz::kPageFireMode);
     QVERIFY(m.f.find<QComboBox>("box_nr_cb")->isVisible()); // still the RK40's list
     QVERIFY(m.console().controller().isArmed());
+}
+
+void TestFireMain::languageChangeWhileArmed() {
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    QLabel* warning = w.previewArea()->firemodeWarning();
+    const QString english = warning->text();
+    answerModal(&w, QStringLiteral("btn_ok"), [](QWidget* dialog) {
+        auto* drop = dialog->findChild<QComboBox*>(QStringLiteral("language_drop"));
+        drop->setCurrentIndex(drop->findText(QStringLiteral("deutsch")));
+    });
+    m.entry("menu_settings_language")->trigger();
+    QCOMPARE(w.settings().language, QString("deutsch"));
+    QVERIFY(warning->text() != english);
+    QCOMPARE(warning->text(), get_text("lbl_firemode_warning"));
+    QVERIFY(warning->isVisible());
+    QCOMPARE(m.console().firePage()->popupHotkey()->text(), get_text("firebtn_popup_hotkey"));
+    QCOMPARE(w.pageControl()->tabText(vz::kPageFireMode), get_text("tab_fire_mode"));
+    // Texts only: the console stays armed on its page.
+    QVERIFY(m.console().controller().isArmed());
+    QCOMPARE(w.pageControl()->currentIndex(), vz::kPageFireMode);
 }
 
 void TestFireMain::saveHotkeys_data() {
