@@ -470,6 +470,15 @@ void TestFireMain::hotkeys() {
         channels << e.channel;
     QCOMPARE(channels, (QList<int>{3, 3, 2, 2}));
 
+    // A release that went to another window: the window's deactivation frees the latch.
+    m.far->clear();
+    sendKey(focus, QEvent::KeyPress, Qt::Key_K, "k");
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(&w, &deactivate);
+    sendKey(focus, QEvent::KeyPress, Qt::Key_K, "k");
+    sendKey(focus, QEvent::KeyRelease, Qt::Key_K, "k");
+    QVERIFY(m.far->waitFor(32));
+
     // Off the fire page the keys are the program pages' again.
     m.entry("menu_fire_mastermodul")->trigger();
     m.far->clear();
@@ -499,6 +508,12 @@ void TestFireMain::keysStayOffTheControls() {
     QTRY_COMPARE(QApplication::focusWidget(), countList);
     QTest::keyClick(countList, Qt::Key_9, Qt::NoModifier);
     QCOMPARE(w.document().program().moduleCount(), count);
+    // Ctrl steps the time up-downs by 5 only off the fire page.
+    auto* ud = m.f.find<UpDown>("tab_single_modnr_1_ud");
+    sendKey(countList, QEvent::KeyPress, Qt::Key_Control, QString(), Qt::ControlModifier);
+    QCOMPARE(ud->increment(), armed ? 1 : 5);
+    sendKey(countList, QEvent::KeyRelease, Qt::Key_Control, QString());
+    QCOMPARE(ud->increment(), 1);
     if (armed) {
         QVERIFY(m.far->waitFor(16));
         QCOMPARE(m.events().constFirst().channel, 21);
