@@ -630,6 +630,11 @@ void TestFireMain::languageChangeWhileArmed() {
     QVERIFY(warning->isVisible());
     QCOMPARE(m.console().firePage()->popupHotkey()->text(), get_text("firebtn_popup_hotkey"));
     QCOMPARE(w.pageControl()->tabText(vz::kPageFireMode), get_text("tab_fire_mode"));
+    // The labels of a running macro keep their boxes across the page.
+    vz::FireModePage* page = m.console().firePage();
+    QCOMPARE(page->macroRunningLabel()->text(), get_text("firemode_macro_running"));
+    QCOMPARE(page->macroRunningLabel()->width(), page->width());
+    QCOMPARE(page->macroNrLabel()->width(), page->width());
     // Texts only: the console stays armed on its page.
     QVERIFY(m.console().controller().isArmed());
     QCOMPARE(w.pageControl()->currentIndex(), vz::kPageFireMode);
@@ -680,6 +685,7 @@ void TestFireMain::pictures() {
     d.setMacroSlot(2, 2, vz::MacroCall, 31);
     d.setMacroActive(0, true);
     d.setMacroActive(2, true);
+    d.setMacroActive(9, true); // its place lies partly beyond the panel's right edge
     d.setSeqInUse(3, 4, false);
     const QString dir = QDir(VZ_BIN_DIR).filePath("../screens");
     QDir().mkpath(dir);
@@ -705,6 +711,16 @@ void TestFireMain::pictures() {
         if (b->isVisible() && b != m.fireButton(9, 10))
             QVERIFY2(panel->rect().contains(b->geometry()), qPrintable(b->objectName()));
     QVERIFY(w.grab().save(dir + "/main_fire_armed_" + language + ".png"));
+
+    // A macro running: its labels across the whole page, whatever the texts did to them.
+    QTest::mouseClick(m.fireButton(9, 3), Qt::LeftButton);
+    QVERIFY(m.far->waitFor(16 + 18));
+    vz::FireModePage* page = m.console().firePage();
+    for (QLabel* label : {page->macroRunningLabel(), page->macroNrLabel()}) {
+        QVERIFY(label->isVisible());
+        QCOMPARE(label->width(), page->width());
+    }
+    QVERIFY(w.grab().save(dir + "/main_fire_macro_" + language + ".png"));
 
     // The console's dialogs with the texts of the language file.
     m.entry("menu_fire_mastermodul")->trigger();
