@@ -14,7 +14,9 @@ const char* const kSymbols[kSeqFamilies] = {"|=====>", "<=====|", "|==><==|", "<
 constexpr int kFamilyAI = 2;
 constexpr int kFamilyIA = 3;
 
-QString num(int n) { return QString::number(n); }
+QString num(int n) {
+    return QString::number(n);
+}
 
 } // namespace
 
@@ -58,9 +60,15 @@ bool BoxProgram::operator==(const BoxProgram& o) const {
     return macros == o.macros;
 }
 
-int singleProgramNumber(int n) { return n; }
-int groupProgramNumber(int k, int v) { return 20 + (k + 1) + 3 * (v - 1); }
-int seqProgramNumber(int f, int v) { return 31 + 5 * f + (v - 1); }
+int singleProgramNumber(int n) {
+    return n;
+}
+int groupProgramNumber(int k, int v) {
+    return 20 + (k + 1) + 3 * (v - 1);
+}
+int seqProgramNumber(int f, int v) {
+    return 31 + 5 * f + (v - 1);
+}
 
 QString pageCode(int page) {
     if (page < 0 || page >= kProgramPages)
@@ -68,8 +76,12 @@ QString pageCode(int page) {
     return QString::fromLatin1(kPageCodes[page]);
 }
 
-QString groupCode(int k) { return pageCode(k + 1); }
-QString seqCode(int f) { return pageCode(f + 4); }
+QString groupCode(int k) {
+    return pageCode(k + 1);
+}
+QString seqCode(int f) {
+    return pageCode(f + 4);
+}
 
 QString familySymbol(int f) {
     if (f < 0 || f >= kSeqFamilies)
@@ -197,7 +209,9 @@ bool isFireButton(int family, int number) {
     return false;
 }
 
-double singleDuration(int fire) { return fire * 0.02 + 0.3; }
+double singleDuration(int fire) {
+    return fire * 0.02 + 0.3;
+}
 
 int seqSteps(int f, int moduleCount) {
     if (f == kFamilyAI || f == kFamilyIA)
@@ -224,6 +238,8 @@ QString formatSeconds(double seconds, const QLocale& locale) {
     return text + QLatin1Char('s');
 }
 
-QString formatTime(int steps, const QLocale& locale) { return formatSeconds(steps * 0.02, locale); }
+QString formatTime(int steps, const QLocale& locale) {
+    return formatSeconds(steps * 0.02, locale);
+}
 
 } // namespace vz

@@ -74,11 +74,11 @@ struct Macro {
 };
 
 struct BoxProgram {
-    int boxNr = 0;                         // box-list position, box number = boxNr + 1
-    int gasmodCount = kStartCountPosition; // module-count position, count = gasmodCount + 1
-    std::array<SingleProgram, kModules> single{};                                  // [N-1]
-    std::array<std::array<GroupProgram, kGroupVariants>, kGroupKinds> group{};     // [k][V-1]
-    std::array<std::array<SequenceProgram, kSeqVariants>, kSeqFamilies> seq{};     // [f][V-1]
+    int boxNr = 0;                                // box-list position, box number = boxNr + 1
+    int gasmodCount = kStartCountPosition;        // module-count position, count = gasmodCount + 1
+    std::array<SingleProgram, kModules> single{}; // [N-1]
+    std::array<std::array<GroupProgram, kGroupVariants>, kGroupKinds> group{}; // [k][V-1]
+    std::array<std::array<SequenceProgram, kSeqVariants>, kSeqFamilies> seq{}; // [f][V-1]
     std::array<Macro, kMacros> macros{};
     int activeTab = 0; // page on show, 0..8
 
@@ -101,31 +101,31 @@ struct BoxProgram {
 };
 
 // --- program numbers: the fixed place of a program in the master module's table of 70 ---
-int singleProgramNumber(int n);        // n
-int groupProgramNumber(int k, int v);  // 20 + (k + 1) + 3 (v - 1)
-int seqProgramNumber(int f, int v);    // 31 + 5 f + (v - 1)
+int singleProgramNumber(int n);       // n
+int groupProgramNumber(int k, int v); // 20 + (k + 1) + 3 (v - 1)
+int seqProgramNumber(int f, int v);   // 31 + 5 f + (v - 1)
 
 // --- page codes and names ---
-QString pageCode(int page);       // "SGL", "all", "odd", "evn", "LR", "RL", "AI", "IA", "X"
-QString groupCode(int k);         // "all", "odd", "evn"
-QString seqCode(int f);           // "LR", "RL", "AI", "IA", "X"
-QString familySymbol(int f);      // "|=====>", "<=====|", "|==><==|", "<==||==>", "|<====>|"
-QString pageName(int page);       // "tab_single", "tab_all", ..., "tab_seqX", "tab_fire_mode",
-                                  // "tab_fire_setup"
+QString pageCode(int page);  // "SGL", "all", "odd", "evn", "LR", "RL", "AI", "IA", "X"
+QString groupCode(int k);    // "all", "odd", "evn"
+QString seqCode(int f);      // "LR", "RL", "AI", "IA", "X"
+QString familySymbol(int f); // "|=====>", "<=====|", "|==><==|", "<==||==>", "|<====>|"
+QString pageName(int page);  // "tab_single", "tab_all", ..., "tab_seqX", "tab_fire_mode",
+                             // "tab_fire_setup"
 int pageIndexFromCode(const QString& code); // -1 when unknown
 
 // --- control names (the naming scheme) ---
 namespace names {
 // suffix: "_ud", "_edit", "_dur_lbl", "_cb", "_lbl"
-QString single(int n, const QString& suffix);                // tab_single_modnr_<N><suffix>
-QString singlePreview(int n);                                // tab_single_preview_<N>_btn
+QString single(int n, const QString& suffix); // tab_single_modnr_<N><suffix>
+QString singlePreview(int n);                 // tab_single_preview_<N>_btn
 // suffix: "_ud", "_edit", "_dur_lbl", "_cb", "_lbl"
-QString group(int k, int v, const QString& suffix);          // tab_<K>_var_<V><suffix>
-QString groupPreview(int k, int v);                          // tab_<K>_preview_<V>_btn
+QString group(int k, int v, const QString& suffix); // tab_<K>_var_<V><suffix>
+QString groupPreview(int k, int v);                 // tab_<K>_preview_<V>_btn
 // suffix: "_fire_ud", "_fire_edit", "_wait_ud", "_wait_edit", "_checkbox", "_cb",
 //         "_dur_lbl", "_lbl"
-QString seq(int f, int v, const QString& suffix);            // tab_seq<F>_var_<V><suffix>
-QString seqPreview(int f, int v);                            // tab_seq<F>_preview_<V>_btn
+QString seq(int f, int v, const QString& suffix); // tab_seq<F>_var_<V><suffix>
+QString seqPreview(int f, int v);                 // tab_seq<F>_preview_<V>_btn
 // Preview button of any program page (page 0..8, number = N or V).
 QString previewButton(int page, int number);
 // Column heading label: "tab_" + page code part + "_caption" + digit + "_A"/"_B";
@@ -142,8 +142,8 @@ bool parseFireButtonName(const QString& name, int* family, int* number);
 bool isFireButton(int family, int number);
 
 // --- derived durations, in seconds ---
-double singleDuration(int fire);                        // fire * 0.02 + 0.3
-int seqSteps(int f, int moduleCount);                   // count-1, or (count-1) div 2 for AI/IA
+double singleDuration(int fire);      // fire * 0.02 + 0.3
+int seqSteps(int f, int moduleCount); // count-1, or (count-1) div 2 for AI/IA
 double seqDuration(int f, int moduleCount, int fire, int wait);
 
 // --- texts ---

@@ -26,9 +26,9 @@ public:
     const BoxProgram& program() const { return m_program; }
 
     // --- settings the rules depend on (from the settings record) ---
-    void setBoxMode(int boxMode);   // 0: box number = 30 + count; 1: chosen from the list
+    void setBoxMode(int boxMode); // 0: box number = 30 + count; 1: chosen from the list
     int boxMode() const { return m_boxMode; }
-    void setMaxBox(int maxBox);     // length of the box list, 1..255
+    void setMaxBox(int maxBox); // length of the box list, 1..255
     int maxBox() const { return m_maxBox; }
     // While fire mode runs through the RK40, rule 7 leaves the box number alone.
     void setRk40Active(bool active);
@@ -58,17 +58,17 @@ public:
     // the box mode changed.
     void applyBoxMode();
     // --- rule 8: lists ---
-    bool setBoxNr(int position);                 // 0..maxBox-1
-    bool setSingleChannel(int n, int position);  // 0..69
+    bool setBoxNr(int position);                // 0..maxBox-1
+    bool setSingleChannel(int n, int position); // 0..69
     bool setGroupChannel(int k, int v, int position);
     bool setSeqChannel(int f, int v, int position);
     // Channel of any program page (0..8) and number (N or V).
     bool setChannel(int page, int number, int position);
 
     // --- macros (edits set the modified flag) ---
-    void setMacroActive(int index, bool active);               // index 0..9
-    bool appendMacroStep(int index, int type, int value);      // false when 200 steps are full
-    bool removeLastMacroStep(int index);                       // false when there is none
+    void setMacroActive(int index, bool active);                 // index 0..9
+    bool appendMacroStep(int index, int type, int value);        // false when 200 steps are full
+    bool removeLastMacroStep(int index);                         // false when there is none
     void setMacroSlot(int index, int slot, int type, int value); // raw, as a file holds it
 
     // --- page on show (not an edit) ---
@@ -85,9 +85,9 @@ public:
     void resetToNew();
 
 signals:
-    void singleChanged(int n);          // fire of single n
-    void groupChanged(int k, int v);    // fire of group k v
-    void seqChanged(int f, int v);      // fire, wait or in-use of sequence f v
+    void singleChanged(int n);       // fire of single n
+    void groupChanged(int k, int v); // fire of group k v
+    void seqChanged(int f, int v);   // fire, wait or in-use of sequence f v
     void channelChanged(int page, int number);
     // Count rule ran: the view shows modules 1..newCount, the right block headings from 9,
     // re-spaces the preview slots, re-shows the sequence durations, lays out the fire panel.

@@ -17,8 +17,7 @@ public:
     static IniFile toIni(const BoxProgram& program);
     // Writes a complete new file through QSaveFile: a failed write leaves the previous file
     // as it was. Returns false on failure (errorText, when given, says why).
-    static bool write(const QString& path, const BoxProgram& program,
-                      QString* errorText = nullptr);
+    static bool write(const QString& path, const BoxProgram& program, QString* errorText = nullptr);
 
     // Reads path into the document through the editing rules (refused values keep the field),
     // in the order: box position, count (applied), singles, groups, sequences, macros,
