@@ -123,7 +123,6 @@ private slots:
     void rightClickToClipboard();
     void tagOfAnyMouseButton();
     void previewEntryPlaysTheRow();
-    void renderMidAnimation();
     void destroyedWhilePlaying();
     // Leaves the application exiting: keep it last.
     void applicationExitStopsThePreview();
@@ -136,10 +135,23 @@ void TestPreviewArea::initialLayout() {
     QCOMPARE(a->size(), QSize(555, 70));
     QCOMPARE(a->background()->geometry(), QRect(8, 13, 539, 51));
     QCOMPARE(a->background()->palette().color(QPalette::Window), QColor(Qt::black));
+    // The pictures by their pixels (every shown slot carries one of them, see Harness): off
+    // is dark above the nozzle, a ball burns in the middle only, a flame reaches the top.
+    auto brightness = [a](const char* holder, int y) {
+        const QImage img = a->findChild<QLabel*>(holder)->pixmap().toImage();
+        int best = 0;
+        for (int x = 0; x < img.width(); ++x)
+            best = std::max(best, img.pixelColor(x, y).red() + img.pixelColor(x, y).green());
+        return best;
+    };
     for (const char* holder : {"preview_img_aus", "preview_img_ball", "preview_img_an"}) {
         const QLabel* label = a->findChild<QLabel*>(holder);
         QVERIFY2(label && label->isHidden() && label->pixmap().size() == QSize(20, 50), holder);
     }
+    QVERIFY(brightness("preview_img_aus", 1) < 100 && brightness("preview_img_aus", 10) < 300);
+    QVERIFY(brightness("preview_img_ball", 1) < 100);
+    QVERIFY(brightness("preview_img_ball", 13) > 300);
+    QVERIFY(brightness("preview_img_an", 10) > 300 && brightness("preview_img_an", 2) > 150);
     const qint64 off = a->findChild<QLabel*>("preview_img_aus")->pixmap().cacheKey();
     for (int i = 1; i <= 16; ++i) {
         QCOMPARE(a->flame(i)->geometry(), QRect(8 + 20 * (i - 1), 13, 20, 50));
@@ -206,8 +218,6 @@ void TestPreviewArea::playsWithRealTimers_data() {
     QTest::addColumn<QString>("starts"); // planned start of every segment, ms
     QTest::addColumn<QStringList>("states");
     QTest::newRow("single 2") << 0 << 2 << 6 << "0,100" << QStringList{"010000", "000000"};
-    QTest::newRow("odd with 6 modules")
-        << 2 << 1 << 6 << "0,100" << QStringList{"101010", "000000"};
     QTest::newRow("evn with 1 module") << 3 << 1 << 1 << "0,100" << QStringList{"0", "0"};
     QTest::newRow("LR, fire 2, wait 3") << 4 << 1 << 3 << "0,40,60,100,120,160"
                                         << QStringList{"100", "000", "010", "000", "001", "000"};
@@ -426,50 +436,6 @@ void TestPreviewArea::previewEntryPlaysTheRow() {
     QCOMPARE(int(h.shown.size()), 2);
     QCOMPARE(h.shown[0].states, QStringLiteral("0000000000020000"));
     QVERIFY(h.shown[1].ms >= 178);
-}
-
-// Renders the row in the middle of an overlapping sequence and checks the pictures by their
-// pixels: burning slots are bright in their upper half, slots off are black there.
-void TestPreviewArea::renderMidAnimation() {
-    Harness h;
-    h.setCount(8);
-    h.program.seqAt(3, 1) = {5, 2, 45, true};  // IA, ball, overlapping steps
-    h.program.seqAt(0, 1) = {10, 3, 30, true}; // LR, flames, overlapping steps
-    h.show();
-    QImage flames, balls;
-    QString flameStates, ballStates;
-    QObject::connect(h.area, &PreviewArea::segmentShown, h.area, [&](int, int index) {
-        if (index == 3 && flames.isNull() && h.area->slotState(1) == SlotFlame) {
-            flames = h.area->grab().toImage();
-            flameStates = h.shown.back().states;
-        }
-        if (index == 2 && balls.isNull() && h.area->slotState(4) == SlotBall) {
-            balls = h.area->grab().toImage();
-            ballStates = h.shown.back().states;
-        }
-    });
-    QTest::mouseClick(h.button(4, 1), Qt::LeftButton);
-    QTest::mouseClick(h.button(7, 1), Qt::LeftButton);
-    QCOMPARE(flameStates, QStringLiteral("22220000"));
-    QCOMPARE(ballStates, QStringLiteral("01111110"));
-
-    auto brightness = [](const QImage& img, const QLabel* slot, int y) {
-        int best = 0;
-        for (int x = 0; x < 20; ++x) {
-            const QColor c = img.pixelColor(slot->x() + x, slot->y() + y);
-            best = std::max(best, c.red() + c.green());
-        }
-        return best;
-    };
-    for (int slot = 1; slot <= 8; ++slot) {
-        const QLabel* label = h.area->flame(slot);
-        const QByteArray where = "slot " + QByteArray::number(slot);
-        QVERIFY2((brightness(flames, label, 10) > 300) == (flameStates[slot - 1] != '0'), where);
-        QVERIFY2((brightness(balls, label, 13) > 300) == (ballStates[slot - 1] != '0'), where);
-        // Balls leave the top rows dark, flames reach them.
-        QVERIFY(brightness(balls, label, 1) < 100);
-    }
-    QVERIFY(brightness(flames, h.area->flame(1), 2) > 150);
 }
 
 // Deleting the area while it waits returns from the preview instead of waiting for a timer
