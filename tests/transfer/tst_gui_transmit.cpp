@@ -383,7 +383,6 @@ void TstGuiTransmit::dataPreview_data() {
     QTest::addColumn<int>("part"); // 1 channel, 2 time, 3 wait
     QTest::newRow("record 1 channel, bottom left") << 1 << 1;
     QTest::newRow("record 10 wait, bottom right") << 10 << 3;
-    QTest::newRow("record 61 channel, top left") << 61 << 1;
     QTest::newRow("record 70 time: the module count in box mode 1") << 70 << 2;
 }
 
