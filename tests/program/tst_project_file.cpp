@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -95,11 +94,6 @@ void TestProjectFile::defaultProjectMatchesGoldenFile() {
     const QByteArray expected = vztest::readBytes(QStringLiteral(VZ_TEST_DATA_DIR "/") + golden);
     QVERIFY(!expected.isEmpty());
     QCOMPARE(vztest::readBytes(path), expected);
-
-    const QStringList lines = ProjectFile::toIni(d.program()).lines();
-    QCOMPARE(lines.filter(QRegularExpression("^\\[\\w+\\]$")).size(), 20);
-    QCOMPARE(lines.filter(QRegularExpression("^\\w+=-?\\d+$")).size(), 4183);
-    QCOMPARE(lines.size(), 4203);
 }
 
 void TestProjectFile::roundTripIsByteIdentical() {
@@ -129,7 +123,8 @@ void TestProjectFile::readValues_data() {
     QTest::addColumn<int>("boxMode");
     QTest::addColumn<QString>("key"); // section/key of the value as a save would write it
     QTest::addColumn<int>("expected");
-    // The document holds preset() before every read.
+    // The document holds preset() before every read. The INI engine's own rules (case, hex,
+    // duplicates, junk) are tst_ini_file's.
     auto row = [](const char* name, const char* content, int mode, const char* key, int value) {
         QTest::newRow(name) << content << mode << key << value;
     };
@@ -139,13 +134,7 @@ void TestProjectFile::readValues_data() {
     row("box mode 1 takes BoxNr", "[misc]\nBoxNr=3\nCount=5", 1, "misc/BoxNr", 3);
     row("Count refused, box mode 0 still fixes the box", "[misc]\nBoxNr=3\nCount=16", 0,
         "misc/BoxNr", 39);
-    row("keys ignore case", "[MISC]\nboxnr=7", 1, "misc/BoxNr", 7);
     row("sections ignore case", "[SeqIa]\nVAR2FIRE=44", 1, "seqIA/var2fire", 44);
-    row("hex", "[seqX]\nvar5wait=0XfF", 1, "seqX/var5wait", 255);
-    row("not a number: default", "[sgl]\nmod5=abc", 1, "sgl/mod5", 5);
-    row("beyond 32 bits: default", "[sgl]\nmod5=99999999999", 1, "sgl/mod5", 5);
-    row("first of duplicate keys", "[sgl]\nmod1=30\nmod1=40", 1, "sgl/mod1", 30);
-    row("first of duplicate sections", "[sgl]\nmod1=30\n[sgl]\nmod2=50", 1, "sgl/mod2", 5);
     row("missing BoxNr: box 1", "[misc]\nCount=7", 1, "misc/BoxNr", 0);
     row("missing Count: 6 modules", "[misc]\nBoxNr=2", 1, "misc/Count", 5);
     row("missing single channel", "", 1, "sgl/ch1", 0);
@@ -158,11 +147,9 @@ void TestProjectFile::readValues_data() {
     row("channel -1 kept", "[sgl]\nch2=-1", 1, "sgl/ch2", 61);
     row("in use: any non-zero", "[seqRL]\nvar3chk=2", 1, "seqRL/var3chk", 1);
     row("ActiveTab 9 shows page 0", "[misc]\nActiveTab=9", 1, "misc/ActiveTab", 0);
-    row("ActiveTab 8", "[misc]\nActiveTab=8", 1, "misc/ActiveTab", 8);
     row("macro values are raw", "[macro3]\nvalue7=-2147483648", 1, "macro3/value7",
         std::numeric_limits<int>::min());
     row("macro active non-zero", "[macro9]\nactive=5", 1, "macro9/active", 1);
-    row("values trimmed, CR LF", "[sgl]\r\n  mod4 =  88  \r\n", 1, "sgl/mod4", 88);
 }
 
 void TestProjectFile::readValues() {
@@ -196,7 +183,6 @@ void TestProjectFile::brokenFilesGiveDefaults_data() {
         {"no sections", "mod1=9\nch1=4\nBoxNr=3\n"},
         {"keys without values", "[sgl]\nmod1\nmod2=\n=7\n[misc]\nCount"},
         {"huge numbers", "[misc]\nCount=0x100000005\nBoxNr=-9999999999"},
-        {"many lines", "[sgl]\n" + QByteArray("x=1\n").repeated(300000)},
     };
     for (const auto& [name, bytes] : own) {
         const QString path = m_dir.filePath(QString::fromLatin1(name) + ".kvx");

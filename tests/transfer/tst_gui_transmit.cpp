@@ -4,7 +4,6 @@
 #include "device/device_decoder.h"
 #include "gui/scripted_prompts.h"
 #include "transfer/backend_transmit.h"
-#include "transfer/gui_adv_settings.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -96,8 +95,6 @@ private slots:
     void dataPreview_data();
     void dataPreview();
     void hexLogOnF12();
-    void languageFiles_data();
-    void languageFiles();
 
 private:
     void makeDialog(int savedPort, int block = 4);
@@ -257,9 +254,6 @@ void TstGuiTransmit::transfer() {
     QVERIFY(!idleTimerOn());
     QVERIFY(m_dlg->com_port().Open());
     QVERIFY(m_prompts.records.isEmpty());
-    if (block == 4)
-        QVERIFY(m_dlg->grab().save(
-            QDir(QCoreApplication::applicationDirPath()).filePath("tst_gui_transmit_sent.png")));
 }
 
 void TstGuiTransmit::showing_data() {
@@ -270,7 +264,6 @@ void TstGuiTransmit::showing_data() {
     QTest::newRow("saved port -1") << -1 << false << false;
     QTest::newRow("saved port with a device") << kPort << true << false;
     QTest::newRow("saved port without a device") << 49 << false << true;
-    QTest::newRow("saved port above 50 without a device") << 51 << false << true;
 }
 
 void TstGuiTransmit::showing() {
@@ -390,9 +383,6 @@ void TstGuiTransmit::dataPreview_data() {
     QTest::addColumn<int>("part"); // 1 channel, 2 time, 3 wait
     QTest::newRow("record 1 channel, bottom left") << 1 << 1;
     QTest::newRow("record 10 wait, bottom right") << 10 << 3;
-    QTest::newRow("record 35 time") << 35 << 2;
-    QTest::newRow("record 61 channel, top left") << 61 << 1;
-    QTest::newRow("record 70 channel") << 70 << 1;
     QTest::newRow("record 70 time: the module count in box mode 1") << 70 << 2;
 }
 
@@ -436,9 +426,6 @@ void TstGuiTransmit::dataPreview() {
     p.end();
     QCOMPARE(img.copy(0, 142, 750, 19), text);
 
-    if (record == 1)
-        QVERIFY(m_dlg->grab().save(
-            QDir(QCoreApplication::applicationDirPath()).filePath("tst_gui_transmit_preview.png")));
     m_dlg->hide();
     m_dlg->show();
     QVERIFY(button("btn_info")->isEnabled());
@@ -463,44 +450,6 @@ void TstGuiTransmit::hexLogOnF12() {
     QVERIFY(m_dlg->hexLog().startsWith("5F 5F 5F "));
     QTest::mouseClick(button("btn_info"), Qt::LeftButton);
     QVERIFY(memo->geometry().bottom() < m_dlg->height());
-    QVERIFY(m_dlg->grab().save(
-        QDir(QCoreApplication::applicationDirPath()).filePath("tst_gui_transmit_log.png")));
-}
-
-void TstGuiTransmit::languageFiles_data() {
-    QTest::addColumn<QString>("language");
-    QTest::newRow("english") << "english";
-    QTest::newRow("deutsch") << "deutsch";
-}
-
-// Every caption and text of both dialogs is in both shipped files.
-void TstGuiTransmit::languageFiles() {
-    QFETCH(QString, language);
-    QVERIFY(languageTable().load(m_dir->path(), language, settingsPath()));
-    for (const char* key : {"msg_transmit_calcstr", "msg_transmit_sending", "msg_transmit_end",
-                            "box_nr_lbl", "boxmode_cb_0", "boxmode_cb_1", "hint_boxmode"})
-        QVERIFY2(!find_text(key).isEmpty(), key);
-    for (const QString& line : openedLines())
-        QVERIFY(!line.startsWith('<'));
-    makeDialog(kPort);
-    int ball = 5, boxMode = 0;
-    Tfrm_gui_adv_settings adv(settingsPath(), ball, boxMode);
-    m_dlg->show();
-    adv.show();
-    for (QDialog* dlg : {static_cast<QDialog*>(m_dlg.get()), static_cast<QDialog*>(&adv)}) {
-        QCOMPARE(dlg->windowTitle(), find_text(dlg->objectName()));
-        for (QWidget* w : dlg->findChildren<QWidget*>()) {
-            auto* l = qobject_cast<QLabel*>(w);
-            if (l && !l->pixmap().isNull())
-                continue; // the data preview
-            auto* b = qobject_cast<QPushButton*>(w);
-            const QString shown = l ? l->text() : b ? b->text() : QString("-");
-            QVERIFY2(!shown.isEmpty() && shown != w->objectName(), qPrintable(w->objectName()));
-        }
-    }
-    const QDir shots(QCoreApplication::applicationDirPath());
-    QVERIFY(m_dlg->grab().save(shots.filePath("tst_gui_transmit_" + language + ".png")));
-    QVERIFY(adv.grab().save(shots.filePath("tst_gui_adv_settings_" + language + ".png")));
 }
 
 QTEST_MAIN(TstGuiTransmit)
