@@ -121,7 +121,6 @@ private slots:
 
     void panelGrid_data();
     void panelGrid();
-    void panelGridNeverNegative();
 
     void keyCode_data();
     void keyCode();
@@ -141,11 +140,10 @@ private slots:
 
     void switching_data();
     void switching();
-    void switchOffRestores();
+    void questionNotYes();
     void portFailsToOpen();
     void portErrorWhileArmed();
-    void clicksWithoutRoute();
-    void macroCallOnlyWhileArmed();
+    void sendsOnlyWhileArmed();
     void choosePort_data();
     void choosePort();
     void senderQueuesWithoutInterleaving();
@@ -175,26 +173,16 @@ void TestFireCore::panelGrid_data() {
     QTest::addColumn<QRect>("rect");
     // The panel the window is laid out with: bw 49, bh 25.
     QTest::newRow("737 sgl1") << 737 << 306 << 0 << 1 << QRect(33, 8, 49, 25);
-    QTest::newRow("737 sgl8") << 737 << 306 << 0 << 8 << QRect(33, 239, 49, 25);
-    QTest::newRow("737 sgl9") << 737 << 306 << 0 << 9 << QRect(93, 8, 49, 25);
     QTest::newRow("737 sgl16") << 737 << 306 << 0 << 16 << QRect(93, 239, 49, 25);
     QTest::newRow("737 all1") << 737 << 306 << 1 << 1 << QRect(164, 8, 49, 25);
-    QTest::newRow("737 odd2") << 737 << 306 << 2 << 2 << QRect(235, 41, 49, 25);
-    QTest::newRow("737 evn3") << 737 << 306 << 3 << 3 << QRect(306, 74, 49, 25);
-    QTest::newRow("737 LR1") << 737 << 306 << 4 << 1 << QRect(377, 8, 49, 25);
-    QTest::newRow("737 RL5") << 737 << 306 << 5 << 5 << QRect(448, 140, 49, 25);
-    QTest::newRow("737 AI4") << 737 << 306 << 6 << 4 << QRect(519, 107, 49, 25);
-    QTest::newRow("737 IA2") << 737 << 306 << 7 << 2 << QRect(590, 41, 49, 25);
     QTest::newRow("737 X5") << 737 << 306 << 8 << 5 << QRect(661, 140, 49, 25);
     QTest::newRow("737 macro1") << 737 << 306 << 9 << 1 << QRect(164, 206, 49, 25);
-    QTest::newRow("737 macro2") << 737 << 306 << 9 << 2 << QRect(224, 206, 49, 25);
     QTest::newRow("737 macro10") << 737 << 306 << 9 << 10 << QRect(704, 206, 49, 25);
     // A bigger window: bw = 658 div 10 = 65, bh = 320 div 9 = 35 (remainders dropped).
-    QTest::newRow("900 sgl1") << 900 << 400 << 0 << 1 << QRect(33, 8, 65, 35);
     QTest::newRow("900 sgl12") << 900 << 400 << 0 << 12 << QRect(109, 137, 65, 35);
     QTest::newRow("900 all3") << 900 << 400 << 1 << 3 << QRect(196, 94, 65, 35);
-    QTest::newRow("900 X1") << 900 << 400 << 8 << 1 << QRect(805, 8, 65, 35);
     QTest::newRow("900 macro3") << 900 << 400 << 9 << 3 << QRect(348, 266, 65, 35);
+    QTest::newRow("too small: empty, never negative") << 100 << 50 << 0 << 1 << QRect(33, 8, 0, 0);
     QTest::newRow("no button") << 737 << 306 << 1 << 4 << QRect();
 }
 
@@ -207,12 +195,6 @@ void TestFireCore::panelGrid() {
     QCOMPARE(fireButtonRect(family, number, w, h), rect);
 }
 
-void TestFireCore::panelGridNeverNegative() {
-    const QRect r = fireButtonRect(0, 1, 100, 50);
-    QCOMPARE(r.width(), 0);
-    QCOMPARE(r.height(), 0);
-}
-
 // ---------------------------------------------------------------- keys
 
 void TestFireCore::keyCode_data() {
@@ -222,26 +204,13 @@ void TestFireCore::keyCode_data() {
     const int none = int(Qt::NoModifier);
     const int pad = int(Qt::KeypadModifier);
     QTest::newRow("0") << int(Qt::Key_0) << none << 48;
-    QTest::newRow("7") << int(Qt::Key_7) << none << 55;
-    QTest::newRow("a") << int(Qt::Key_A) << none << 97;
-    QTest::newRow("z") << int(Qt::Key_Z) << none << 122;
-    // Caps Lock changes the character, not the key.
+    QTest::newRow("z, Caps Lock or not") << int(Qt::Key_Z) << none << 122;
     QTest::newRow("keypad 1 is 1") << int(Qt::Key_1) << pad << 49;
     QTest::newRow("keypad 0 is 0") << int(Qt::Key_0) << pad << 48;
     QTest::newRow("keypad plus") << int(Qt::Key_Plus) << pad << -1;
-    QTest::newRow("keypad asterisk") << int(Qt::Key_Asterisk) << pad << -1;
-    QTest::newRow("keypad minus") << int(Qt::Key_Minus) << pad << -1;
-    QTest::newRow("keypad slash") << int(Qt::Key_Slash) << pad << -1;
-    QTest::newRow("keypad enter") << int(Qt::Key_Enter) << pad << -1;
     QTest::newRow("F1") << int(Qt::Key_F1) << none << -1;
-    QTest::newRow("F12") << int(Qt::Key_F12) << none << -1;
-    QTest::newRow("escape") << int(Qt::Key_Escape) << none << -1;
-    QTest::newRow("space") << int(Qt::Key_Space) << none << -1;
-    QTest::newRow("bracket") << int(Qt::Key_BracketLeft) << none << -1;
+    // Characters between the digits and the letters are no keys to fire with.
     QTest::newRow("underscore") << int(Qt::Key_Underscore) << none << -1;
-    QTest::newRow("quote left") << int(Qt::Key_QuoteLeft) << none << -1;
-    QTest::newRow("super") << int(Qt::Key_Super_L) << none << -1;
-    QTest::newRow("menu") << int(Qt::Key_Menu) << none << -1;
     QTest::newRow("shift a") << int(Qt::Key_A) << int(Qt::ShiftModifier) << -1;
     QTest::newRow("ctrl 1") << int(Qt::Key_1) << int(Qt::ControlModifier) << -1;
     QTest::newRow("alt x") << int(Qt::Key_X) << int(Qt::AltModifier) << -1;
@@ -266,12 +235,10 @@ void TestFireCore::latch_data() {
                                                             << "100";
     QTest::newRow("held key repeats (press only)") << "PpppR"
                                                    << "1000";
-    QTest::newRow("two presses without release") << "PP"
-                                                 << "10";
+    QTest::newRow("a modifier, then a key") << "PP"
+                                            << "10";
     QTest::newRow("press release press") << "PRP"
                                          << "11";
-    QTest::newRow("modifier held, then a key") << "PP"
-                                               << "10";
 }
 
 void TestFireCore::latch() {
@@ -505,7 +472,7 @@ void TestFireCore::switching() {
     QCOMPARE(host.errors, 0);
 }
 
-void TestFireCore::switchOffRestores() {
+void TestFireCore::questionNotYes() {
     // Closing the question without an answer arms nothing and opens no transfer;
     // No opens the transfer and arms nothing.
     for (FireModeHost::Answer a : {FireModeHost::Answer::Closed, FireModeHost::Answer::No}) {
@@ -572,30 +539,21 @@ void TestFireCore::portErrorWhileArmed() {
     QCOMPARE(host.errors, 1);
 }
 
-void TestFireCore::clicksWithoutRoute() {
+void TestFireCore::sendsOnlyWhileArmed() {
     FakeHost host;
     FakePort port;
-    port.opened = true;
-    FireFrameSender sender;
-    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
-    FireModeController c(host, port, sender);
-    c.fire(21);
-    c.callMacroChannel(36, 40);
-    QVERIFY(port.written.isEmpty());
-    QCOMPARE(host.errors, 0);
-}
-
-void TestFireCore::macroCallOnlyWhileArmed() {
-    FakeHost host;
-    FakePort port;
+    port.opened = true; // open from somewhere else: fire mode off still sends nothing
     FireFrameSender sender;
     sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
     FireModeController c(host, port, sender);
     c.setSavedPort(1);
+    c.fire(21);
+    c.callMacroChannel(36, 40);
+    QVERIFY(port.written.isEmpty());
+    QCOMPARE(host.errors, 0);
     c.toggle(FireRoute::Rk40);
     c.callMacroChannel(36, 40);
-    QCOMPARE(port.written, QList<QByteArray>{QByteArray::fromHex("000073c8242814"
-                                                                 "0000")});
+    QCOMPARE(port.written, QList<QByteArray>{QByteArray::fromHex("000073c82428140000")});
 }
 
 void TestFireCore::choosePort_data() {
@@ -668,28 +626,14 @@ void TestFireCore::shippedLanguageKeys() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     LanguageTable t;
     t.setEntries(LanguageTable::parse(f.readAll()));
-    for (const char* key : {"msg_firemode",
-                            "firemode_macro_running",
-                            "firemode_macro_nr",
-                            "btn_firemode_stop",
-                            "com_port_lbl",
-                            "firemode_sent",
-                            "firemode_sent_macro",
-                            "firebtn_popup_hotkey",
-                            "lbl_enter_hotkey",
-                            "firesetup_comport_gb",
-                            "firesetup_comport_btn",
-                            "firesetup_macro_gb",
-                            "firesetup_macro_active_cb",
-                            "firesetup_macro_add",
-                            "firesetup_macro_addpause",
-                            "firesetup_macro_del",
-                            "msg_macro_full",
-                            "frm_gui_macroseq",
-                            "macroseq_lbl",
-                            "frm_gui_macropause",
-                            "macropause_lbl",
-                            "macropause_lbl2"})
+    // The keys the check of the shipped files does not find: captions the console sets on its
+    // pages and dialogs, and the texts of the sent label.
+    for (const char* key :
+         {"firemode_macro_running", "btn_firemode_stop", "com_port_lbl", "firemode_sent",
+          "firemode_sent_macro", "firesetup_comport_gb", "firesetup_comport_btn",
+          "firesetup_macro_gb", "firesetup_macro_active_cb", "firesetup_macro_add",
+          "firesetup_macro_addpause", "firesetup_macro_del", "macroseq_lbl", "macropause_lbl",
+          "macropause_lbl2"})
         QVERIFY2(!t.findText(key).isEmpty(), key);
 }
 
