@@ -112,6 +112,19 @@ public:
     }
 };
 
+// The controller on the two fakes, its sender writing to the fake port.
+struct Rig {
+    FakeHost host;
+    FakePort port;
+    FireFrameSender sender;
+    FireModeController c{host, port, sender};
+
+    explicit Rig(int savedPort) {
+        sender.setWriter([this](const QByteArray& b) { return port.writeString(b); });
+        c.setSavedPort(savedPort);
+    }
+};
+
 } // namespace
 
 class TestFireCore : public QObject {
@@ -427,133 +440,109 @@ void TestFireCore::switching() {
     QFETCH(int, route);
     QFETCH(int, baud);
     QFETCH(QByteArray, frame);
-    const FireRoute r = FireRoute(route);
-    const FireRoute other = r == FireRoute::Rk40 ? FireRoute::MasterModule : FireRoute::Rk40;
-    FakeHost host;
-    FakePort port;
-    FireFrameSender sender;
-    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
-    FireModeController c(host, port, sender);
-    c.setSavedPort(4);
+    const FireRoute which = FireRoute(route);
+    const FireRoute other = which == FireRoute::Rk40 ? FireRoute::MasterModule : FireRoute::Rk40;
+    Rig r(4);
 
-    c.toggle(r);
-    QVERIFY(c.isArmed());
-    QCOMPARE(c.route(), r);
-    QVERIFY(port.opened);
-    QCOMPARE(port.number, 4);
-    QCOMPARE(port.baud, baud);
-    QCOMPARE(host.firePort, QString("COM4"));
-    QCOMPARE(host.savedSetting, 4);
-    QVERIFY(!host.transferEnabled);
-    QVERIFY(host.firePages);
-    QVERIFY(host.log.contains(QStringLiteral("route%1=1").arg(route)));
-    QVERIFY(host.log.contains(QStringLiteral("enabled%1=0").arg(int(other))));
-    QCOMPARE(host.log.contains("boxlist=1"), r == FireRoute::Rk40);
+    r.c.toggle(which);
+    QVERIFY(r.c.isArmed());
+    QCOMPARE(r.c.route(), which);
+    QVERIFY(r.port.opened);
+    QCOMPARE(r.port.number, 4);
+    QCOMPARE(r.port.baud, baud);
+    QCOMPARE(r.host.firePort, QString("COM4"));
+    QCOMPARE(r.host.savedSetting, 4);
+    QVERIFY(!r.host.transferEnabled);
+    QVERIFY(r.host.firePages);
+    QVERIFY(r.host.log.contains(QStringLiteral("route%1=1").arg(route)));
+    QVERIFY(r.host.log.contains(QStringLiteral("enabled%1=0").arg(int(other))));
+    QCOMPARE(r.host.log.contains("boxlist=1"), which == FireRoute::Rk40);
 
     // The other route's entry cannot change the route.
-    c.toggle(other);
-    QCOMPARE(c.route(), r);
+    r.c.toggle(other);
+    QCOMPARE(r.c.route(), which);
 
-    c.fire(31);
-    QCOMPARE(port.written, QList<QByteArray>{frame});
+    r.c.fire(31);
+    QCOMPARE(r.port.written, QList<QByteArray>{frame});
 
-    host.log.clear();
-    c.toggle(r);
-    QVERIFY(!c.isArmed());
-    QVERIFY(!port.opened);
-    QVERIFY(host.transferEnabled);
-    QVERIFY(!host.firePages);
-    QVERIFY(host.log.contains("stopMacro"));
-    QVERIFY(host.log.contains(QStringLiteral("route%1=0").arg(route)));
-    QVERIFY(host.log.contains(QStringLiteral("enabled%1=1").arg(int(other))));
-    QCOMPARE(host.log.contains("boxlist=0"), r == FireRoute::Rk40);
+    r.host.log.clear();
+    r.c.toggle(which);
+    QVERIFY(!r.c.isArmed());
+    QVERIFY(!r.port.opened);
+    QVERIFY(r.host.transferEnabled);
+    QVERIFY(!r.host.firePages);
+    QVERIFY(r.host.log.contains("stopMacro"));
+    QVERIFY(r.host.log.contains(QStringLiteral("route%1=0").arg(route)));
+    QVERIFY(r.host.log.contains(QStringLiteral("enabled%1=1").arg(int(other))));
+    QCOMPARE(r.host.log.contains("boxlist=0"), which == FireRoute::Rk40);
     // The frame in flight got its second copy before the port closed.
-    QCOMPARE(port.written, (QList<QByteArray>{frame, frame}));
-    QCOMPARE(host.errors, 0);
+    QCOMPARE(r.port.written, (QList<QByteArray>{frame, frame}));
+    QCOMPARE(r.host.errors, 0);
 }
 
 void TestFireCore::questionNotYes() {
     // Closing the question without an answer arms nothing and opens no transfer;
     // No opens the transfer and arms nothing.
     for (FireModeHost::Answer a : {FireModeHost::Answer::Closed, FireModeHost::Answer::No}) {
-        FakeHost host;
-        host.answer = a;
-        FakePort port;
-        FireFrameSender sender;
-        FireModeController c(host, port, sender);
-        c.setSavedPort(2);
-        c.toggle(FireRoute::MasterModule);
-        QVERIFY(!c.isArmed());
-        QVERIFY(!port.opened);
-        QCOMPARE(host.transfers, a == FireModeHost::Answer::No ? 1 : 0);
-        QCOMPARE(host.log.size(), a == FireModeHost::Answer::No ? 2 : 1);
-        QCOMPARE(host.savedSetting, -100);
+        Rig r(2);
+        r.host.answer = a;
+        r.c.toggle(FireRoute::MasterModule);
+        QVERIFY(!r.c.isArmed());
+        QVERIFY(!r.port.opened);
+        QCOMPARE(r.host.transfers, a == FireModeHost::Answer::No ? 1 : 0);
+        QCOMPARE(r.host.log.size(), a == FireModeHost::Answer::No ? 2 : 1);
+        QCOMPARE(r.host.savedSetting, -100);
     }
 }
 
 void TestFireCore::portFailsToOpen() {
-    FakeHost host;
-    FakePort port;
-    port.openFails = true;
-    FireFrameSender sender;
-    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
-    FireModeController c(host, port, sender);
-    c.setSavedPort(7);
-    c.toggle(FireRoute::Rk40);
-    QVERIFY(!c.isArmed());
-    QVERIFY(!port.opened);
-    QCOMPARE(host.errors, 1);
-    QVERIFY(host.log.contains("error:Port error"));
+    Rig r(7);
+    r.port.openFails = true;
+    r.c.toggle(FireRoute::Rk40);
+    QVERIFY(!r.c.isArmed());
+    QVERIFY(!r.port.opened);
+    QCOMPARE(r.host.errors, 1);
+    QVERIFY(r.host.log.contains("error:Port error"));
     // Disarmed before the box, so the console never looks armed under it.
-    QVERIFY(host.log.indexOf("pages=0") < host.log.indexOf("error:Port error"));
-    QVERIFY(host.log.contains("boxlist=0"));
-    QVERIFY(host.transferEnabled);
-    QCOMPARE(c.savedPort(), 7);
-    QCOMPARE(host.savedSetting, -100);
-    c.fire(5);
-    QVERIFY(port.written.isEmpty());
+    QVERIFY(r.host.log.indexOf("pages=0") < r.host.log.indexOf("error:Port error"));
+    QVERIFY(r.host.log.contains("boxlist=0"));
+    QVERIFY(r.host.transferEnabled);
+    QCOMPARE(r.c.savedPort(), 7);
+    QCOMPARE(r.host.savedSetting, -100);
+    r.c.fire(5);
+    QVERIFY(r.port.written.isEmpty());
 }
 
 void TestFireCore::portErrorWhileArmed() {
-    FakeHost host;
-    host.failAgainInsideError = true;
-    FakePort port;
-    FireFrameSender sender;
-    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
-    FireModeController c(host, port, sender);
-    host.controller = &c;
-    QObject::connect(&sender, &FireFrameSender::writeFailed, [&] { c.portFailed(); });
-    c.setSavedPort(3);
-    c.toggle(FireRoute::MasterModule);
-    QVERIFY(c.isArmed());
-    port.writeFails = true; // the device went away
-    c.fire(1);
-    c.fire(2);
-    QVERIFY(!c.isArmed());
-    QVERIFY(!port.opened);
-    QVERIFY(!host.firePages);
-    QVERIFY(host.transferEnabled);
-    QCOMPARE(host.errors, 1);
+    Rig r(3);
+    r.host.failAgainInsideError = true;
+    r.host.controller = &r.c;
+    QObject::connect(&r.sender, &FireFrameSender::writeFailed, [&] { r.c.portFailed(); });
+    r.c.toggle(FireRoute::MasterModule);
+    QVERIFY(r.c.isArmed());
+    r.port.writeFails = true; // the device went away
+    r.c.fire(1);
+    r.c.fire(2);
+    QVERIFY(!r.c.isArmed());
+    QVERIFY(!r.port.opened);
+    QVERIFY(!r.host.firePages);
+    QVERIFY(r.host.transferEnabled);
+    QCOMPARE(r.host.errors, 1);
     // A later port error report changes nothing and shows nothing.
-    c.portFailed();
-    QCOMPARE(host.errors, 1);
+    r.c.portFailed();
+    QCOMPARE(r.host.errors, 1);
 }
 
 void TestFireCore::sendsOnlyWhileArmed() {
-    FakeHost host;
-    FakePort port;
-    port.opened = true; // open from somewhere else: fire mode off still sends nothing
-    FireFrameSender sender;
-    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
-    FireModeController c(host, port, sender);
-    c.setSavedPort(1);
-    c.fire(21);
-    c.callMacroChannel(36, 40);
-    QVERIFY(port.written.isEmpty());
-    QCOMPARE(host.errors, 0);
-    c.toggle(FireRoute::Rk40);
-    c.callMacroChannel(36, 40);
-    QCOMPARE(port.written, QList<QByteArray>{QByteArray::fromHex("000073c82428140000")});
+    Rig r(1);
+    r.port.opened = true; // open from somewhere else: fire mode off still sends nothing
+    r.c.fire(21);
+    r.c.callMacroChannel(36, 40);
+    QVERIFY(r.port.written.isEmpty());
+    QCOMPARE(r.host.errors, 0);
+    r.c.toggle(FireRoute::Rk40);
+    r.c.callMacroChannel(36, 40);
+    QCOMPARE(r.port.written, QList<QByteArray>{QByteArray::fromHex("000073c82428140000")});
 }
 
 void TestFireCore::choosePort_data() {
@@ -573,21 +562,17 @@ void TestFireCore::choosePort() {
     QFETCH(QString, label);
     QFETCH(int, saved);
     QFETCH(int, errors);
-    FakeHost host;
-    FakePort port;
-    port.number = 9;
-    port.chooserAnswer = chooser;
-    port.openFails = openFails;
-    FireFrameSender sender;
-    FireModeController c(host, port, sender);
-    c.setSavedPort(9);
-    c.choosePort();
-    QCOMPARE(host.setupPort, label);
-    QCOMPARE(c.savedPort(), saved);
-    QCOMPARE(host.savedSetting, saved);
-    QCOMPARE(host.errors, errors);
-    QVERIFY(!port.opened); // the choice takes effect at the next switching on
-    QCOMPARE(c.portLabel(), label);
+    Rig r(9);
+    r.port.number = 9;
+    r.port.chooserAnswer = chooser;
+    r.port.openFails = openFails;
+    r.c.choosePort();
+    QCOMPARE(r.host.setupPort, label);
+    QCOMPARE(r.c.savedPort(), saved);
+    QCOMPARE(r.host.savedSetting, saved);
+    QCOMPARE(r.host.errors, errors);
+    QVERIFY(!r.port.opened); // the choice takes effect at the next switching on
+    QCOMPARE(r.c.portLabel(), label);
 }
 
 void TestFireCore::senderQueuesWithoutInterleaving() {
