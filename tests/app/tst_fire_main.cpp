@@ -314,6 +314,7 @@ void TestFireMain::armAndFire() {
     QCOMPARE(page->portLabel()->text(), QString("COM7"));
     QCOMPARE(m.fireButton(0, 1)->text(), QString::number(channel));
     // The RK40 lets the box be chosen in either box mode.
+    QCOMPARE(w.document().rk40Active(), rk40);
     QCOMPARE(boxList->isVisible(), rk40 || boxMode == 1);
     QCOMPARE(boxLabel->isVisible(), !rk40 && boxMode == 0);
 
@@ -341,10 +342,13 @@ void TestFireMain::armAndFire() {
     // The window says the frame was sent, not that anything fired.
     QCOMPARE(page->sentLabel()->text(), get_text("firemode_sent") + ' ' + QString::number(channel));
 
-    if (rk40 && boxMode == 0)
+    if (rk40 && boxMode == 0) {
         chooseListEntry(boxList, 2); // the operator picks box 3 meanwhile
+        QCOMPARE(w.document().program().boxNumber(), 3);
+    }
     entry->trigger();
     m.verifyOff();
+    QVERIFY(!w.document().rk40Active());
     QCOMPARE(boxList->isVisible(), boxMode == 1);
     QCOMPARE(boxLabel->isVisible(), boxMode == 0);
     if (boxMode == 0) {
@@ -648,6 +652,8 @@ void TestFireMain::macroFromProject() {
     }
     QCOMPARE(m.channels(), stop.isEmpty() ? (QList<int>{21, 21, 31, 31}) : (QList<int>{21, 21}));
     if (stop.isEmpty()) {
+        const qint64 copy = ev[1].timeMs - ev[0].timeMs;
+        QVERIFY2(copy >= 15 && copy <= 60, qPrintable(QString::number(copy)));
         const qint64 ms = ev[2].timeMs - ev[0].timeMs;
         QVERIFY2(ms >= pause * 10 && ms <= pause * 10 + 150, qPrintable(QString::number(ms)));
     }
