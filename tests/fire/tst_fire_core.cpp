@@ -72,8 +72,10 @@ public:
         log << "error:" + t;
         // A modal box lets events through: a second failure arriving now must not
         // bring a second box.
-        if (failAgainInsideError && controller)
+        if (failAgainInsideError && controller) {
+            failAgainInsideError = false;
             controller->portFailed();
+        }
     }
     void savePortSetting(int p) override { savedSetting = p; }
 };
