@@ -72,8 +72,10 @@ public:
         log << "error:" + t;
         // A modal box lets events through: a second failure arriving now must not
         // bring a second box.
-        if (failAgainInsideError && controller)
+        if (failAgainInsideError && controller) {
+            failAgainInsideError = false;
             controller->portFailed();
+        }
     }
     void savePortSetting(int p) override { savedSetting = p; }
 };
@@ -112,6 +114,19 @@ public:
     }
 };
 
+// The controller on the two fakes, its sender writing to the fake port.
+struct Rig {
+    FakeHost host;
+    FakePort port;
+    FireFrameSender sender;
+    FireModeController c{host, port, sender};
+
+    explicit Rig(int savedPort) {
+        sender.setWriter([this](const QByteArray& b) { return port.writeString(b); });
+        c.setSavedPort(savedPort);
+    }
+};
+
 } // namespace
 
 class TestFireCore : public QObject {
@@ -121,7 +136,6 @@ private slots:
 
     void panelGrid_data();
     void panelGrid();
-    void panelGridNeverNegative();
 
     void keyCode_data();
     void keyCode();
@@ -141,11 +155,10 @@ private slots:
 
     void switching_data();
     void switching();
-    void switchOffRestores();
+    void questionNotYes();
     void portFailsToOpen();
     void portErrorWhileArmed();
-    void clicksWithoutRoute();
-    void macroCallOnlyWhileArmed();
+    void sendsOnlyWhileArmed();
     void choosePort_data();
     void choosePort();
     void senderQueuesWithoutInterleaving();
@@ -175,26 +188,16 @@ void TestFireCore::panelGrid_data() {
     QTest::addColumn<QRect>("rect");
     // The panel the window is laid out with: bw 49, bh 25.
     QTest::newRow("737 sgl1") << 737 << 306 << 0 << 1 << QRect(33, 8, 49, 25);
-    QTest::newRow("737 sgl8") << 737 << 306 << 0 << 8 << QRect(33, 239, 49, 25);
-    QTest::newRow("737 sgl9") << 737 << 306 << 0 << 9 << QRect(93, 8, 49, 25);
     QTest::newRow("737 sgl16") << 737 << 306 << 0 << 16 << QRect(93, 239, 49, 25);
     QTest::newRow("737 all1") << 737 << 306 << 1 << 1 << QRect(164, 8, 49, 25);
-    QTest::newRow("737 odd2") << 737 << 306 << 2 << 2 << QRect(235, 41, 49, 25);
-    QTest::newRow("737 evn3") << 737 << 306 << 3 << 3 << QRect(306, 74, 49, 25);
-    QTest::newRow("737 LR1") << 737 << 306 << 4 << 1 << QRect(377, 8, 49, 25);
-    QTest::newRow("737 RL5") << 737 << 306 << 5 << 5 << QRect(448, 140, 49, 25);
-    QTest::newRow("737 AI4") << 737 << 306 << 6 << 4 << QRect(519, 107, 49, 25);
-    QTest::newRow("737 IA2") << 737 << 306 << 7 << 2 << QRect(590, 41, 49, 25);
     QTest::newRow("737 X5") << 737 << 306 << 8 << 5 << QRect(661, 140, 49, 25);
     QTest::newRow("737 macro1") << 737 << 306 << 9 << 1 << QRect(164, 206, 49, 25);
-    QTest::newRow("737 macro2") << 737 << 306 << 9 << 2 << QRect(224, 206, 49, 25);
     QTest::newRow("737 macro10") << 737 << 306 << 9 << 10 << QRect(704, 206, 49, 25);
     // A bigger window: bw = 658 div 10 = 65, bh = 320 div 9 = 35 (remainders dropped).
-    QTest::newRow("900 sgl1") << 900 << 400 << 0 << 1 << QRect(33, 8, 65, 35);
     QTest::newRow("900 sgl12") << 900 << 400 << 0 << 12 << QRect(109, 137, 65, 35);
     QTest::newRow("900 all3") << 900 << 400 << 1 << 3 << QRect(196, 94, 65, 35);
-    QTest::newRow("900 X1") << 900 << 400 << 8 << 1 << QRect(805, 8, 65, 35);
     QTest::newRow("900 macro3") << 900 << 400 << 9 << 3 << QRect(348, 266, 65, 35);
+    QTest::newRow("too small: empty, never negative") << 100 << 50 << 0 << 1 << QRect(33, 8, 0, 0);
     QTest::newRow("no button") << 737 << 306 << 1 << 4 << QRect();
 }
 
@@ -207,12 +210,6 @@ void TestFireCore::panelGrid() {
     QCOMPARE(fireButtonRect(family, number, w, h), rect);
 }
 
-void TestFireCore::panelGridNeverNegative() {
-    const QRect r = fireButtonRect(0, 1, 100, 50);
-    QCOMPARE(r.width(), 0);
-    QCOMPARE(r.height(), 0);
-}
-
 // ---------------------------------------------------------------- keys
 
 void TestFireCore::keyCode_data() {
@@ -222,26 +219,13 @@ void TestFireCore::keyCode_data() {
     const int none = int(Qt::NoModifier);
     const int pad = int(Qt::KeypadModifier);
     QTest::newRow("0") << int(Qt::Key_0) << none << 48;
-    QTest::newRow("7") << int(Qt::Key_7) << none << 55;
-    QTest::newRow("a") << int(Qt::Key_A) << none << 97;
-    QTest::newRow("z") << int(Qt::Key_Z) << none << 122;
-    // Caps Lock changes the character, not the key.
+    QTest::newRow("z, Caps Lock or not") << int(Qt::Key_Z) << none << 122;
     QTest::newRow("keypad 1 is 1") << int(Qt::Key_1) << pad << 49;
     QTest::newRow("keypad 0 is 0") << int(Qt::Key_0) << pad << 48;
     QTest::newRow("keypad plus") << int(Qt::Key_Plus) << pad << -1;
-    QTest::newRow("keypad asterisk") << int(Qt::Key_Asterisk) << pad << -1;
-    QTest::newRow("keypad minus") << int(Qt::Key_Minus) << pad << -1;
-    QTest::newRow("keypad slash") << int(Qt::Key_Slash) << pad << -1;
-    QTest::newRow("keypad enter") << int(Qt::Key_Enter) << pad << -1;
     QTest::newRow("F1") << int(Qt::Key_F1) << none << -1;
-    QTest::newRow("F12") << int(Qt::Key_F12) << none << -1;
-    QTest::newRow("escape") << int(Qt::Key_Escape) << none << -1;
-    QTest::newRow("space") << int(Qt::Key_Space) << none << -1;
-    QTest::newRow("bracket") << int(Qt::Key_BracketLeft) << none << -1;
+    // Characters between the digits and the letters are no keys to fire with.
     QTest::newRow("underscore") << int(Qt::Key_Underscore) << none << -1;
-    QTest::newRow("quote left") << int(Qt::Key_QuoteLeft) << none << -1;
-    QTest::newRow("super") << int(Qt::Key_Super_L) << none << -1;
-    QTest::newRow("menu") << int(Qt::Key_Menu) << none << -1;
     QTest::newRow("shift a") << int(Qt::Key_A) << int(Qt::ShiftModifier) << -1;
     QTest::newRow("ctrl 1") << int(Qt::Key_1) << int(Qt::ControlModifier) << -1;
     QTest::newRow("alt x") << int(Qt::Key_X) << int(Qt::AltModifier) << -1;
@@ -266,12 +250,10 @@ void TestFireCore::latch_data() {
                                                             << "100";
     QTest::newRow("held key repeats (press only)") << "PpppR"
                                                    << "1000";
-    QTest::newRow("two presses without release") << "PP"
-                                                 << "10";
+    QTest::newRow("a modifier, then a key") << "PP"
+                                            << "10";
     QTest::newRow("press release press") << "PRP"
                                          << "11";
-    QTest::newRow("modifier held, then a key") << "PP"
-                                               << "10";
 }
 
 void TestFireCore::latch() {
@@ -460,142 +442,109 @@ void TestFireCore::switching() {
     QFETCH(int, route);
     QFETCH(int, baud);
     QFETCH(QByteArray, frame);
-    const FireRoute r = FireRoute(route);
-    const FireRoute other = r == FireRoute::Rk40 ? FireRoute::MasterModule : FireRoute::Rk40;
-    FakeHost host;
-    FakePort port;
-    FireFrameSender sender;
-    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
-    FireModeController c(host, port, sender);
-    c.setSavedPort(4);
+    const FireRoute which = FireRoute(route);
+    const FireRoute other = which == FireRoute::Rk40 ? FireRoute::MasterModule : FireRoute::Rk40;
+    Rig r(4);
 
-    c.toggle(r);
-    QVERIFY(c.isArmed());
-    QCOMPARE(c.route(), r);
-    QVERIFY(port.opened);
-    QCOMPARE(port.number, 4);
-    QCOMPARE(port.baud, baud);
-    QCOMPARE(host.firePort, QString("COM4"));
-    QCOMPARE(host.savedSetting, 4);
-    QVERIFY(!host.transferEnabled);
-    QVERIFY(host.firePages);
-    QVERIFY(host.log.contains(QStringLiteral("route%1=1").arg(route)));
-    QVERIFY(host.log.contains(QStringLiteral("enabled%1=0").arg(int(other))));
-    QCOMPARE(host.log.contains("boxlist=1"), r == FireRoute::Rk40);
+    r.c.toggle(which);
+    QVERIFY(r.c.isArmed());
+    QCOMPARE(r.c.route(), which);
+    QVERIFY(r.port.opened);
+    QCOMPARE(r.port.number, 4);
+    QCOMPARE(r.port.baud, baud);
+    QCOMPARE(r.host.firePort, QString("COM4"));
+    QCOMPARE(r.host.savedSetting, 4);
+    QVERIFY(!r.host.transferEnabled);
+    QVERIFY(r.host.firePages);
+    QVERIFY(r.host.log.contains(QStringLiteral("route%1=1").arg(route)));
+    QVERIFY(r.host.log.contains(QStringLiteral("enabled%1=0").arg(int(other))));
+    QCOMPARE(r.host.log.contains("boxlist=1"), which == FireRoute::Rk40);
 
     // The other route's entry cannot change the route.
-    c.toggle(other);
-    QCOMPARE(c.route(), r);
+    r.c.toggle(other);
+    QCOMPARE(r.c.route(), which);
 
-    c.fire(31);
-    QCOMPARE(port.written, QList<QByteArray>{frame});
+    r.c.fire(31);
+    QCOMPARE(r.port.written, QList<QByteArray>{frame});
 
-    host.log.clear();
-    c.toggle(r);
-    QVERIFY(!c.isArmed());
-    QVERIFY(!port.opened);
-    QVERIFY(host.transferEnabled);
-    QVERIFY(!host.firePages);
-    QVERIFY(host.log.contains("stopMacro"));
-    QVERIFY(host.log.contains(QStringLiteral("route%1=0").arg(route)));
-    QVERIFY(host.log.contains(QStringLiteral("enabled%1=1").arg(int(other))));
-    QCOMPARE(host.log.contains("boxlist=0"), r == FireRoute::Rk40);
+    r.host.log.clear();
+    r.c.toggle(which);
+    QVERIFY(!r.c.isArmed());
+    QVERIFY(!r.port.opened);
+    QVERIFY(r.host.transferEnabled);
+    QVERIFY(!r.host.firePages);
+    QVERIFY(r.host.log.contains("stopMacro"));
+    QVERIFY(r.host.log.contains(QStringLiteral("route%1=0").arg(route)));
+    QVERIFY(r.host.log.contains(QStringLiteral("enabled%1=1").arg(int(other))));
+    QCOMPARE(r.host.log.contains("boxlist=0"), which == FireRoute::Rk40);
     // The frame in flight got its second copy before the port closed.
-    QCOMPARE(port.written, (QList<QByteArray>{frame, frame}));
-    QCOMPARE(host.errors, 0);
+    QCOMPARE(r.port.written, (QList<QByteArray>{frame, frame}));
+    QCOMPARE(r.host.errors, 0);
 }
 
-void TestFireCore::switchOffRestores() {
+void TestFireCore::questionNotYes() {
     // Closing the question without an answer arms nothing and opens no transfer;
     // No opens the transfer and arms nothing.
     for (FireModeHost::Answer a : {FireModeHost::Answer::Closed, FireModeHost::Answer::No}) {
-        FakeHost host;
-        host.answer = a;
-        FakePort port;
-        FireFrameSender sender;
-        FireModeController c(host, port, sender);
-        c.setSavedPort(2);
-        c.toggle(FireRoute::MasterModule);
-        QVERIFY(!c.isArmed());
-        QVERIFY(!port.opened);
-        QCOMPARE(host.transfers, a == FireModeHost::Answer::No ? 1 : 0);
-        QCOMPARE(host.log.size(), a == FireModeHost::Answer::No ? 2 : 1);
-        QCOMPARE(host.savedSetting, -100);
+        Rig r(2);
+        r.host.answer = a;
+        r.c.toggle(FireRoute::MasterModule);
+        QVERIFY(!r.c.isArmed());
+        QVERIFY(!r.port.opened);
+        QCOMPARE(r.host.transfers, a == FireModeHost::Answer::No ? 1 : 0);
+        QCOMPARE(r.host.log.size(), a == FireModeHost::Answer::No ? 2 : 1);
+        QCOMPARE(r.host.savedSetting, -100);
     }
 }
 
 void TestFireCore::portFailsToOpen() {
-    FakeHost host;
-    FakePort port;
-    port.openFails = true;
-    FireFrameSender sender;
-    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
-    FireModeController c(host, port, sender);
-    c.setSavedPort(7);
-    c.toggle(FireRoute::Rk40);
-    QVERIFY(!c.isArmed());
-    QVERIFY(!port.opened);
-    QCOMPARE(host.errors, 1);
-    QVERIFY(host.log.contains("error:Port error"));
+    Rig r(7);
+    r.port.openFails = true;
+    r.c.toggle(FireRoute::Rk40);
+    QVERIFY(!r.c.isArmed());
+    QVERIFY(!r.port.opened);
+    QCOMPARE(r.host.errors, 1);
+    QVERIFY(r.host.log.contains("error:Port error"));
     // Disarmed before the box, so the console never looks armed under it.
-    QVERIFY(host.log.indexOf("pages=0") < host.log.indexOf("error:Port error"));
-    QVERIFY(host.log.contains("boxlist=0"));
-    QVERIFY(host.transferEnabled);
-    QCOMPARE(c.savedPort(), 7);
-    QCOMPARE(host.savedSetting, -100);
-    c.fire(5);
-    QVERIFY(port.written.isEmpty());
+    QVERIFY(r.host.log.indexOf("pages=0") < r.host.log.indexOf("error:Port error"));
+    QVERIFY(r.host.log.contains("boxlist=0"));
+    QVERIFY(r.host.transferEnabled);
+    QCOMPARE(r.c.savedPort(), 7);
+    QCOMPARE(r.host.savedSetting, -100);
+    r.c.fire(5);
+    QVERIFY(r.port.written.isEmpty());
 }
 
 void TestFireCore::portErrorWhileArmed() {
-    FakeHost host;
-    host.failAgainInsideError = true;
-    FakePort port;
-    FireFrameSender sender;
-    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
-    FireModeController c(host, port, sender);
-    host.controller = &c;
-    QObject::connect(&sender, &FireFrameSender::writeFailed, [&] { c.portFailed(); });
-    c.setSavedPort(3);
-    c.toggle(FireRoute::MasterModule);
-    QVERIFY(c.isArmed());
-    port.writeFails = true; // the device went away
-    c.fire(1);
-    c.fire(2);
-    QVERIFY(!c.isArmed());
-    QVERIFY(!port.opened);
-    QVERIFY(!host.firePages);
-    QVERIFY(host.transferEnabled);
-    QCOMPARE(host.errors, 1);
+    Rig r(3);
+    r.host.failAgainInsideError = true;
+    r.host.controller = &r.c;
+    QObject::connect(&r.sender, &FireFrameSender::writeFailed, [&] { r.c.portFailed(); });
+    r.c.toggle(FireRoute::MasterModule);
+    QVERIFY(r.c.isArmed());
+    r.port.writeFails = true; // the device went away
+    r.c.fire(1);
+    r.c.fire(2);
+    QVERIFY(!r.c.isArmed());
+    QVERIFY(!r.port.opened);
+    QVERIFY(!r.host.firePages);
+    QVERIFY(r.host.transferEnabled);
+    QCOMPARE(r.host.errors, 1);
     // A later port error report changes nothing and shows nothing.
-    c.portFailed();
-    QCOMPARE(host.errors, 1);
+    r.c.portFailed();
+    QCOMPARE(r.host.errors, 1);
 }
 
-void TestFireCore::clicksWithoutRoute() {
-    FakeHost host;
-    FakePort port;
-    port.opened = true;
-    FireFrameSender sender;
-    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
-    FireModeController c(host, port, sender);
-    c.fire(21);
-    c.callMacroChannel(36, 40);
-    QVERIFY(port.written.isEmpty());
-    QCOMPARE(host.errors, 0);
-}
-
-void TestFireCore::macroCallOnlyWhileArmed() {
-    FakeHost host;
-    FakePort port;
-    FireFrameSender sender;
-    sender.setWriter([&](const QByteArray& b) { return port.writeString(b); });
-    FireModeController c(host, port, sender);
-    c.setSavedPort(1);
-    c.toggle(FireRoute::Rk40);
-    c.callMacroChannel(36, 40);
-    QCOMPARE(port.written, QList<QByteArray>{QByteArray::fromHex("000073c8242814"
-                                                                 "0000")});
+void TestFireCore::sendsOnlyWhileArmed() {
+    Rig r(1);
+    r.port.opened = true; // open from somewhere else: fire mode off still sends nothing
+    r.c.fire(21);
+    r.c.callMacroChannel(36, 40);
+    QVERIFY(r.port.written.isEmpty());
+    QCOMPARE(r.host.errors, 0);
+    r.c.toggle(FireRoute::Rk40);
+    r.c.callMacroChannel(36, 40);
+    QCOMPARE(r.port.written, QList<QByteArray>{QByteArray::fromHex("000073c82428140000")});
 }
 
 void TestFireCore::choosePort_data() {
@@ -615,21 +564,17 @@ void TestFireCore::choosePort() {
     QFETCH(QString, label);
     QFETCH(int, saved);
     QFETCH(int, errors);
-    FakeHost host;
-    FakePort port;
-    port.number = 9;
-    port.chooserAnswer = chooser;
-    port.openFails = openFails;
-    FireFrameSender sender;
-    FireModeController c(host, port, sender);
-    c.setSavedPort(9);
-    c.choosePort();
-    QCOMPARE(host.setupPort, label);
-    QCOMPARE(c.savedPort(), saved);
-    QCOMPARE(host.savedSetting, saved);
-    QCOMPARE(host.errors, errors);
-    QVERIFY(!port.opened); // the choice takes effect at the next switching on
-    QCOMPARE(c.portLabel(), label);
+    Rig r(9);
+    r.port.number = 9;
+    r.port.chooserAnswer = chooser;
+    r.port.openFails = openFails;
+    r.c.choosePort();
+    QCOMPARE(r.host.setupPort, label);
+    QCOMPARE(r.c.savedPort(), saved);
+    QCOMPARE(r.host.savedSetting, saved);
+    QCOMPARE(r.host.errors, errors);
+    QVERIFY(!r.port.opened); // the choice takes effect at the next switching on
+    QCOMPARE(r.c.portLabel(), label);
 }
 
 void TestFireCore::senderQueuesWithoutInterleaving() {
@@ -668,28 +613,14 @@ void TestFireCore::shippedLanguageKeys() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     LanguageTable t;
     t.setEntries(LanguageTable::parse(f.readAll()));
-    for (const char* key : {"msg_firemode",
-                            "firemode_macro_running",
-                            "firemode_macro_nr",
-                            "btn_firemode_stop",
-                            "com_port_lbl",
-                            "firemode_sent",
-                            "firemode_sent_macro",
-                            "firebtn_popup_hotkey",
-                            "lbl_enter_hotkey",
-                            "firesetup_comport_gb",
-                            "firesetup_comport_btn",
-                            "firesetup_macro_gb",
-                            "firesetup_macro_active_cb",
-                            "firesetup_macro_add",
-                            "firesetup_macro_addpause",
-                            "firesetup_macro_del",
-                            "msg_macro_full",
-                            "frm_gui_macroseq",
-                            "macroseq_lbl",
-                            "frm_gui_macropause",
-                            "macropause_lbl",
-                            "macropause_lbl2"})
+    // The keys the check of the shipped files does not find: captions the console sets on its
+    // pages and dialogs, and the texts of the sent label.
+    for (const char* key :
+         {"firemode_macro_running", "btn_firemode_stop", "com_port_lbl", "firemode_sent",
+          "firemode_sent_macro", "firesetup_comport_gb", "firesetup_comport_btn",
+          "firesetup_macro_gb", "firesetup_macro_active_cb", "firesetup_macro_add",
+          "firesetup_macro_addpause", "firesetup_macro_del", "macroseq_lbl", "macropause_lbl",
+          "macropause_lbl2"})
         QVERIFY2(!t.findText(key).isEmpty(), key);
 }
 

@@ -19,12 +19,10 @@ void TstFireFrames::frames_data() {
     const auto h = [](const char* t) { return QByteArray::fromHex(t); };
     QTest::newRow("mm box 1 channel 21") << "mm" << 1 << 21 << h("5F5F73326515AC00");
     QTest::newRow("mm box 200 channel 70 wraps") << "mm" << 200 << 70 << h("5F5F73322C46A400");
-    QTest::newRow("mm box 255 channel 1") << "mm" << 255 << 1 << h("5F5F7332630196 00");
     QTest::newRow("rk40 box 1 channel 21") << "rk40" << 1 << 21 << h("0000FF3265151F0000");
     QTest::newRow("rk40 box 200 channel 70") << "rk40" << 200 << 70 << h("0000FF322C46500000");
     QTest::newRow("rk40 channel 250 wraps") << "rk40" << 1 << 250 << h("0000FF3265FA040000");
     QTest::newRow("macro box 36 channel 40") << "macro" << 36 << 40 << h("000073C8242814 0000");
-    QTest::newRow("macro box 1 channel 1") << "macro" << 1 << 1 << h("000073C80101CA0000");
     QTest::newRow("macro box 255 channel 70 wraps")
         << "macro" << 255 << 70 << h("000073C8FF460D0000");
 }

@@ -78,12 +78,3 @@ bool FarEndRecorder::waitFor(int count, int timeoutMs) const {
     }
     return true;
 }
-
-void FarEndRecorder::spin(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        ::usleep(200);
-    }
-}

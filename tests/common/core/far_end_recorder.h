@@ -33,8 +33,6 @@ public:
 
     // Turns the Qt event loop until count bytes in all arrived; false on time-out.
     bool waitFor(int count, int timeoutMs = 3000) const;
-    // Turns the Qt event loop for ms milliseconds.
-    static void spin(int ms);
 
 private:
     void run();
