@@ -1,8 +1,8 @@
 // Timing of the small text files: loading a full language file, and reading and writing an
 // INI file the size of a project with all macros (~4200 keys). Prints the median of many runs.
 
-#include "app/ini_file.h"
-#include "app/unit_service.h"
+#include "base/ini_file.h"
+#include "base/unit_service.h"
 
 #include <QCoreApplication>
 #include <QDir>

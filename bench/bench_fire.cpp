@@ -3,7 +3,7 @@
 //    copies of the frame, over 200 clicks;
 // 2. a macro of 20 calls and pauses: planned against measured time of every frame.
 // Usage: bench_fire [clicks]
-#include "app/prompts.h"
+#include "base/prompts.h"
 #include "fire/com_fire_port.h"
 #include "fire/fire_console.h"
 #include "fire/fire_panel.h"

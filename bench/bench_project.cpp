@@ -1,5 +1,5 @@
 // Times writing and reading a full project file (4183 keys): median of many runs.
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "program/program_document.h"
 #include "program/project_file.h"
 

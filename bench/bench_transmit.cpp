@@ -3,7 +3,7 @@
 // output-sent event), median over all blocks of all runs. A pseudo-terminal takes bytes at
 // once, so this measures the program's own share; a real line adds 430 bytes at 1200 baud.
 
-#include "app/prompts.h"
+#include "base/prompts.h"
 #include "program/box_program.h"
 #include "transfer/backend_transmit.h"
 #include "transfer/transfer_image.h"

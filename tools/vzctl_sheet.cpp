@@ -1,7 +1,7 @@
 #include "vzctl_sheet.h"
 
-#include "app/settings.h"
-#include "app/unit_service.h"
+#include "base/settings.h"
+#include "base/unit_service.h"
 #include "output/printing.h"
 #include "output/program_sheet.h"
 #include "program/program_document.h"

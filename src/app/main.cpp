@@ -1,5 +1,5 @@
 #include "app/gui_main.h"
-#include "app/prompts.h"
+#include "base/prompts.h"
 #include "output/emblem.h"
 
 #include <QApplication>

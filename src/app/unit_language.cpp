@@ -1,7 +1,7 @@
 #include "app/unit_language.h"
 
-#include "app/ui_style.h"
-#include "app/unit_service_gui.h"
+#include "base/ui_style.h"
+#include "base/unit_service_gui.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "fire/fire_buttons.h"
 
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 #include "fire/hotkeys.h"
 
 namespace vz {

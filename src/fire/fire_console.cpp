@@ -1,8 +1,8 @@
 #include "fire/fire_console.h"
 
-#include "app/prompts.h"
-#include "app/settings.h"
-#include "app/unit_service.h"
+#include "base/prompts.h"
+#include "base/settings.h"
+#include "base/unit_service.h"
 #include "fire/fire_buttons.h"
 #include "fire/fire_panel.h"
 #include "fire/fire_setup.h"

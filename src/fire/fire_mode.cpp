@@ -1,6 +1,6 @@
 #include "fire/fire_mode.h"
 
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 #include "fire/fire_frames.h"
 #include "fire/frame_sender.h"
 

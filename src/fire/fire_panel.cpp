@@ -1,6 +1,6 @@
 #include "fire/fire_panel.h"
 
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 #include "fire/fire_panel_layout.h"
 #include "program/box_program.h"
 

@@ -1,6 +1,6 @@
 #include "fire/fire_texts.h"
 
-#include "app/unit_service_gui.h"
+#include "base/unit_service_gui.h"
 
 namespace vz {
 

@@ -1,6 +1,6 @@
 #include "fire/gui_firebtn_hotkey.h"
 
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 
 #include <QFrame>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "fire/hotkeys.h"
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "program/box_program.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "output/help.h"
 
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 
 #include <QAction>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
 #include "output/printing.h"
 
-#include "app/prompts.h"
+#include "base/prompts.h"
 
 #include <QFontMetrics>
 #include <QPageLayout>

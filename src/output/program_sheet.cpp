@@ -1,6 +1,6 @@
 #include "output/program_sheet.h"
 
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 
 #include <QtGlobal>
 

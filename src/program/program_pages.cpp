@@ -1,7 +1,7 @@
 #include "program/program_pages.h"
 
-#include "app/ui_style.h"
-#include "app/up_down.h"
+#include "base/ui_style.h"
+#include "base/up_down.h"
 #include "program/program_document.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "program/project_file.h"
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "program/program_document.h"
 
 namespace vz {

@@ -1,8 +1,8 @@
 #include "serial/choose_port.h"
 
-#include "app/prompts.h"
-#include "app/settings.h"
-#include "app/unit_service.h"
+#include "base/prompts.h"
+#include "base/settings.h"
+#include "base/unit_service.h"
 #include "serial/com_port.h"
 
 bool choose_port(TApdComPort& port, const std::function<void(const QString&)>& setPortLabel,

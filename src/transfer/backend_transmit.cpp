@@ -1,9 +1,9 @@
 #include "transfer/backend_transmit.h"
 
-#include "app/prompts.h"
-#include "app/settings.h"
-#include "app/unit_service.h"
-#include "app/unit_service_gui.h"
+#include "base/prompts.h"
+#include "base/settings.h"
+#include "base/unit_service.h"
+#include "base/unit_service_gui.h"
 #include "serial/choose_port.h"
 #include "serial/com_select_form.h"
 

@@ -1,8 +1,8 @@
 #include "transfer/gui_adv_settings.h"
 
-#include "app/settings.h"
-#include "app/unit_service.h"
-#include "app/unit_service_gui.h"
+#include "base/settings.h"
+#include "base/unit_service.h"
+#include "base/unit_service_gui.h"
 #include "program/box_program.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "transfer/transfer_check.h"
 
-#include "app/prompts.h"
+#include "base/prompts.h"
 
 bool check_double_numbers(const vz::BoxProgram& program, Prompts& prompts, QWidget* parent) {
     const QString message = vz::duplicateChannelMessage(program, vz::CheckTexts::fromLanguage());

@@ -1,6 +1,6 @@
 #include "transfer/transfer_image.h"
 
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 
 namespace vz {
 

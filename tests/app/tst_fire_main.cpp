@@ -7,7 +7,7 @@
 #include "core/pty_pair.h"
 #include "gui/main_window_fixture.h"
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "device/device_decoder.h"
 #include "fire/fire_console.h"
 #include "fire/fire_panel.h"

@@ -3,7 +3,7 @@
 
 #include "gui/main_window_fixture.h"
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "app/unit_language.h"
 #include "program/program_document.h"
 #include "program/program_pages.h"

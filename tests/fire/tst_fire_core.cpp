@@ -1,6 +1,6 @@
 // Fire console logic without windows: panel grid, hints, keys, latch, macro runner,
 // editor texts and the fire-mode switching with its safety rules.
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 #include "fire/fire_buttons.h"
 #include "fire/fire_keys.h"
 #include "fire/fire_mode.h"

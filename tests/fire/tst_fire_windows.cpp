@@ -1,6 +1,6 @@
 // The fire page and the console's two small windows on their own, without the main window:
 // the panel's layout at a given size, the hotkey capture window, the macro pause dialog.
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 #include "fire/fire_panel.h"
 #include "fire/gui_firebtn_hotkey.h"
 #include "fire/gui_macropause.h"

@@ -1,4 +1,4 @@
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 #include "output/help.h"
 
 #include <QAction>

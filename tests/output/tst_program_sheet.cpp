@@ -1,4 +1,4 @@
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 #include "output/program_sheet.h"
 
 #include <QtTest>

@@ -1,5 +1,5 @@
-#include "app/settings.h"
-#include "app/unit_service.h"
+#include "base/settings.h"
+#include "base/unit_service.h"
 #include "core/pty_pair.h"
 #include "gui/scripted_prompts.h"
 #include "serial/choose_port.h"

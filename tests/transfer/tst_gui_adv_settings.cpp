@@ -1,6 +1,6 @@
-#include "app/ini_file.h"
-#include "app/settings.h"
-#include "app/unit_service.h"
+#include "base/ini_file.h"
+#include "base/settings.h"
+#include "base/unit_service.h"
 #include "transfer/gui_adv_settings.h"
 
 #include <QComboBox>

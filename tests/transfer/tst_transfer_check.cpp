@@ -1,4 +1,4 @@
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 #include "gui/scripted_prompts.h"
 #include "transfer/transfer_check.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/settings.h"
-#include "app/unit_service.h"
+#include "base/settings.h"
+#include "base/unit_service.h"
 #include "program/box_program.h"
 
 #include <QCommandLineParser>

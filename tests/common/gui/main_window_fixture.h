@@ -7,8 +7,8 @@
 #include "gui/scripted_prompts.h"
 
 #include "app/gui_main.h"
-#include "app/unit_service.h"
-#include "app/up_down.h"
+#include "base/unit_service.h"
+#include "base/up_down.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "app/unit_service_gui.h"
+#include "base/unit_service_gui.h"
 
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 
 #include <QAction>
 #include <QCheckBox>

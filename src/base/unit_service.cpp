@@ -1,6 +1,6 @@
-#include "app/unit_service.h"
+#include "base/unit_service.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <QDir>
 #include <QFile>

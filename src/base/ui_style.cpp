@@ -1,4 +1,4 @@
-#include "app/ui_style.h"
+#include "base/ui_style.h"
 
 #include <QLinearGradient>
 #include <QPainter>

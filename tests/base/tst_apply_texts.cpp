@@ -3,9 +3,9 @@
 #include "gui/program_folder.h"
 
 #include "app/unit_language.h"
-#include "app/unit_service.h"
-#include "app/unit_service_gui.h"
-#include "app/up_down.h"
+#include "base/unit_service.h"
+#include "base/unit_service_gui.h"
+#include "base/up_down.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "app/up_down.h"
+#include "base/up_down.h"
 
 #include <QMouseEvent>
 #include <QPainter>

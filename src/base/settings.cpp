@@ -1,6 +1,6 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 
 #include <QDir>
 

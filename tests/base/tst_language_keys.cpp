@@ -3,7 +3,7 @@
 
 #include "gui/main_window_fixture.h"
 
-#include "app/unit_service_gui.h"
+#include "base/unit_service_gui.h"
 
 #include <QDialog>
 #include <QDirIterator>
