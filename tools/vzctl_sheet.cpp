@@ -1,5 +1,6 @@
 #include "vzctl_sheet.h"
 
+#include "base/data_folder.h"
 #include "base/settings.h"
 #include "base/unit_service.h"
 #include "output/printing.h"
@@ -42,7 +43,7 @@ int runSheetCommand(const QStringList& args) {
     const QCommandLineOption settings(
         QStringLiteral("settings"),
         QStringLiteral("Settings file (box mode, box list, language); default: settings.ini "
-                       "in the program folder."),
+                       "in the data folder."),
         QStringLiteral("FILE"));
     const QCommandLineOption programDir(
         QStringLiteral("program-dir"),
@@ -74,6 +75,7 @@ int runSheetCommand(const QStringList& args) {
         return fail(QStringLiteral("drawing the sheet needs a graphical application object"));
     const QString dir = parser.isSet(programDir) ? parser.value(programDir)
                                                  : QCoreApplication::applicationDirPath();
+    const DataFolder folder = DataFolder::forProgram(dir);
 
     // The program reads a missing project as all defaults; asked for a sheet of a file that
     // is not there, the operator wants to hear so.
@@ -87,13 +89,14 @@ int runSheetCommand(const QStringList& args) {
             return fail(QStringLiteral("settings file not found: ") + parser.value(settings));
         values = loaded.settings;
     } else {
-        values = SettingsFile::load(SettingsFile::pathIn(dir)).settings;
+        values = SettingsFile::load(folder.settingsPath()).settings;
     }
 
     // Texts as the program would show them; the settings file is not touched.
     LanguageTable& texts = languageTable();
-    if (!texts.load(dir, values.language, QString())) {
-        if (texts.load(dir, QStringLiteral("english"), QString()))
+    if (!texts.loadFile(folder.languageFile(values.language), values.language, QString())) {
+        if (texts.loadFile(folder.languageFile(QStringLiteral("english")),
+                           QStringLiteral("english"), QString()))
             say(stderr, QStringLiteral("vzctl sheet: language %1 not found, using english")
                             .arg(values.language));
         else

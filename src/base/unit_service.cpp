@@ -98,7 +98,12 @@ QString LanguageTable::filePath(const QString& programDir, const QString& name) 
 
 bool LanguageTable::load(const QString& programDir, const QString& name,
                          const QString& settingsPath) {
-    QFile file(filePath(programDir, name));
+    return loadFile(filePath(programDir, name), name, settingsPath);
+}
+
+bool LanguageTable::loadFile(const QString& path, const QString& name,
+                             const QString& settingsPath) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray content = file.readAll();

@@ -26,6 +26,8 @@ public:
     // written does not undo the load). A file that cannot be opened or read leaves the table
     // and the settings file as they were and returns false.
     bool load(const QString& programDir, const QString& name, const QString& settingsPath);
+    // The same with the file given (DataFolder::languageFile picks it).
+    bool loadFile(const QString& path, const QString& name, const QString& settingsPath);
 
     // Parses file content into entries (at most kMaxLines lines, CR LF or LF line ends,
     // UTF-8 when valid, else Latin-1; a UTF-8 byte-order mark at the start is dropped).

@@ -32,8 +32,9 @@ CommandLine::CommandLine(const QString& command, const QString& synopsis,
     m_parser.setApplicationDescription(QStringLiteral("vzctl %1\n\n%2").arg(synopsis, description));
     m_parser.addHelpOption();
     m_parser.addOption({QStringLiteral("program-dir"),
-                        QStringLiteral("Program folder whose ports/ links and settings.ini are "
-                                       "used (default: the folder of vzctl)."),
+                        QStringLiteral("Program folder (default: the folder of vzctl); its "
+                                       "ports/ links and settings.ini are used when it is "
+                                       "writable, else those of the data folder."),
                         QStringLiteral("DIR")});
 }
 
@@ -89,7 +90,7 @@ bool CommandLine::intOption(const QString& name, int min, int max, int* value,
                        exitCode);
 }
 
-bool loadProject(const QString& projectPath, const QString& settingsPath, const QString& programDir,
+bool loadProject(const QString& projectPath, const QString& settingsPath, const DataFolder& folder,
                  LoadedProject* out) {
     const QFileInfo project(projectPath);
     if (!project.isFile() || !project.isReadable()) {
@@ -98,7 +99,7 @@ bool loadProject(const QString& projectPath, const QString& settingsPath, const 
     }
     QString settings = settingsPath;
     if (settings.isEmpty()) {
-        settings = SettingsFile::pathIn(programDir);
+        settings = folder.settingsPath();
     } else if (!QFileInfo(settings).isFile()) {
         printErr(QStringLiteral("vzctl: cannot read settings file '%1'").arg(settings));
         return false;
@@ -107,8 +108,10 @@ bool loadProject(const QString& projectPath, const QString& settingsPath, const 
 
     // The language as the program takes it: the chosen one, else English, else none (keys).
     out->texts = std::make_unique<LanguageTable>();
-    if (!out->texts->load(programDir, out->settings.language, QString()))
-        out->texts->load(programDir, QStringLiteral("english"), QString());
+    const QString name = out->settings.language;
+    if (!out->texts->loadFile(folder.languageFile(name), name, QString()))
+        out->texts->loadFile(folder.languageFile(QStringLiteral("english")),
+                             QStringLiteral("english"), QString());
 
     vz::ProgramDocument document;
     document.setMaxBox(out->settings.maxbox);
