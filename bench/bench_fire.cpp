@@ -2,10 +2,11 @@
 // 1. click on a fire button -> first byte at the far end, and the gap between the two
 //    copies of the frame, over 200 clicks;
 // 2. a macro of 20 calls and pauses: planned against measured time of every frame.
-// Usage: bench_fire [clicks]
+// Usage: bench_fire [clicks]; with the fire log the program has, VZ_BENCH_NO_LOG=1 without.
 #include "base/prompts.h"
 #include "fire/com_fire_port.h"
 #include "fire/fire_console.h"
+#include "fire/fire_log.h"
 #include "fire/fire_panel.h"
 #include "fire/hotkeys.h"
 #include "fire/macro_runner.h"
@@ -156,6 +157,10 @@ int main(int argc, char** argv) {
     console.setRouteActions(&masterAction, nullptr);
     console.setSavedPort(7);
     console.setSettingsPath(dir.filePath("settings.ini"));
+    vz::FireLog fireLog(dir.filePath("logs"));
+    const bool logging = !qEnvironmentVariableIsSet("VZ_BENCH_NO_LOG");
+    if (logging)
+        console.setFireLog(&fireLog);
     window.show();
     console.menu_fire_mastermodulClick();
     if (!console.controller().isArmed()) {
@@ -214,5 +219,12 @@ int main(int argc, char** argv) {
     }
     std::printf("macro: %d calls, planned end of last call %d ms\n", int(plan.size()), plan.last());
     report("macro frame |measured - planned|", errors, "ms");
+    if (logging) {
+        fireLog.drain(5000);
+        QFile log(fireLog.fileFor(QDate::currentDate()));
+        log.open(QIODevice::ReadOnly);
+        std::printf("fire log: %d lines%s\n", int(log.readAll().count('\n')),
+                    fireLog.isStopped() ? qPrintable(" (off: " + fireLog.stopReason() + ")") : "");
+    }
     return 0;
 }

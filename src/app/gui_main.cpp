@@ -1,12 +1,13 @@
 #include "app/gui_main.h"
 
+#include "app/unit_language.h"
 #include "base/prompts.h"
 #include "base/ui_style.h"
-#include "app/unit_language.h"
 #include "base/unit_service.h"
 #include "base/unit_service_gui.h"
 #include "fire/com_fire_port.h"
 #include "fire/fire_console.h"
+#include "fire/fire_log.h"
 #include "fire/fire_panel.h"
 #include "fire/fire_setup.h"
 #include "output/gui_info.h"
@@ -65,7 +66,12 @@ bool isProjectFile(const QString& path) {
 
 Tfrm_gui_main::Tfrm_gui_main(const QString& programDir, const QStringList& arguments,
                              Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), m_programDir(programDir), m_arguments(arguments), m_prompts(prompts) {
+    : Tfrm_gui_main(DataFolder::forProgram(programDir), arguments, prompts, parent) {}
+
+Tfrm_gui_main::Tfrm_gui_main(const DataFolder& dataFolder, const QStringList& arguments,
+                             Prompts& prompts, QWidget* parent)
+    : QMainWindow(parent), m_programDir(dataFolder.programDir()), m_data(dataFolder),
+      m_arguments(arguments), m_prompts(prompts) {
     setObjectName(QStringLiteral("frm_gui_main"));
     setWindowTitle(kAppTitle);
     setFont(ui::windowFont());
@@ -78,7 +84,7 @@ Tfrm_gui_main::Tfrm_gui_main(const QString& programDir, const QStringList& argum
     buildClientArea();
     readSettings();
     setupControls();
-    m_hotkeys.load(HotkeyTable::defaultPath());
+    m_hotkeys.load(m_data.hotkeysPath());
     openStartProject();
     createWindows();
 
@@ -231,7 +237,15 @@ void Tfrm_gui_main::layoutClientArea() {
 }
 
 void Tfrm_gui_main::readSettings() {
-    m_settingsPath = SettingsFile::pathIn(m_programDir);
+    m_settingsPath = m_data.settingsPath();
+    QString folderError;
+    if (!m_data.ensure(&folderError)) {
+        // Nothing can be kept: one message, then the defaults as without a settings file.
+        m_prompts.error(this, folderError.replace(QLatin1Char('\n'), kLineBreak));
+        load_languagefile(QStringLiteral("english"));
+        m_settings = Settings();
+        return;
+    }
     const SettingsFile::LoadResult loaded = SettingsFile::load(m_settingsPath);
     if (!loaded.fileFound) {
         m_prompts.error(this, QStringLiteral("Ini-File not found.") + kLineBreak +
@@ -244,10 +258,9 @@ void Tfrm_gui_main::readSettings() {
     m_settings = loaded.settings;
 
     const QString name = m_settings.language;
-    if (QFileInfo(LanguageTable::filePath(m_programDir, name)).isFile()) {
+    if (QFileInfo(m_data.languageFile(name)).isFile()) {
         load_languagefile(name);
-    } else if (QFileInfo(LanguageTable::filePath(m_programDir, QStringLiteral("english")))
-                   .isFile()) {
+    } else if (QFileInfo(m_data.languageFile(QStringLiteral("english"))).isFile()) {
         m_prompts.error(this, QStringLiteral("Languagefile not found at given location:") +
                                   kLineBreak + name + kLineBreak +
                                   QStringLiteral("Using default. (english)"));
@@ -307,9 +320,10 @@ void Tfrm_gui_main::openStartProject() {
 void Tfrm_gui_main::createWindows() {
     // Created once, in this order, and kept until the program ends.
     m_frmLanguage = new Tfrm_language(
-        m_programDir, [this](const QString& name) { load_languagefile(name); }, this);
+        m_data, [this](const QString& name) { load_languagefile(name); }, this);
     m_frmInfo = new Tfrm_gui_info(this);
-    m_frmTransmit = new Tfrm_gui_transmit(m_programDir, m_prompts, m_settings.port, this);
+    // Its settings file and ports/ links are the data folder's.
+    m_frmTransmit = new Tfrm_gui_transmit(m_data.path(), m_prompts, m_settings.port, this);
     m_frmAdvSettings =
         new Tfrm_gui_adv_settings(m_settingsPath, m_settings.ball, m_settings.newBoxmode, this);
     // The console creates the hotkey capture window, the macro pause and the macro sequence
@@ -332,7 +346,8 @@ void Tfrm_gui_main::createFireConsole() {
     m_fire->setRouteActions(m_menuFireMaster, m_menuFireRk40);
 
     m_fire->setSettingsPath(m_settingsPath);
-    m_fire->setHotkeyPath(HotkeyTable::defaultPath());
+    m_fire->setHotkeyPath(m_data.hotkeysPath());
+    m_fire->setFireLog(new FireLog(m_data.logDir(), this));
     m_fire->setConfiguredBox(m_settings.box);
     // One saved port number for the transfer and fire mode alike.
     m_fire->bindSavedPort(m_settings.port);
@@ -470,7 +485,7 @@ void Tfrm_gui_main::FormKeyUp(QKeyEvent* event) {
 // --- language ---
 
 bool Tfrm_gui_main::load_languagefile(const QString& name) {
-    if (!languageTable().load(m_programDir, name, m_settingsPath)) {
+    if (!languageTable().loadFile(m_data.languageFile(name), name, m_settingsPath)) {
         m_prompts.error(this, QStringLiteral("Language-File not found.") + kLineBreak);
         return false;
     }

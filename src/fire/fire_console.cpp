@@ -4,6 +4,7 @@
 #include "base/settings.h"
 #include "base/unit_service.h"
 #include "fire/fire_buttons.h"
+#include "fire/fire_log.h"
 #include "fire/fire_panel.h"
 #include "fire/fire_setup.h"
 #include "fire/fire_texts.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -148,6 +150,32 @@ void FireConsole::useWarningLabel(QLabel* label) {
     if (!warning.isEmpty())
         m_warning->setText(warning);
     m_warning->setVisible(m_controller.isArmed());
+}
+
+void FireConsole::setFireLog(FireLog* log) {
+    if (m_log)
+        disconnect(m_log, nullptr, this, nullptr);
+    m_log = log;
+    m_controller.setLog(log);
+    if (m_log)
+        connect(m_log, &FireLog::stopped, this, &FireConsole::fireLogStopped);
+    showLogPath();
+}
+
+void FireConsole::showLogPath() {
+    QLabel* label = m_setupPage->logPathLabel();
+    label->setText(m_log ? QDir::toNativeSeparators(m_log->fileFor(QDate::currentDate()))
+                         : QString());
+    label->setToolTip(label->text());
+}
+
+void FireConsole::fireLogStopped(const QString& reason) {
+    // On the page, not in a message box: nothing may stand between the operator and the
+    // next click.
+    QLabel* label = m_firePage->logOffLabel();
+    label->setText(get_text(QStringLiteral("firemode_log_off")) + QLatin1Char(' ') + reason);
+    label->setToolTip(label->text());
+    label->show();
 }
 
 void FireConsole::setRouteActions(QAction* masterModule, QAction* rk40) {
@@ -340,7 +368,8 @@ void FireConsole::btn_firemode_sgl1Click() {
     if (!b)
         return;
     refreshIfStale();
-    m_controller.fire(b->property("tag").toInt());
+    m_controller.fire(b->property("tag").toInt(),
+                      m_clickSource.isEmpty() ? QStringLiteral("button") : m_clickSource);
 }
 
 void FireConsole::btn_firemode_seqX5MouseDown(int family, int number) {
@@ -387,7 +416,7 @@ bool FireConsole::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, bool aut
         return true;
     const HotkeyTable::Entry e = m_hotkeys.entry(code);
     if (!e.isFree())
-        clickButton(e.family, e.number);
+        clickButton(e.family, e.number, QStringLiteral("hotkey ") + QChar(code));
     return true;
 }
 
@@ -395,10 +424,13 @@ void FireConsole::FormKeyUp(int /*key*/, bool autoRepeat) {
     m_latch.release(autoRepeat);
 }
 
-void FireConsole::clickButton(int family, int number) {
+void FireConsole::clickButton(int family, int number, const QString& source) {
     // Exactly what a mouse click does, also for a hidden button.
-    if (QPushButton* b = m_firePage->fireButton(family, number))
+    if (QPushButton* b = m_firePage->fireButton(family, number)) {
+        m_clickSource = source;
         b->click();
+        m_clickSource.clear();
+    }
 }
 
 // ---------------------------------------------------------------- macros
@@ -417,6 +449,8 @@ void FireConsole::startMacro(int macroNumber) {
                                         QLatin1Char(' ') + QString::number(macroNumber));
     m_firePage->setMacroRunning(true);
     m_macroInterval = m_runner.start(macroNumber);
+    m_controller.logEvent(QStringLiteral("macro start"),
+                          QStringLiteral("macro ") + QString::number(macroNumber));
     // Deadlines count from the click, so the steps do not drift by the timer's latency.
     m_macroClock.start();
     m_macroDue = 0;
@@ -432,16 +466,20 @@ void FireConsole::scheduleMacroTick(int intervalMs) {
 void FireConsole::firemode_macro_timerTimer() {
     if (!m_runner.isRunning())
         return;
+    const QString macro = QStringLiteral("macro ") + QString::number(m_runner.macroIndex() + 1);
+    const int step = m_runner.stepIndex() + 1;
     const MacroRunner::Action a = m_runner.tick(m_doc.program().macros[m_runner.macroIndex()]);
     switch (a.kind) {
     case MacroRunner::Action::End:
         m_macroTimer->stop();
         m_firePage->setMacroRunning(false);
+        m_controller.logEvent(QStringLiteral("macro end"), macro);
         return;
     case MacroRunner::Action::Call: {
         QLabel* nr = m_firePage->macroNrLabel();
         nr->setText(nr->text() + QLatin1Char('.'));
-        m_controller.callMacroChannel(m_doc.program().boxNumber(), a.channel);
+        m_controller.callMacroChannel(m_doc.program().boxNumber(), a.channel,
+                                      macro + QStringLiteral(" step ") + QString::number(step));
         break;
     }
     case MacroRunner::Action::Pause:
@@ -456,6 +494,10 @@ void FireConsole::firemode_macro_timerTimer() {
 }
 
 void FireConsole::stopMacro() {
+    if (m_runner.isRunning())
+        m_controller.logEvent(QStringLiteral("macro abort"),
+                              QStringLiteral("macro ") +
+                                  QString::number(m_runner.macroIndex() + 1));
     m_runner.stop();
     m_macroTimer->stop();
     m_firePage->setMacroRunning(false);
@@ -469,6 +511,7 @@ void FireConsole::btn_firemode_stopClick() {
 
 void FireConsole::tab_fire_setupShow() {
     m_setupPage->portLabel()->setText(m_controller.portLabel());
+    showLogPath();
     macroeditor_load_macro(selectedMacro());
 }
 

@@ -30,6 +30,8 @@ public:
     QLabel* macroRunningLabel() const { return m_macroRunning; }
     QLabel* macroNrLabel() const { return m_macroNr; }
     QLabel* sentLabel() const { return m_sent; }
+    // Hidden while the fire log works; says once that it is off and why.
+    QLabel* logOffLabel() const { return m_logOff; }
     QPushButton* stopButton() const { return m_stop; }
     QMenu* popup() const { return m_popup; }
     QAction* popupHotkey() const { return m_popupHotkey; }
@@ -67,6 +69,7 @@ private:
     QLabel* m_comPortLbl = nullptr;
     QLabel* m_port = nullptr;
     QLabel* m_sent = nullptr;
+    QLabel* m_logOff = nullptr;
     QLabel* m_macroRunning = nullptr;
     QLabel* m_macroNr = nullptr;
     QPushButton* m_stop = nullptr;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QQueue>
+#include <QString>
 #include <QTimer>
 
 #include <chrono>
@@ -25,8 +26,9 @@ public:
 
     void setWriter(Writer writer) { m_writer = std::move(writer); }
 
-    // Queues a frame; its first copy leaves at once when nothing is in flight.
-    void send(const QByteArray& frame);
+    // Queues a frame; its first copy leaves at once when nothing is in flight. The source
+    // (what fired it, for the fire log) travels with it to copyWritten.
+    void send(const QByteArray& frame, const QString& source = QString());
     // Writes the second copy of the frame in flight at its time (a blocking wait of at most
     // 20 ms) and drops frames that have not started. Used before the port closes.
     void finishAndDrop();
@@ -41,19 +43,27 @@ signals:
     void frameWritten(const QByteArray& frame);
     // A write was refused; everything pending has been dropped.
     void writeFailed();
+    // Each copy, once the port has taken it (written) or refused it: after the write, so
+    // whatever listens never holds up a copy.
+    void copyWritten(const QByteArray& frame, const QString& source, bool written);
 
 private:
     using Clock = std::chrono::steady_clock;
 
-    void startFrame(const QByteArray& frame);
+    struct Frame {
+        QByteArray bytes;
+        QString source;
+    };
+    void startFrame(const Frame& frame);
     void secondCopy();
-    bool write(const QByteArray& bytes);
+    bool write(const Frame& frame);
 
     Writer m_writer;
-    QQueue<QByteArray> m_queue;
-    QByteArray m_current;
+    QQueue<Frame> m_queue;
+    Frame m_current;
     bool m_inFlight = false;
     Clock::time_point m_due;
+    Clock::time_point m_written;
     QTimer m_timer;
 };
 
