@@ -1,7 +1,5 @@
 #include "base/unit_service.h"
 
-#include "base/settings.h"
-
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
@@ -96,8 +94,7 @@ QString LanguageTable::filePath(const QString& programDir, const QString& name) 
     return QDir(programDir).filePath(QStringLiteral("language/") + name + QStringLiteral(".lng"));
 }
 
-bool LanguageTable::load(const QString& programDir, const QString& name,
-                         const QString& settingsPath) {
+bool LanguageTable::load(const QString& programDir, const QString& name) {
     QFile file(filePath(programDir, name));
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -106,8 +103,6 @@ bool LanguageTable::load(const QString& programDir, const QString& name,
     if (file.error() != QFileDevice::NoError)
         return false;
     setEntries(parse(content));
-    if (!settingsPath.isEmpty())
-        SettingsFile::writeLanguage(settingsPath, name);
     return true;
 }
 
