@@ -94,9 +94,8 @@ int runSheetCommand(const QStringList& args) {
 
     // Texts as the program would show them; the settings file is not touched.
     LanguageTable& texts = languageTable();
-    if (!texts.loadFile(folder.languageFile(values.language), values.language, QString())) {
-        if (texts.loadFile(folder.languageFile(QStringLiteral("english")),
-                           QStringLiteral("english"), QString()))
+    if (!texts.loadFile(folder.languageFile(values.language))) {
+        if (texts.loadFile(folder.languageFile(QStringLiteral("english"))))
             say(stderr, QStringLiteral("vzctl sheet: language %1 not found, using english")
                             .arg(values.language));
         else

@@ -97,7 +97,7 @@ void TstDataFolder::readOnlyProgramFolder() {
     for (const auto& [name, text] : {std::pair{"english", "user english"},
                                      {"deutsch", "program deutsch"},
                                      {"klingon", "user klingon"}}) {
-        QVERIFY(texts.loadFile(data.languageFile(name), name, data.settingsPath()));
+        QVERIFY(texts.loadFile(data.languageFile(name)));
         QCOMPARE(texts.findText("k"), QString::fromLatin1(text));
     }
 

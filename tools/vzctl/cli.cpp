@@ -108,10 +108,8 @@ bool loadProject(const QString& projectPath, const QString& settingsPath, const 
 
     // The language as the program takes it: the chosen one, else English, else none (keys).
     out->texts = std::make_unique<LanguageTable>();
-    const QString name = out->settings.language;
-    if (!out->texts->loadFile(folder.languageFile(name), name, QString()))
-        out->texts->loadFile(folder.languageFile(QStringLiteral("english")),
-                             QStringLiteral("english"), QString());
+    if (!out->texts->loadFile(folder.languageFile(out->settings.language)))
+        out->texts->loadFile(folder.languageFile(QStringLiteral("english")));
 
     vz::ProgramDocument document;
     document.setMaxBox(out->settings.maxbox);
