@@ -1,8 +1,8 @@
 #include "app/gui_main.h"
 
+#include "app/unit_language.h"
 #include "base/prompts.h"
 #include "base/ui_style.h"
-#include "app/unit_language.h"
 #include "base/unit_service.h"
 #include "base/unit_service_gui.h"
 #include "fire/com_fire_port.h"
@@ -15,6 +15,7 @@
 #include "output/program_sheet.h"
 #include "preview/preview_area.h"
 #include "preview/preview_popup.h"
+#include "program/edit_wiring.h"
 #include "program/program_document.h"
 #include "program/program_pages.h"
 #include "program/project_file.h"
@@ -129,6 +130,11 @@ void Tfrm_gui_main::buildMenus() {
     addEntry(file, QStringLiteral("menu_file_exportpdf"), &Tfrm_gui_main::menu_file_exportpdfClick);
     file->addSeparator();
     addEntry(file, QStringLiteral("menu_file_exitprog"), &Tfrm_gui_main::menu_file_exitprogClick);
+
+    m_edit = new EditWiring(this, *m_document);
+    // Fire mode: an undo must never change what the armed console fires.
+    m_edit->setLockedSource([this] { return m_fire && m_fire->controller().isArmed(); });
+    bar->addMenu(m_edit->createMenu());
 
     QMenu* settings = addMenu(QStringLiteral("menu_settings"));
     addEntry(settings, QStringLiteral("menu_settings_language"),
@@ -340,7 +346,10 @@ void Tfrm_gui_main::createFireConsole() {
     FireWindowHooks hooks;
     hooks.runTransfer = [this] { menu_transmit_captionClick(); };
     hooks.setTransferEnabled = [this](bool enabled) { m_menuTransmit->setEnabled(enabled); };
-    hooks.setFirePagesShown = [this](bool fireMode) { setFirePagesShown(fireMode); };
+    hooks.setFirePagesShown = [this](bool fireMode) {
+        setFirePagesShown(fireMode);
+        m_edit->updateEntries();
+    };
     // The document has already taken the RK40 state and the derived box number.
     hooks.setRk40BoxList = [this](bool rk40On) { setBoxListForced(rk40On); };
     m_fire->setHooks(hooks);
@@ -374,6 +383,7 @@ void Tfrm_gui_main::showEvent(QShowEvent* event) {
 
 void Tfrm_gui_main::FormShow() {
     apply_texts(this);
+    m_edit->updateEntries(); // the entries name their step in the language just applied
     restoreCaption();
     m_programPages->setHints(get_text(QStringLiteral("hint_ud")),
                              get_text(QStringLiteral("hint_preview_btn")));
@@ -482,6 +492,7 @@ bool Tfrm_gui_main::load_languagefile(const QString& name) {
 void Tfrm_gui_main::menu_settings_languageClick() {
     m_frmLanguage->exec();
     apply_texts(this);
+    m_edit->updateEntries();
     m_fire->applyTexts();
     restoreCaption();
 }

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class EditWiring;
 class HelpEntry;
 class PreviewArea;
 class Tfrm_gui_info;
@@ -59,6 +60,8 @@ public:
     Tfrm_gui_adv_settings* advSettingsDialog() const { return m_frmAdvSettings; }
     // The live firing console: pages 9 and 10, the fire menu, hotkeys and macros.
     vz::FireConsole* fireConsole() const { return m_fire; }
+    // The Edit menu: undo and redo of the document's history.
+    EditWiring* editWiring() const { return m_edit; }
 
     // Loads language/<name>.lng into the language table, writes it as the active language
     // and shows the help entry when its document exists. A file that cannot be read gives
@@ -169,6 +172,7 @@ private:
     Tfrm_gui_transmit* m_frmTransmit = nullptr;
     Tfrm_gui_adv_settings* m_frmAdvSettings = nullptr;
     HelpEntry* m_help = nullptr;
+    EditWiring* m_edit = nullptr;
     vz::ComFirePort* m_firePort = nullptr;
     vz::FireConsole* m_fire = nullptr;
 
