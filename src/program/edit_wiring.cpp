@@ -1,10 +1,12 @@
 #include "program/edit_wiring.h"
 
+#include "base/ui_style.h"
 #include "base/unit_service.h"
 #include "program/program_document.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QMenuBar>
 #include <QWidget>
 
 using vz::HistoryLabel;
@@ -15,26 +17,24 @@ EditWiring::EditWiring(QWidget* window, ProgramDocument& document)
     connect(&m_document, &ProgramDocument::historyChanged, this, &EditWiring::updateEntries);
 }
 
-QMenu* EditWiring::createMenu() {
+void EditWiring::addEditMenu(QMenuBar* bar) {
     auto* menu = new QMenu(QStringLiteral("menu_edit"), m_window);
     menu->setObjectName(QStringLiteral("menu_edit"));
-    m_undo = new QAction(QStringLiteral("menu_edit_undo"), menu);
-    m_undo->setObjectName(QStringLiteral("menu_edit_undo"));
+    bar->addMenu(menu);
+    m_undo = vz::ui::addMenuEntry(menu, QStringLiteral("menu_edit_undo"));
     m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    m_redo = new QAction(QStringLiteral("menu_edit_redo"), menu);
-    m_redo->setObjectName(QStringLiteral("menu_edit_redo"));
+    m_redo = vz::ui::addMenuEntry(menu, QStringLiteral("menu_edit_redo"));
     m_redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    // The keys work from every page while the menu is closed; on the fire page they are off
+    // with the entries, so they reach the hotkeys as before.
     for (QAction* entry : {m_undo, m_redo}) {
-        // The shortcuts work while the menu is closed, from any page of the window.
         entry->setShortcutContext(Qt::WindowShortcut);
-        menu->addAction(entry);
         m_window->addAction(entry);
     }
     connect(m_undo, &QAction::triggered, this, &EditWiring::menu_edit_undoClick);
     connect(m_redo, &QAction::triggered, this, &EditWiring::menu_edit_redoClick);
     updateEntries();
-    return menu;
 }
 
 void EditWiring::updateEntries() {

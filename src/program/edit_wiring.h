@@ -5,7 +5,7 @@
 #include <functional>
 
 class QAction;
-class QMenu;
+class QMenuBar;
 class QWidget;
 
 namespace vz {
@@ -20,9 +20,9 @@ class EditWiring : public QObject {
 public:
     EditWiring(QWidget* window, vz::ProgramDocument& document);
 
-    // menu_edit with menu_edit_undo (Ctrl+Z) and menu_edit_redo (Ctrl+Y, Ctrl+Shift+Z),
-    // owned by the window; the caller places it in the menu bar.
-    QMenu* createMenu();
+    // menu_edit with menu_edit_undo (Ctrl+Z) and menu_edit_redo (Ctrl+Y, Ctrl+Shift+Z), added
+    // to the bar at the place the window calls it.
+    void addEditMenu(QMenuBar* bar);
     // Asked before every undo or redo and on every update of the entries.
     void setLockedSource(std::function<bool()> locked) { m_locked = std::move(locked); }
     // Enabled state and captions anew: after the window's texts were applied, and when the
