@@ -271,12 +271,12 @@ void Tfrm_gui_transmit::btn_transmitClick() {
         transmit_progress->setRange(0, steps);
         transmit_progress->setValue(0);
         transmit_progress->show();
-        m_lastTransfer = vz::sendInBlocks(
-            m_comPort, image, block, [this](int step, int steps, const QByteArray& written) {
-                if (step <= steps)
-                    transmit_progress->setValue(step);
-                appendHexLog(written);
-            });
+        m_lastTransfer = vz::sendInBlocks(m_comPort, image, block,
+                                          [this](int step, int steps, const QByteArray& written) {
+                                              if (step <= steps)
+                                                  transmit_progress->setValue(step);
+                                              appendHexLog(written);
+                                          });
         // Every byte has left the port here, the last part too.
         transmit_progress->hide();
         status_msg(text("msg_transmit_end"));

@@ -27,8 +27,8 @@ void HexLogView::showAll(const HexLog& log) {
     }
     m_edit->setPlainText(lines);
     const qsizetype last = text.size() % kLineChars;
-    m_lastLineEntries = static_cast<int>((last == 0 && !text.isEmpty() ? kLineChars : last) /
-                                         HexLog::kEntryChars);
+    m_lastLineEntries =
+        static_cast<int>((last == 0 && !text.isEmpty() ? kLineChars : last) / HexLog::kEntryChars);
     m_edit->moveCursor(QTextCursor::End);
 }
 
@@ -40,9 +40,9 @@ void HexLogView::append(const QString& added, int dropped) {
             end.insertBlock();
             m_lastLineEntries = 0;
         }
-        const int entries = std::min<int>(kEntriesPerLine - m_lastLineEntries,
-                                          static_cast<int>((added.size() - pos) /
-                                                           HexLog::kEntryChars));
+        const int entries =
+            std::min<int>(kEntriesPerLine - m_lastLineEntries,
+                          static_cast<int>((added.size() - pos) / HexLog::kEntryChars));
         end.insertText(added.mid(pos, entries * HexLog::kEntryChars));
         pos += entries * HexLog::kEntryChars;
         m_lastLineEntries += entries;
@@ -56,8 +56,7 @@ void HexLogView::append(const QString& added, int dropped) {
             front.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
             left -= length;
         } else {
-            front.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor,
-                               std::min(left, length));
+            front.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, std::min(left, length));
             left = 0;
         }
         front.removeSelectedText();

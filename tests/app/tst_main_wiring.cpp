@@ -218,7 +218,8 @@ void TestMainWiring::transferThroughTheMenu() {
         const auto* list = dialog->findChild<QListWidget*>(QStringLiteral("listbox"));
         for (int i = 0; i < list->count(); ++i)
             seen.lines << list->item(i)->text();
-        seen.transmit = dialog->findChild<QPushButton*>(QStringLiteral("btn_transmit"))->isEnabled();
+        seen.transmit =
+            dialog->findChild<QPushButton*>(QStringLiteral("btn_transmit"))->isEnabled();
         const qsizetype had = far.size();
         seen.idling = dialog->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive() &&
                       QTest::qWaitFor([&] { return far.size() >= had + 2; });
