@@ -17,6 +17,7 @@
 #include "fire/gui_macropause.h"
 #include "fire/gui_macroseq.h"
 #include "preview/preview_area.h"
+#include "program/edit_wiring.h"
 #include "program/program_document.h"
 #include "program/project_file.h"
 #include "transfer/backend_transmit.h"
@@ -200,6 +201,7 @@ private slots:
     void macroEdges();
     void macroEditor();
     void newAndOpenWhileArmed();
+    void undoWhileArmed();
     void hiddenButtonKeepsItsPlace();
     void languageChangeWhileArmed();
     void saveHotkeys_data();
@@ -946,6 +948,34 @@ void TestFireMain::layoutInEachLanguage() {
                             static_cast<QDialog*>(m.console().pauseDialog())})
         for (QWidget* child : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             QVERIFY2(dialog->rect().contains(child->geometry()), qPrintable(child->objectName()));
+}
+
+// Armed, Undo and Redo are off, by the menu and by the keys: an undo must never change what
+// the console fires. The fire buttons show the channel an undo gave back before.
+void TestFireMain::undoWhileArmed() {
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    auto* list = m.f.find<QComboBox>("tab_single_modnr_1_cb");
+    chooseListEntry(list, 29);
+    chooseListEntry(list, 39);
+    m.entry("menu_edit_undo")->trigger();
+    QCOMPARE(list->currentIndex(), 29);
+    QVERIFY(m.arm("menu_fire_rk40"));
+    QCOMPARE(m.fireButton(0, 1)->text(), QString("30"));
+    QVERIFY(!m.entry("menu_edit_undo")->isEnabled());
+    QVERIFY(!m.entry("menu_edit_redo")->isEnabled());
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+    w.editWiring()->menu_edit_redoClick(); // the entry's own handler refuses too
+    QCOMPARE(w.document().program().singleAt(1).ch, 29);
+    QTest::mouseClick(m.fireButton(0, 1), Qt::LeftButton);
+    QVERIFY(m.far->waitFor(18));
+    QCOMPARE(m.events().constFirst().channel, 30);
+
+    m.entry("menu_fire_rk40")->trigger();
+    QVERIFY(!m.console().controller().isArmed());
+    QVERIFY(m.entry("menu_edit_undo")->isEnabled());
+    QVERIFY(m.entry("menu_edit_redo")->isEnabled());
 }
 
 QTEST_MAIN(TestFireMain)
