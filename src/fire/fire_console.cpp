@@ -167,7 +167,7 @@ void FireConsole::fillMacroList() {
     const QSignalBlocker block(cb);
     cb->clear();
     for (int n = 1; n <= kMacros; ++n)
-        cb->addItem(get_text(QStringLiteral("macro")) + QLatin1Char(' ') + QString::number(n));
+        cb->addItem(macroItemText(n));
     cb->setCurrentIndex(0);
     macroeditor_load_macro(0);
 }
@@ -181,6 +181,14 @@ void FireConsole::applyTexts() {
     const QString hotkey = find_text(QStringLiteral("firebtn_popup_hotkey"));
     if (!hotkey.isEmpty())
         m_firePage->popupHotkey()->setText(hotkey);
+    // The items in the new language; the macro being edited stays chosen.
+    QComboBox* macros = m_setupPage->macroSelect();
+    for (int i = 0; i < macros->count(); ++i)
+        macros->setItemText(i, macroItemText(i + 1));
+}
+
+QString FireConsole::macroItemText(int number) {
+    return get_text(QStringLiteral("macro")) + QLatin1Char(' ') + QString::number(number);
 }
 
 QString FireConsole::baseHint(int family, int number) const {
