@@ -5,37 +5,27 @@
 #include "base/ui_style.h"
 #include "base/unit_service.h"
 #include "base/unit_service_gui.h"
-#include "fire/com_fire_port.h"
 #include "fire/fire_console.h"
-#include "fire/fire_panel.h"
-#include "fire/fire_setup.h"
-#include "output/gui_info.h"
-#include "output/help.h"
-#include "output/printing.h"
-#include "output/program_sheet.h"
+#include "fire/fire_wiring.h"
+#include "output/output_wiring.h"
 #include "preview/preview_area.h"
-#include "preview/preview_popup.h"
+#include "preview/preview_wiring.h"
 #include "program/program_document.h"
 #include "program/program_pages.h"
 #include "program/project_file.h"
 #include "serial/com_port.h"
 #include "transfer/backend_transmit.h"
-#include "transfer/gui_adv_settings.h"
-#include "transfer/transfer_check.h"
+#include "transfer/transfer_wiring.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -83,14 +73,18 @@ bool isProjectFile(const QString& path) {
 
 Tfrm_gui_main::Tfrm_gui_main(const QString& programDir, const QStringList& arguments,
                              Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), m_programDir(programDir), m_arguments(arguments), m_prompts(prompts) {
+    : QMainWindow(parent), m_programDir(programDir), m_arguments(arguments), m_prompts(prompts),
+      m_settingsPath(SettingsFile::pathIn(programDir)) {
     setObjectName(QStringLiteral("frm_gui_main"));
     setWindowTitle(kAppTitle);
     setFont(ui::windowFont());
 
     // The record starts with its start values and empty macros.
     m_document = new ProgramDocument(this);
-    m_help = new HelpEntry(m_programDir, this);
+    m_output = new OutputWiring(this, *m_document, m_prompts, m_programDir);
+    m_transfer =
+        new TransferWiring(this, *m_document, m_settings, m_settingsPath, m_prompts, m_programDir);
+    m_fireWiring = new FireWiring(this, *m_document, m_hotkeys, m_prompts);
 
     buildMenus();
     buildClientArea();
@@ -108,6 +102,18 @@ Tfrm_gui_main::~Tfrm_gui_main() {
     qApp->removeEventFilter(this);
 }
 
+Tfrm_gui_transmit* Tfrm_gui_main::transmitDialog() const {
+    return m_transfer->transmitDialog();
+}
+
+Tfrm_gui_adv_settings* Tfrm_gui_main::advSettingsDialog() const {
+    return m_transfer->advSettingsDialog();
+}
+
+FireConsole* Tfrm_gui_main::fireConsole() const {
+    return m_fire;
+}
+
 // --- construction ---
 
 void Tfrm_gui_main::buildMenus() {
@@ -120,13 +126,8 @@ void Tfrm_gui_main::buildMenus() {
         return menu;
     };
     auto addEntry = [this](QMenu* menu, const QString& name, void (Tfrm_gui_main::*slot)()) {
-        auto* action = new QAction(name, menu ? static_cast<QObject*>(menu) : this);
-        action->setObjectName(name);
+        QAction* action = ui::addMenuEntry(menu, name);
         connect(action, &QAction::triggered, this, slot);
-        if (menu)
-            menu->addAction(action);
-        else
-            menuBar()->addAction(action);
         return action;
     };
     auto addBar = [this, bar]() {
@@ -143,34 +144,23 @@ void Tfrm_gui_main::buildMenus() {
     m_menuFileSave->setEnabled(false);
     addEntry(file, QStringLiteral("menu_file_saveas"), &Tfrm_gui_main::menu_file_saveasClick);
     file->addSeparator();
-    addEntry(file, QStringLiteral("menu_file_print"), &Tfrm_gui_main::menu_file_printClick);
-    addEntry(file, QStringLiteral("menu_file_exportpdf"), &Tfrm_gui_main::menu_file_exportpdfClick);
+    m_output->addFileEntries(file);
     file->addSeparator();
     addEntry(file, QStringLiteral("menu_file_exitprog"), &Tfrm_gui_main::menu_file_exitprogClick);
 
     QMenu* settings = addMenu(QStringLiteral("menu_settings"));
     addEntry(settings, QStringLiteral("menu_settings_language"),
              &Tfrm_gui_main::menu_settings_languageClick);
-    addEntry(settings, QStringLiteral("menu_settings_advanced"),
-             &Tfrm_gui_main::menu_settings_advancedClick);
-    addEntry(settings, QStringLiteral("menu_settings_save_hotkeys"),
-             &Tfrm_gui_main::menu_settings_save_hotkeysClick);
+    m_transfer->addSettingsEntries(settings);
+    m_fireWiring->addSettingsEntries(settings);
 
-    QMenu* help = addMenu(QStringLiteral("menu_help"));
-    addEntry(help, QStringLiteral("menu_help_info"), &Tfrm_gui_main::menu_help_infoClick);
-    m_menuHelpIntro =
-        addEntry(help, QStringLiteral("menu_help_intro"), &Tfrm_gui_main::menu_help_introClick);
+    m_output->addHelpEntries(addMenu(QStringLiteral("menu_help")));
 
     addBar();
-    m_menuTransmit = addEntry(nullptr, QStringLiteral("menu_transmit_caption"),
-                              &Tfrm_gui_main::menu_transmit_captionClick);
+    m_transfer->addTransmitEntry(bar);
     addBar();
 
-    QMenu* fire = addMenu(QStringLiteral("menu_fire"));
-    m_menuFireMaster = addEntry(fire, QStringLiteral("menu_fire_mastermodul"),
-                                &Tfrm_gui_main::menu_fire_mastermodulClick);
-    m_menuFireRk40 =
-        addEntry(fire, QStringLiteral("menu_fire_rk40"), &Tfrm_gui_main::menu_fire_rk40Click);
+    m_fireWiring->addFireMenu(bar);
 }
 
 void Tfrm_gui_main::buildClientArea() {
@@ -220,7 +210,8 @@ void Tfrm_gui_main::buildClientArea() {
     m_pageControl->tabBar()->setStyle(ui::compactTabStyle(m_pageControl->tabBar()));
 
     m_programPages = new ProgramPages(m_pageControl, *m_document, this);
-    wirePreview();
+    m_previewWiring =
+        new PreviewWiring(m_preview, m_pageControl, m_programPages, *m_document, m_settings, this);
     // Pages 9 and 10 belong to the fire console, which needs the serial port of the
     // transmit dialog: they are added when the other windows are created.
 
@@ -249,7 +240,6 @@ void Tfrm_gui_main::layoutClientArea() {
 }
 
 void Tfrm_gui_main::readSettings() {
-    m_settingsPath = SettingsFile::pathIn(m_programDir);
     const SettingsFile::LoadResult loaded = SettingsFile::load(m_settingsPath);
     if (!loaded.fileFound) {
         m_prompts.error(this, QStringLiteral("Ini-File not found.") + kLineBreak +
@@ -299,7 +289,7 @@ void Tfrm_gui_main::setupControls() {
     showBoxNumber();
     m_pageControl->setCurrentIndex(kPageSingle);
     apply_boxmode();
-    // The fire page's tab starts hidden; it is added with the console (createFireConsole).
+    // The fire page's tab starts hidden; it is added with the console (FireWiring).
 }
 
 void Tfrm_gui_main::openStartProject() {
@@ -323,60 +313,23 @@ void Tfrm_gui_main::createWindows() {
     // Created once, in this order, and kept until the program ends.
     m_frmLanguage = new Tfrm_language(
         m_programDir, [this](const QString& name) { load_languagefile(name); }, this);
-    m_frmInfo = new Tfrm_gui_info(this);
-    m_frmTransmit = new Tfrm_gui_transmit(m_programDir, m_prompts, m_settings.port, this);
-    m_frmAdvSettings =
-        new Tfrm_gui_adv_settings(m_settingsPath, m_settings.ball, m_settings.newBoxmode, this);
-    // The console creates the hotkey capture window, the macro pause and the macro sequence
-    // dialogs, in that order.
-    createFireConsole();
-}
+    m_output->createWindows();
+    m_transfer->createWindows();
+    connect(m_transfer, &TransferWiring::boxModeApplied, this, &Tfrm_gui_main::apply_boxmode);
 
-void Tfrm_gui_main::createFireConsole() {
-    m_firePort = new ComFirePort(m_frmTransmit->com_port(), this);
-    m_fire = new FireConsole(*m_document, m_hotkeys, *m_firePort, m_prompts, this);
-    connect(m_firePort, &ComFirePort::failed, m_fire, &FireConsole::portFailed);
-
-    m_pageControl->addTab(m_fire->firePage(), QIcon(ui::tabPicture(kPageFireMode)), QString());
-    m_pageControl->addTab(m_fire->setupPage(), QIcon(ui::tabPicture(kPageFireSetup)), QString());
-    m_pageControl->setTabVisible(kPageFireMode, false);
-    m_fire->useWarningLabel(m_preview->firemodeWarning());
-
-    // Pictures and image index of the two route entries; their triggered signals already
-    // reach this window's slots.
-    m_fire->setRouteActions(m_menuFireMaster, m_menuFireRk40);
-
-    m_fire->setSettingsPath(m_settingsPath);
-    m_fire->setHotkeyPath(HotkeyTable::defaultPath());
-    m_fire->setConfiguredBox(m_settings.box);
-    // One saved port number for the transfer and fire mode alike.
-    m_fire->bindSavedPort(m_settings.port);
-
+    // The fire console shares the transmit dialog's serial port.
     FireWindowHooks hooks;
-    hooks.runTransfer = [this] { menu_transmit_captionClick(); };
-    hooks.setTransferEnabled = [this](bool enabled) { m_menuTransmit->setEnabled(enabled); };
-    hooks.setFirePagesShown = [this](bool fireMode) { setFirePagesShown(fireMode); };
+    hooks.runTransfer = [this] { m_transfer->menu_transmit_captionClick(); };
+    hooks.setTransferEnabled = [this](bool enabled) {
+        m_transfer->transmitEntry()->setEnabled(enabled);
+    };
     // The document has already taken the RK40 state and the derived box number.
     hooks.setRk40BoxList = [this](bool rk40On) { setBoxListForced(rk40On); };
-    m_fire->setHooks(hooks);
-}
-
-void Tfrm_gui_main::setFirePagesShown(bool fireMode) {
-    if (fireMode) {
-        // The fire page first, so that hiding the current page never passes through a
-        // program page.
-        m_pageControl->setTabVisible(kPageFireMode, true);
-        m_pageControl->setCurrentIndex(kPageFireMode);
-        for (int page = 0; page <= kPageFireSetup; ++page)
-            if (page != kPageFireMode)
-                m_pageControl->setTabVisible(page, false);
-    } else {
-        for (int page = 0; page <= kPageFireSetup; ++page)
-            if (page != kPageFireMode)
-                m_pageControl->setTabVisible(page, true);
-        m_pageControl->setCurrentIndex(kPageSingle);
-        m_pageControl->setTabVisible(kPageFireMode, false);
-    }
+    m_fireWiring->createConsole(m_transfer->transmitDialog()->com_port(), m_pageControl,
+                                m_preview->firemodeWarning(), m_settings, m_settingsPath,
+                                std::move(hooks));
+    m_fire = m_fireWiring->console();
+    m_transfer->setPortBusy([this] { return m_fire->controller().isArmed(); });
 }
 
 // --- show, close, keys ---
@@ -402,7 +355,7 @@ void Tfrm_gui_main::FormShow() {
     applyLanguage();
     m_fire->fillMacroList();
     m_pageControl->setCurrentIndex(kPageSingle);
-    m_frmTransmit->com_port().setComNumber(quint16(qBound(0, m_settings.port, 0xFFFF)));
+    transmitDialog()->com_port().setComNumber(quint16(qBound(0, m_settings.port, 0xFFFF)));
     // The set-up page's port label shows that number from the start (and again on every
     // show of the page).
     m_fire->tab_fire_setupShow();
@@ -498,7 +451,7 @@ bool Tfrm_gui_main::load_languagefile(const QString& name) {
         return false;
     }
     m_settings.language = name;
-    m_help->updateVisibility(m_menuHelpIntro);
+    m_output->updateHelpEntry();
     return true;
 }
 
@@ -608,124 +561,6 @@ void Tfrm_gui_main::menu_file_saveasClick() {
 
 void Tfrm_gui_main::menu_file_exitprogClick() {
     close();
-}
-
-// --- entries that other parts of the program fill ---
-
-SheetData Tfrm_gui_main::sheetData() const {
-    return vz::buildSheetData(m_document->program(), languageTable(), windowTitle(),
-                              vz::sheetDateTimeText(QDateTime::currentDateTime()));
-}
-
-void Tfrm_gui_main::menu_file_printClick() {
-    vz::printSheet(this, m_prompts, sheetData());
-}
-
-void Tfrm_gui_main::menu_file_exportpdfClick() {
-    QString path =
-        m_prompts.saveFileName(this, get_text(QStringLiteral("pdf_filter")), QStringLiteral("pdf"));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".pdf");
-    if (QFileInfo::exists(path) &&
-        m_prompts.confirm(this, get_text(QStringLiteral("msg_overwrite"))) != Prompts::Answer::Yes)
-        return;
-    if (!vz::exportSheetPdf(path, sheetData()))
-        m_prompts.error(this, get_text(QStringLiteral("msg_errorexportpdf")));
-}
-
-void Tfrm_gui_main::menu_help_infoClick() {
-    m_frmInfo->exec();
-}
-
-void Tfrm_gui_main::menu_help_introClick() {
-    m_help->open();
-}
-
-// --- preview ---
-
-void Tfrm_gui_main::wirePreview() {
-    PreviewPopup* popup = m_preview->popup();
-    popup->setActivePageSource([this] { return m_pageControl->currentIndex(); });
-    popup->setProgramSource([this]() -> const BoxProgram& { return m_document->program(); });
-
-    using Handler = void (Tfrm_gui_main::*)();
-    const Handler handlers[kProgramPages] = {
-        &Tfrm_gui_main::tab_single_preview_btnClick,  &Tfrm_gui_main::tab_grp_preview_btnClick,
-        &Tfrm_gui_main::tab_grp_preview_btnClick,     &Tfrm_gui_main::tab_grp_preview_btnClick,
-        &Tfrm_gui_main::tab_seqLR_preview_1_btnClick, &Tfrm_gui_main::tab_seqRL_preview_btnClick,
-        &Tfrm_gui_main::tab_seqAI_preview_btnClick,   &Tfrm_gui_main::tab_seqIA_preview_1_btnClick,
-        &Tfrm_gui_main::tab_seqX_preview_btnClick};
-    for (QPushButton* button : m_programPages->previewButtons()) {
-        popup->attach(button);
-        for (int page = 0; page < kProgramPages; ++page)
-            if (m_programPages->page(page)->isAncestorOf(button))
-                connect(button, &QPushButton::clicked, this, handlers[page]);
-    }
-}
-
-void Tfrm_gui_main::previewClicked(int page) {
-    const QObject* button = sender();
-    if (!button)
-        return;
-    m_pageControl->setFocus();
-    m_preview->previewRow(*m_document, page, button->property("tag").toInt(), m_settings.ball);
-}
-
-void Tfrm_gui_main::tab_single_preview_btnClick() {
-    previewClicked(kPageSingle);
-}
-void Tfrm_gui_main::tab_grp_preview_btnClick() {
-    previewClicked(m_pageControl->currentIndex());
-}
-void Tfrm_gui_main::tab_seqLR_preview_1_btnClick() {
-    previewClicked(4);
-}
-void Tfrm_gui_main::tab_seqRL_preview_btnClick() {
-    previewClicked(5);
-}
-void Tfrm_gui_main::tab_seqAI_preview_btnClick() {
-    previewClicked(6);
-}
-void Tfrm_gui_main::tab_seqIA_preview_1_btnClick() {
-    previewClicked(7);
-}
-void Tfrm_gui_main::tab_seqX_preview_btnClick() {
-    previewClicked(8);
-}
-
-void Tfrm_gui_main::menu_settings_advancedClick() {
-    m_frmAdvSettings->setBallPosition(m_settings.ball);
-    m_frmAdvSettings->exec();
-    // OK or Cancel: the box-number controls follow the box mode in force.
-    m_document->setBoxMode(m_settings.newBoxmode);
-    m_document->applyBoxMode();
-    apply_boxmode();
-}
-void Tfrm_gui_main::menu_settings_save_hotkeysClick() {
-    m_fire->menu_settings_save_hotkeysClick();
-}
-void Tfrm_gui_main::menu_transmit_captionClick() {
-    // The entry is disabled while fire mode is on: a transfer would take the armed
-    // console's port and close it at the end.
-    if (m_fire && m_fire->controller().isArmed())
-        return;
-    TransferRequest request;
-    const bool go = prepare_transfer(m_document->program(), m_settings.newBoxmode, m_settings.block,
-                                     m_prompts, this, &request);
-    // The block size is taken over even when the check refuses.
-    m_frmTransmit->setBlockSize(request.blockSize);
-    if (!go)
-        return;
-    m_frmTransmit->setRecords(request.records);
-    m_frmTransmit->exec();
-}
-void Tfrm_gui_main::menu_fire_mastermodulClick() {
-    m_fire->menu_fire_mastermodulClick();
-}
-void Tfrm_gui_main::menu_fire_rk40Click() {
-    m_fire->menu_fire_rk40Click();
 }
 
 // --- fixed areas ---

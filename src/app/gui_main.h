@@ -6,9 +6,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
-class HelpEntry;
+class FireWiring;
+class OutputWiring;
 class PreviewArea;
-class Tfrm_gui_info;
+class PreviewWiring;
 class Tfrm_gui_transmit;
 class Tfrm_gui_adv_settings;
 class Prompts;
@@ -17,19 +18,20 @@ class QAction;
 class QComboBox;
 class QKeyEvent;
 class QLabel;
-class QMenu;
 class QTabWidget;
 class Tfrm_language;
+class TransferWiring;
 
 namespace vz {
-class ComFirePort;
 class FireConsole;
 class ProgramDocument;
-struct SheetData;
 } // namespace vz
 
 // The main window: owns the open project (through the document), the settings record and
 // the hotkey table; shows the nine program pages, the preview area and the two fire pages.
+// The subsystems wire themselves in (PreviewWiring, TransferWiring, FireWiring,
+// OutputWiring): the window creates them, hands them its menus and pages, and keeps the
+// project file, the language and the box-number and module-count controls.
 //
 // Start-up runs in the constructor (settings, language, controls, hotkeys, the project named
 // on the command line or the last one, the other windows); the rest when first shown.
@@ -55,10 +57,14 @@ public:
     ProgramPages* programPages() const { return m_programPages; }
     PreviewArea* previewArea() const { return m_preview; }
     Tfrm_language* languageDialog() const { return m_frmLanguage; }
-    Tfrm_gui_transmit* transmitDialog() const { return m_frmTransmit; }
-    Tfrm_gui_adv_settings* advSettingsDialog() const { return m_frmAdvSettings; }
+    PreviewWiring* previewWiring() const { return m_previewWiring; }
+    TransferWiring* transfer() const { return m_transfer; }
+    FireWiring* fireWiring() const { return m_fireWiring; }
+    OutputWiring* output() const { return m_output; }
+    Tfrm_gui_transmit* transmitDialog() const;
+    Tfrm_gui_adv_settings* advSettingsDialog() const;
     // The live firing console: pages 9 and 10, the fire menu, hotkeys and macros.
-    vz::FireConsole* fireConsole() const { return m_fire; }
+    vz::FireConsole* fireConsole() const;
 
     // Loads language/<name>.lng into the language table, writes it as the active language
     // and shows the help entry when its document exists. A file that cannot be read gives
@@ -87,26 +93,8 @@ public slots:
     void menu_file_openClick();
     void menu_file_saveClick();
     void menu_file_saveasClick();
-    void menu_file_printClick();
-    void menu_file_exportpdfClick();
     void menu_file_exitprogClick();
     void menu_settings_languageClick();
-    void menu_settings_advancedClick();
-    void menu_settings_save_hotkeysClick();
-    void menu_help_infoClick();
-    void menu_help_introClick();
-    void menu_transmit_captionClick();
-    void menu_fire_mastermodulClick();
-    void menu_fire_rk40Click();
-
-    // Preview buttons: the sender's tag is the module or variant number.
-    void tab_single_preview_btnClick();
-    void tab_grp_preview_btnClick();
-    void tab_seqLR_preview_1_btnClick();
-    void tab_seqRL_preview_btnClick();
-    void tab_seqAI_preview_btnClick();
-    void tab_seqIA_preview_1_btnClick();
-    void tab_seqX_preview_btnClick();
 
     void gasmod_count_cbChange(int position);
     void box_nr_cbChange(int position);
@@ -125,16 +113,10 @@ private:
     void setupControls();
     void openStartProject();
     void createWindows();
-    void createFireConsole();
-    void setFirePagesShown(bool fireMode);
     void FormShow();
     // The language table's texts on the window, its pages and the fire console.
     void applyLanguage();
     void FormCloseQuery(bool& canClose);
-
-    void wirePreview();
-    void previewClicked(int page);
-    vz::SheetData sheetData() const;
 
     void setProjectCaption(const QString& path);
     void restoreCaption();
@@ -162,18 +144,13 @@ private:
     ProgramPages* m_programPages = nullptr;
 
     QAction* m_menuFileSave = nullptr;
-    QAction* m_menuHelpIntro = nullptr;
-    QAction* m_menuTransmit = nullptr;
-    QAction* m_menuFireMaster = nullptr;
-    QAction* m_menuFireRk40 = nullptr;
 
+    PreviewWiring* m_previewWiring = nullptr;
+    TransferWiring* m_transfer = nullptr;
+    FireWiring* m_fireWiring = nullptr;
+    OutputWiring* m_output = nullptr;
     Tfrm_language* m_frmLanguage = nullptr;
-    Tfrm_gui_info* m_frmInfo = nullptr;
-    Tfrm_gui_transmit* m_frmTransmit = nullptr;
-    Tfrm_gui_adv_settings* m_frmAdvSettings = nullptr;
-    HelpEntry* m_help = nullptr;
-    vz::ComFirePort* m_firePort = nullptr;
-    vz::FireConsole* m_fire = nullptr;
+    vz::FireConsole* m_fire = nullptr; // the console of m_fireWiring, once created
 
     QString m_captionFile; // file name the caption shows, empty for none
     bool m_boxListForced = false;

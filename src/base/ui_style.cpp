@@ -1,10 +1,12 @@
 #include "base/ui_style.h"
 
+#include <QAction>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProxyStyle>
 #include <QRadialGradient>
+#include <QWidget>
 
 #include <cmath>
 
@@ -240,6 +242,13 @@ QIcon previewButtonIcon() {
     p.end();
     QIcon icon(pm);
     return icon;
+}
+
+QAction* addMenuEntry(QWidget* menu, const QString& name, QObject* owner) {
+    auto* action = new QAction(name, owner ? owner : static_cast<QObject*>(menu));
+    action->setObjectName(name);
+    menu->addAction(action);
+    return action;
 }
 
 } // namespace vz::ui

@@ -4,7 +4,10 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QAction;
+class QObject;
 class QStyle;
+class QWidget;
 
 // Fonts and the pictures the program draws itself (no picture files are shipped).
 namespace vz::ui {
@@ -21,5 +24,9 @@ QStyle* compactTabStyle(QObject* owner);
 QPixmap tabPicture(int page);
 // The glyph of the preview buttons: a small flame in a "play" triangle.
 QIcon previewButtonIcon();
+
+// A menu entry named and captioned name (until texts are applied), added to menu (a menu or
+// the menu bar) and owned by owner, the menu itself when none is given.
+QAction* addMenuEntry(QWidget* menu, const QString& name, QObject* owner = nullptr);
 
 } // namespace vz::ui

@@ -20,6 +20,7 @@
 #include "program/program_document.h"
 #include "program/project_file.h"
 #include "transfer/backend_transmit.h"
+#include "transfer/transfer_wiring.h"
 
 #include <QAction>
 #include <QApplication>
@@ -322,7 +323,7 @@ void TestFireMain::armAndFire() {
     QString opened;
     answerModal(&w, QStringLiteral("btn_close"),
                 [&opened](QWidget* dialog) { opened = dialog->objectName(); });
-    w.menu_transmit_captionClick();
+    w.transfer()->menu_transmit_captionClick();
     QCOMPARE(opened, QString());
     QVERIFY(w.transmitDialog()->com_port().Open());
 
