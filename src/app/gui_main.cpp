@@ -446,10 +446,12 @@ void Tfrm_gui_main::FormKeyUp(QKeyEvent* event) {
 // --- language ---
 
 bool Tfrm_gui_main::load_languagefile(const QString& name) {
-    if (!languageTable().load(m_programDir, name, m_settingsPath)) {
+    if (!languageTable().load(m_programDir, name)) {
         m_prompts.error(this, QStringLiteral("Language-File not found.") + kLineBreak);
         return false;
     }
+    // A settings file that cannot be written does not undo the load.
+    SettingsFile::writeLanguage(m_settingsPath, name);
     m_settings.language = name;
     m_output->updateHelpEntry();
     return true;

@@ -6,26 +6,20 @@
 #include "fire/fire_buttons.h"
 #include "fire/fire_panel.h"
 #include "fire/fire_setup.h"
+#include "fire/fire_setup_console.h"
 #include "fire/fire_texts.h"
 #include "fire/gui_firebtn_hotkey.h"
-#include "fire/gui_macropause.h"
-#include "fire/gui_macroseq.h"
 #include "fire/hotkeys.h"
-#include "fire/macro_texts.h"
+#include "fire/macro_console.h"
 #include "program/program_document.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QTimer>
-
-#include <algorithm>
 
 namespace vz {
 
@@ -59,7 +53,6 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
     connect(&m_sender, &FireFrameSender::frameWritten, this, &FireConsole::frameWritten);
 
     m_firePage = new FireModePage(window);
-    m_setupPage = new FireSetupPage(window);
     m_warning = new QLabel(window);
     m_warning->setObjectName(QStringLiteral("lbl_firemode_warning"));
     m_warning->setText(QStringLiteral("FIRE MODE"));
@@ -74,15 +67,9 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
     m_warning->hide();
 
     m_hotkeyWindow = new Tfrm_firebtn_hotkey(window);
-    m_pauseDialog = new Tfrm_gui_macropause(window);
-    m_seqDialog = new Tfrm_gui_macroseq(window);
-
-    m_macroTimer = new QTimer(this);
-    m_macroTimer->setObjectName(QStringLiteral("firemode_macro_timer"));
-    m_macroTimer->setSingleShot(true);
-    m_macroTimer->setTimerType(Qt::PreciseTimer);
-    m_macroTimer->setInterval(MacroRunner::kStartDelayMs);
-    connect(m_macroTimer, &QTimer::timeout, this, &FireConsole::firemode_macro_timerTimer);
+    m_setup = new FireSetupConsole(
+        m_doc, m_controller, [this](const QString& text) { showError(text); }, window);
+    m_macros = new MacroConsole(m_doc, m_controller, *m_firePage, this);
 
     connect(m_firePage, &FireModePage::shown, this, &FireConsole::tab_fire_modeShow);
     connect(m_firePage, &FireModePage::buttonPressed, this,
@@ -98,23 +85,6 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
             connect(b, &QPushButton::clicked, this, &FireConsole::btn_firemode_sgl1Click);
     }
 
-    connect(m_setupPage, &FireSetupPage::shown, this, &FireConsole::tab_fire_setupShow);
-    connect(m_setupPage->portButton(), &QPushButton::clicked, this,
-            &FireConsole::firesetup_comport_btnClick);
-    connect(m_setupPage->macroSelect(), qOverload<int>(&QComboBox::currentIndexChanged), this,
-            &FireConsole::firesetup_macro_select_cbChange);
-    connect(m_setupPage->macroActive(), &QCheckBox::clicked, this,
-            &FireConsole::firesetup_macro_active_cbClick);
-    connect(m_setupPage->addButton(), &QPushButton::clicked, this,
-            &FireConsole::firesetup_macro_addClick);
-    connect(m_setupPage->addPauseButton(), &QPushButton::clicked, this,
-            &FireConsole::firesetup_macro_addpauseClick);
-    connect(m_setupPage->deleteButton(), &QPushButton::clicked, this,
-            &FireConsole::firesetup_macro_delClick);
-    connect(&m_doc, &ProgramDocument::macrosChanged, this, [this](int index) {
-        if (index == selectedMacro())
-            macroeditor_load_macro(index);
-    });
     connect(&m_doc, &ProgramDocument::moduleCountChanged, this, [this](int, int count) {
         // The count decides which single buttons are shown; then the panel is laid out.
         for (int n = 1; n <= kModules; ++n)
@@ -135,8 +105,29 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
 }
 
 FireConsole::~FireConsole() {
-    m_macroTimer->stop();
+    // The pages may already be gone with the page control: only the timer stops here.
+    m_macros->timer()->stop();
     m_sender.drop();
+}
+
+FireSetupPage* FireConsole::setupPage() const {
+    return m_setup->page();
+}
+
+Tfrm_gui_macroseq* FireConsole::sequenceDialog() const {
+    return m_setup->sequenceDialog();
+}
+
+Tfrm_gui_macropause* FireConsole::pauseDialog() const {
+    return m_setup->pauseDialog();
+}
+
+QTimer* FireConsole::macroTimer() const {
+    return m_macros->timer();
+}
+
+const MacroRunner& FireConsole::runner() const {
+    return m_macros->runner();
 }
 
 void FireConsole::useWarningLabel(QLabel* label) {
@@ -163,32 +154,19 @@ void FireConsole::setRouteActions(QAction* masterModule, QAction* rk40) {
 }
 
 void FireConsole::fillMacroList() {
-    QComboBox* cb = m_setupPage->macroSelect();
-    const QSignalBlocker block(cb);
-    cb->clear();
-    for (int n = 1; n <= kMacros; ++n)
-        cb->addItem(macroItemText(n));
-    cb->setCurrentIndex(0);
-    macroeditor_load_macro(0);
+    m_setup->fillMacroList();
 }
 
 void FireConsole::applyTexts() {
     applyFireTexts(m_firePage);
-    applyFireTexts(m_setupPage);
+    applyFireTexts(m_setup->page());
     const QString warning = find_text(m_warning->objectName());
     if (!warning.isEmpty())
         m_warning->setText(warning);
     const QString hotkey = find_text(QStringLiteral("firebtn_popup_hotkey"));
     if (!hotkey.isEmpty())
         m_firePage->popupHotkey()->setText(hotkey);
-    // The items in the new language; the macro being edited stays chosen.
-    QComboBox* macros = m_setupPage->macroSelect();
-    for (int i = 0; i < macros->count(); ++i)
-        macros->setItemText(i, macroItemText(i + 1));
-}
-
-QString FireConsole::macroItemText(int number) {
-    return get_text(QStringLiteral("macro")) + QLatin1Char(' ') + QString::number(number);
+    m_setup->applyMacroListTexts();
 }
 
 QString FireConsole::baseHint(int family, int number) const {
@@ -266,7 +244,7 @@ void FireConsole::setFirePortText(const QString& text) {
 }
 
 void FireConsole::setSetupPortText(const QString& text) {
-    m_setupPage->portLabel()->setText(text);
+    m_setup->page()->portLabel()->setText(text);
 }
 
 void FireConsole::setRk40BoxList(bool rk40On) {
@@ -298,7 +276,7 @@ void FireConsole::frameWritten(const QByteArray& frame) {
 // ---------------------------------------------------------------- fire page
 
 void FireConsole::tab_fire_modeShow() {
-    m_firePage->portLabel()->setText(m_setupPage->portLabel()->text());
+    m_firePage->portLabel()->setText(m_setup->page()->portLabel()->text());
     refreshButtons();
 }
 
@@ -415,58 +393,11 @@ void FireConsole::btn_firemode_macroClick() {
     auto* b = qobject_cast<QPushButton*>(sender());
     if (!b)
         return;
-    startMacro(b->property("tag").toInt());
-}
-
-void FireConsole::startMacro(int macroNumber) {
-    if (!m_controller.isArmed() || macroNumber < 1 || macroNumber > kMacros)
-        return;
-    m_firePage->macroNrLabel()->setText(get_text(QStringLiteral("firemode_macro_nr")) +
-                                        QLatin1Char(' ') + QString::number(macroNumber));
-    m_firePage->setMacroRunning(true);
-    m_macroInterval = m_runner.start(macroNumber);
-    // Deadlines count from the click, so the steps do not drift by the timer's latency.
-    m_macroClock.start();
-    m_macroDue = 0;
-    scheduleMacroTick(m_macroInterval);
-}
-
-void FireConsole::scheduleMacroTick(int intervalMs) {
-    m_macroDue += intervalMs;
-    m_macroTimer->setInterval(intervalMs);
-    m_macroTimer->start(int(std::max<qint64>(0, m_macroDue - m_macroClock.elapsed())));
-}
-
-void FireConsole::firemode_macro_timerTimer() {
-    if (!m_runner.isRunning())
-        return;
-    const MacroRunner::Action a = m_runner.tick(m_doc.program().macros[m_runner.macroIndex()]);
-    switch (a.kind) {
-    case MacroRunner::Action::End:
-        m_macroTimer->stop();
-        m_firePage->setMacroRunning(false);
-        return;
-    case MacroRunner::Action::Call: {
-        QLabel* nr = m_firePage->macroNrLabel();
-        nr->setText(nr->text() + QLatin1Char('.'));
-        m_controller.callMacroChannel(m_doc.program().boxNumber(), a.channel);
-        break;
-    }
-    case MacroRunner::Action::Pause:
-    case MacroRunner::Action::Skip:
-        break;
-    }
-    if (!m_runner.isRunning())
-        return; // the call failed and fire mode went off
-    if (a.intervalMs >= 0)
-        m_macroInterval = a.intervalMs;
-    scheduleMacroTick(m_macroInterval);
+    m_macros->start(b->property("tag").toInt());
 }
 
 void FireConsole::stopMacro() {
-    m_runner.stop();
-    m_macroTimer->stop();
-    m_firePage->setMacroRunning(false);
+    m_macros->stop();
 }
 
 void FireConsole::btn_firemode_stopClick() {
@@ -476,81 +407,7 @@ void FireConsole::btn_firemode_stopClick() {
 // ---------------------------------------------------------------- fire set-up page
 
 void FireConsole::tab_fire_setupShow() {
-    m_setupPage->portLabel()->setText(m_controller.portLabel());
-    macroeditor_load_macro(selectedMacro());
-}
-
-void FireConsole::firesetup_comport_btnClick() {
-    m_controller.choosePort();
-}
-
-int FireConsole::selectedMacro() const {
-    return std::clamp(m_setupPage->macroSelect()->currentIndex(), 0, kMacros - 1);
-}
-
-void FireConsole::firesetup_macro_select_cbChange(int index) {
-    macroeditor_load_macro(std::clamp(index, 0, kMacros - 1));
-}
-
-void FireConsole::firesetup_macro_active_cbClick() {
-    const int m = selectedMacro();
-    m_doc.setMacroActive(m, m_setupPage->macroActive()->isChecked());
-    macroeditor_load_macro(m);
-}
-
-void FireConsole::addMacroStep(int type, int value) {
-    const int m = selectedMacro();
-    if (!m_doc.appendMacroStep(m, type, value))
-        showError(get_text(QStringLiteral("msg_macro_full")));
-    macroeditor_load_macro(m);
-}
-
-void FireConsole::firesetup_macro_addClick() {
-    const int m = selectedMacro();
-    if (m_doc.program().macros[m].stepCount() >= kMacroMaxSteps) {
-        showError(get_text(QStringLiteral("msg_macro_full")));
-        return;
-    }
-    const int channel = m_seqDialog->choose(m_doc.program());
-    if (channel > 0)
-        addMacroStep(MacroCall, channel);
-}
-
-void FireConsole::firesetup_macro_addpauseClick() {
-    const int m = selectedMacro();
-    if (m_doc.program().macros[m].stepCount() >= kMacroMaxSteps) {
-        showError(get_text(QStringLiteral("msg_macro_full")));
-        return;
-    }
-    const int pause = m_pauseDialog->choose();
-    if (pause > 0)
-        addMacroStep(MacroPause, pause);
-}
-
-void FireConsole::firesetup_macro_delClick() {
-    const int m = selectedMacro();
-    m_doc.removeLastMacroStep(m);
-    macroeditor_load_macro(m);
-}
-
-void FireConsole::macroeditor_load_macro(int index) {
-    if (index < 0 || index >= kMacros)
-        return;
-    QTableWidget* grid = m_setupPage->editor();
-    const QVector<MacroStepCells> cells = macroEditorCells(m_doc.program(), index);
-    grid->clearContents();
-    // One empty column follows the last step.
-    grid->setColumnCount(cells.size() + 1);
-    for (int i = 0; i < cells.size(); ++i) {
-        grid->setItem(0, i, new QTableWidgetItem(cells[i].time));
-        grid->setItem(1, i, new QTableWidgetItem(cells[i].action));
-    }
-    const bool active = m_doc.program().macros[index].active;
-    m_setupPage->macroActive()->setChecked(active);
-    grid->setEnabled(active);
-    m_setupPage->addButton()->setEnabled(active);
-    m_setupPage->addPauseButton()->setEnabled(active);
-    m_setupPage->deleteButton()->setEnabled(active);
+    m_setup->tab_fire_setupShow();
 }
 
 } // namespace vz

@@ -5,7 +5,6 @@
 #include "fire/frame_sender.h"
 #include "fire/macro_runner.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -25,7 +24,9 @@ class Tfrm_gui_macroseq;
 namespace vz {
 
 class FireModePage;
+class FireSetupConsole;
 class FireSetupPage;
+class MacroConsole;
 class ProgramDocument;
 
 // What the main window does for the console: the parts of the switching that concern its
@@ -46,6 +47,8 @@ struct FireWindowHooks {
 // The live firing console: the fire page, the fire set-up page, the warning label, the
 // dialogs, fire mode on both routes, hotkeys and macros. The main window embeds the two
 // pages and the label, hands in its menu entries and keys, and provides the hooks.
+// Macro runs are MacroConsole's, the set-up page FireSetupConsole's; this class holds fire
+// mode, the fire page's buttons and the keys.
 class FireConsole : public QObject, private FireModeHost {
     Q_OBJECT
 public:
@@ -54,15 +57,15 @@ public:
     ~FireConsole() override;
 
     FireModePage* firePage() const { return m_firePage; }
-    FireSetupPage* setupPage() const { return m_setupPage; }
+    FireSetupPage* setupPage() const;
     QLabel* warningLabel() const { return m_warning; }
     Tfrm_firebtn_hotkey* hotkeyWindow() const { return m_hotkeyWindow; }
-    Tfrm_gui_macroseq* sequenceDialog() const { return m_seqDialog; }
-    Tfrm_gui_macropause* pauseDialog() const { return m_pauseDialog; }
-    QTimer* macroTimer() const { return m_macroTimer; }
+    Tfrm_gui_macroseq* sequenceDialog() const;
+    Tfrm_gui_macropause* pauseDialog() const;
+    QTimer* macroTimer() const;
     FireModeController& controller() { return m_controller; }
     FireFrameSender& frameSender() { return m_sender; }
-    const MacroRunner& runner() const { return m_runner; }
+    const MacroRunner& runner() const;
     const KeyLatch& keyLatch() const { return m_latch; }
 
     void setHooks(FireWindowHooks hooks) { m_hooks = std::move(hooks); }
@@ -108,18 +111,10 @@ public slots:
     void btn_firemode_stopClick();
     void btn_firemode_seqX5MouseDown(int family, int number);
     void firebtn_popup_hotkeyClick();
-    void firemode_macro_timerTimer();
     // After a change of the module count.
     void firemode_panelResize();
 
     void tab_fire_setupShow();
-    void firesetup_comport_btnClick();
-    void firesetup_macro_select_cbChange(int index);
-    void firesetup_macro_active_cbClick();
-    void firesetup_macro_addClick();
-    void firesetup_macro_addpauseClick();
-    void firesetup_macro_delClick();
-    void macroeditor_load_macro(int index);
 
     // The port reported an error on its own (device gone).
     void portFailed();
@@ -127,7 +122,6 @@ public slots:
     void stopMacro() override;
 
 private:
-    static QString macroItemText(int number);
     // FireModeHost
     Answer askFireMode() override;
     void runTransfer() override;
@@ -148,12 +142,8 @@ private:
     // complete (a project load is hundreds of changes), or before the next click.
     void markButtonsStale();
     void refreshIfStale();
-    void startMacro(int macroNumber);
-    void scheduleMacroTick(int intervalMs);
     void clickButton(int family, int number);
     void frameWritten(const QByteArray& frame);
-    int selectedMacro() const;
-    void addMacroStep(int type, int value);
     QAction* routeAction(FireRoute route) const;
 
     ProgramDocument& m_doc;
@@ -163,22 +153,16 @@ private:
     QWidget* m_window;
     FireFrameSender m_sender;
     FireModeController m_controller;
-    MacroRunner m_runner;
     KeyLatch m_latch;
     FireWindowHooks m_hooks;
 
     FireModePage* m_firePage = nullptr;
-    FireSetupPage* m_setupPage = nullptr;
     QLabel* m_warning = nullptr;
     Tfrm_firebtn_hotkey* m_hotkeyWindow = nullptr;
-    Tfrm_gui_macroseq* m_seqDialog = nullptr;
-    Tfrm_gui_macropause* m_pauseDialog = nullptr;
+    MacroConsole* m_macros = nullptr;
+    FireSetupConsole* m_setup = nullptr;
     QAction* m_masterAction = nullptr;
     QAction* m_rk40Action = nullptr;
-    QTimer* m_macroTimer = nullptr;
-    QElapsedTimer m_macroClock;
-    qint64 m_macroDue = 0;
-    int m_macroInterval = MacroRunner::kStartDelayMs;
     bool m_buttonsStale = false;
     QString m_settingsPath;
     QString m_hotkeyPath;

@@ -37,7 +37,8 @@ void TstGuiAdvSettings::init() {
     QVERIFY(QFile::copy(VZ_SOURCE_DIR "/resources/language/english.lng",
                         m_dir->filePath("language/english.lng")));
     // Until the dialog writes, the file holds the active language only.
-    QVERIFY(languageTable().load(m_dir->path(), "english", settingsPath()));
+    QVERIFY(languageTable().load(m_dir->path(), "english"));
+    QVERIFY(SettingsFile::writeLanguage(settingsPath(), "english"));
     m_dlg = std::make_unique<Tfrm_gui_adv_settings>(settingsPath(), m_ball, m_boxMode);
 }
 

@@ -107,8 +107,8 @@ bool loadProject(const QString& projectPath, const QString& settingsPath, const 
 
     // The language as the program takes it: the chosen one, else English, else none (keys).
     out->texts = std::make_unique<LanguageTable>();
-    if (!out->texts->load(programDir, out->settings.language, QString())) {
-        if (out->texts->load(programDir, QStringLiteral("english"), QString()))
+    if (!out->texts->load(programDir, out->settings.language)) {
+        if (out->texts->load(programDir, QStringLiteral("english")))
             printErr(QStringLiteral("vzctl: language %1 not found, using english")
                          .arg(out->settings.language));
         else

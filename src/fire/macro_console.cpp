@@ -1,0 +1,81 @@
+#include "fire/macro_console.h"
+
+#include "base/unit_service.h"
+#include "fire/fire_mode.h"
+#include "fire/fire_panel.h"
+#include "program/program_document.h"
+
+#include <QLabel>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace vz {
+
+MacroConsole::MacroConsole(ProgramDocument& document, FireModeController& controller,
+                           FireModePage& page, QObject* parent)
+    : QObject(parent), m_doc(document), m_controller(controller), m_page(page) {
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("firemode_macro_timer"));
+    m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    m_timer->setInterval(MacroRunner::kStartDelayMs);
+    connect(m_timer, &QTimer::timeout, this, &MacroConsole::firemode_macro_timerTimer);
+}
+
+MacroConsole::~MacroConsole() {
+    m_timer->stop();
+}
+
+void MacroConsole::start(int macroNumber) {
+    if (!m_controller.isArmed() || macroNumber < 1 || macroNumber > kMacros)
+        return;
+    m_page.macroNrLabel()->setText(get_text(QStringLiteral("firemode_macro_nr")) +
+                                   QLatin1Char(' ') + QString::number(macroNumber));
+    m_page.setMacroRunning(true);
+    m_interval = m_runner.start(macroNumber);
+    // Deadlines count from the click, so the steps do not drift by the timer's latency.
+    m_clock.start();
+    m_due = 0;
+    scheduleTick(m_interval);
+}
+
+void MacroConsole::scheduleTick(int intervalMs) {
+    m_due += intervalMs;
+    m_timer->setInterval(intervalMs);
+    m_timer->start(int(std::max<qint64>(0, m_due - m_clock.elapsed())));
+}
+
+void MacroConsole::firemode_macro_timerTimer() {
+    if (!m_runner.isRunning())
+        return;
+    const MacroRunner::Action a = m_runner.tick(m_doc.program().macros[m_runner.macroIndex()]);
+    switch (a.kind) {
+    case MacroRunner::Action::End:
+        m_timer->stop();
+        m_page.setMacroRunning(false);
+        return;
+    case MacroRunner::Action::Call: {
+        QLabel* nr = m_page.macroNrLabel();
+        nr->setText(nr->text() + QLatin1Char('.'));
+        m_controller.callMacroChannel(m_doc.program().boxNumber(), a.channel);
+        break;
+    }
+    case MacroRunner::Action::Pause:
+    case MacroRunner::Action::Skip:
+        break;
+    }
+    if (!m_runner.isRunning())
+        return; // the call failed and fire mode went off
+    if (a.intervalMs >= 0)
+        m_interval = a.intervalMs;
+    scheduleTick(m_interval);
+}
+
+void MacroConsole::stop() {
+    m_runner.stop();
+    m_timer->stop();
+    m_page.setMacroRunning(false);
+}
+
+} // namespace vz
