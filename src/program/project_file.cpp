@@ -144,6 +144,8 @@ ProjectReadStatus ProjectFile::read(const QString& path, ProgramDocument& docume
 
 void ProjectFile::read(const IniFile& ini, ProgramDocument& document) {
     ProgramDocument& d = document;
+    // The project read is a new start, not a step the operator could undo.
+    const ProgramDocument::Replacement replacing(d);
     d.setPath(ini.path());
 
     // Missing list positions read as a new project's; positions outside their list are

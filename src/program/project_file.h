@@ -33,8 +33,8 @@ public:
     // Reads path into the document through the editing rules (refused values keep the field),
     // in the order: box position, count (applied), singles, groups, sequences, macros,
     // ActiveTab; keys that are missing read as their defaults. Sets the path; clears the
-    // modified flag at the end. A file that cannot be read, or is no project at all, leaves
-    // the document as it was and says why.
+    // modified flag and the undo history at the end. A file that cannot be read, or is no project
+    // at all, leaves the document as it was and says why.
     static ProjectReadStatus read(const QString& path, ProgramDocument& document);
     static void read(const IniFile& ini, ProgramDocument& document);
 };

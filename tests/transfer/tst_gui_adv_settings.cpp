@@ -117,9 +117,6 @@ void TstGuiAdvSettings::closing() {
         child<QSpinBox>("ball_ud")->setValue(ballSet);
     if (boxSet >= 0)
         cb->setCurrentIndex(boxSet);
-    if (boxIn == 1 && ok)
-        QVERIFY(m_dlg->grab().save(
-            QDir(QCoreApplication::applicationDirPath()).filePath("tst_gui_adv_settings.png")));
     QTest::mouseClick(child<QPushButton>(ok ? "btn_ok" : "btn_cancel"), Qt::LeftButton);
 
     QVERIFY(!m_dlg->isVisible());
