@@ -31,6 +31,8 @@ public:
     void fillMacroList();
     // Today's file of the fire log, empty without a log.
     void showLogPath();
+    // The items in the language now loaded; the macro being edited stays chosen.
+    void applyMacroListTexts();
 
 public slots:
     void tab_fire_setupShow();
@@ -43,6 +45,7 @@ public slots:
     void macroeditor_load_macro(int index);
 
 private:
+    static QString macroItemText(int number);
     int selectedMacro() const;
     void addMacroStep(int type, int value);
 

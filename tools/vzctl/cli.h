@@ -4,6 +4,7 @@
 #include "base/settings.h"
 #include "base/unit_service.h"
 #include "program/box_program.h"
+#include "program/project_file.h"
 
 #include <QCommandLineParser>
 #include <QString>
@@ -51,9 +52,13 @@ struct LoadedProject {
 };
 
 // settingsPath empty: settings.ini of the data folder (missing: defaults); a given settings
-// path must exist. False with the error printed.
+// path must exist. False with the error printed; a project file that cannot be read, or is no
+// project at all, is refused with its reason (exit code ExitError).
 bool loadProject(const QString& projectPath, const QString& settingsPath, const DataFolder& folder,
                  LoadedProject* out);
+
+// "vzctl: cannot read project file 'path': reason"
+QString projectReadError(const QString& path, vz::ProjectReadStatus status);
 
 // The duplicate-channel message of the project, empty when none; "\n\r" line ends made "\n".
 QString duplicateMessageFor(const LoadedProject& project);
