@@ -31,7 +31,8 @@ const char* const kUsage =
     "\n"
     "Every command takes --help and --program-dir DIR (the folder holding settings.ini,\n"
     "language/ and ports/; default: the folder of vzctl).\n"
-    "Exit codes: 0 ok, 1 refused (channels used twice), 2 usage or I/O error.\n";
+    "Exit codes: 0 ok, 1 refused (channels used twice), 2 usage or I/O error, or a\n"
+    "project file that cannot be read or is no project.\n";
 
 } // namespace
 
