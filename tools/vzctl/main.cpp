@@ -32,7 +32,8 @@ const char* const kUsage =
     "Every command takes --help and --program-dir DIR (the folder holding language/;\n"
     "default: the folder of vzctl). settings.ini, ports/ and logs/ are kept there when it\n"
     "is writable, else in $XDG_CONFIG_HOME/vestro-zandor (default ~/.config/vestro-zandor).\n"
-    "Exit codes: 0 ok, 1 refused (channels used twice), 2 usage or I/O error.\n";
+    "Exit codes: 0 ok, 1 refused (channels used twice), 2 usage or I/O error, or a\n"
+    "project file that cannot be read or is no project.\n";
 
 } // namespace
 
