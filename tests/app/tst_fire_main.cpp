@@ -191,6 +191,7 @@ private slots:
     void portFailures_data();
     void portFailures();
     void savedPortIsShared();
+    void fireLogOffShownOnPage();
     void unplugWhileArmed();
     void portButton();
     void hotkeys();
@@ -423,6 +424,28 @@ void TestFireMain::savedPortIsShared() {
     QCOMPARE(m.console().savedPort(), kCom);
     QVERIFY(m.f.folder.settingsText().contains("port=7"));
     m.entry("menu_fire_mastermodul")->trigger();
+    QCOMPARE(m.f.prompts.kinds(), QStringList{"confirm"});
+}
+
+void TestFireMain::fireLogOffShownOnPage() {
+    // A file where the log folder belongs: no log, whoever runs the test; the set-up page
+    // names the file all the same.
+    FireMain m;
+    QVERIFY(m.f.folder.writeFile("logs", "x"));
+    Tfrm_gui_main& w = m.start();
+    w.pageControl()->setCurrentIndex(vz::kPageFireSetup);
+    QVERIFY(m.f.find<QLabel>("firesetup_log_path")
+                ->text()
+                .startsWith(QDir::toNativeSeparators(m.f.folder.filePath("logs/fire-"))));
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    QLabel* off = m.f.find<QLabel>("firemode_log_off_lbl");
+    QTRY_VERIFY(off->isVisible());
+    QVERIFY2(off->text().startsWith(get_text("firemode_log_off") + " ") &&
+                 off->text().contains(QDir::toNativeSeparators(m.f.folder.filePath("logs"))),
+             qPrintable(off->text()));
+    // Firing goes on, and no message box stands in the way.
+    QTest::mouseClick(m.fireButton(0, 1), Qt::LeftButton);
+    QVERIFY(m.far->waitFor(16));
     QCOMPARE(m.f.prompts.kinds(), QStringList{"confirm"});
 }
 
