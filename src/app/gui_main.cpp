@@ -7,6 +7,7 @@
 #include "base/unit_service_gui.h"
 #include "fire/fire_console.h"
 #include "fire/fire_wiring.h"
+#include "fire/macro_checks.h"
 #include "output/output_wiring.h"
 #include "preview/preview_area.h"
 #include "preview/preview_wiring.h"
@@ -348,6 +349,9 @@ void Tfrm_gui_main::closeEvent(QCloseEvent* event) {
 }
 
 void Tfrm_gui_main::FormCloseQuery(bool& canClose) {
+    // Nothing fires while the operator answers the question, nor after the window is gone.
+    if (m_fire)
+        m_fire->stopMacro();
     if (m_document->isModified()) {
         switch (m_prompts.warningYesNoCancel(this, get_text(QStringLiteral("msg_saveproject")))) {
         case Prompts::Answer::Yes:
@@ -474,6 +478,11 @@ void Tfrm_gui_main::read_project(const QString& path) {
     setProjectCaption(path);
     ProjectFile::read(path, *m_document);
     m_document->setModified(false);
+    // Learnt at the desk, not at the show.
+    const QString problems = vz::macroProblemsMessage(
+        vz::macroProblems(m_document->program()), [](const QString& key) { return get_text(key); });
+    if (!problems.isEmpty())
+        m_prompts.error(this, problems);
 }
 
 void Tfrm_gui_main::menu_file_newClick() {

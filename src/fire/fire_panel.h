@@ -30,6 +30,9 @@ public:
     QLabel* macroRunningLabel() const { return m_macroRunning; }
     QLabel* macroNrLabel() const { return m_macroNr; }
     QLabel* sentLabel() const { return m_sent; }
+    // Beside the port: the box that program buttons and hotkeys address, where it may
+    // differ from the box list (RK40 route). Empty text hides it.
+    QLabel* buttonBoxLabel() const { return m_buttonBox; }
     QPushButton* stopButton() const { return m_stop; }
     QMenu* popup() const { return m_popup; }
     QAction* popupHotkey() const { return m_popupHotkey; }
@@ -67,6 +70,7 @@ private:
     QLabel* m_comPortLbl = nullptr;
     QLabel* m_port = nullptr;
     QLabel* m_sent = nullptr;
+    QLabel* m_buttonBox = nullptr;
     QLabel* m_macroRunning = nullptr;
     QLabel* m_macroNr = nullptr;
     QPushButton* m_stop = nullptr;

@@ -344,7 +344,12 @@ void ProgramDocument::setPath(const QString& path) {
     emit pathChanged(path);
 }
 
+void ProgramDocument::beginReplace() {
+    emit replacing();
+}
+
 void ProgramDocument::resetToNew() {
+    beginReplace();
     setPath(QString());
     applyModuleCountPosition(kStartCountPosition);
     if (m_boxMode != 0)

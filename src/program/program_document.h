@@ -80,6 +80,9 @@ public:
     QString path() const { return m_path; }
     void setPath(const QString& path);
 
+    // The whole project is about to be replaced (New, Open): whatever runs on the old one
+    // (a macro) ends first.
+    void beginReplace();
     // New, steps 2 to 4: path emptied, count 6, start values through the rules; the macros
     // and the page on show stay. Leaves the modified flag set.
     void resetToNew();
@@ -97,6 +100,7 @@ signals:
     void activeTabChanged(int page);
     void modifiedChanged(bool modified);
     void pathChanged(const QString& path);
+    void replacing();
 
 private:
     bool setSingleFireRule(int n, int value);

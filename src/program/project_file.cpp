@@ -84,6 +84,7 @@ void ProjectFile::read(const QString& path, ProgramDocument& document) {
 
 void ProjectFile::read(const IniFile& ini, ProgramDocument& document) {
     ProgramDocument& d = document;
+    d.beginReplace();
     d.setPath(ini.path());
 
     // Missing list positions read as a new project's; positions outside their list are

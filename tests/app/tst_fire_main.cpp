@@ -906,7 +906,7 @@ void TestFireMain::pictures() {
     d.setMacroSlot(2, 2, vz::MacroCall, 31);
     d.setMacroActive(0, true);
     d.setMacroActive(2, true);
-    d.setMacroActive(9, true); // its place lies partly beyond the panel's right edge
+    d.setMacroActive(9, true);
     d.setSeqInUse(3, 4, false);
     const QString dir = QDir(VZ_BIN_DIR).filePath("../screens");
     QDir().mkpath(dir);
@@ -929,7 +929,7 @@ void TestFireMain::pictures() {
     // Every button the operator can see lies on the panel.
     QWidget* panel = m.console().firePage()->panel();
     for (QPushButton* b : panel->findChildren<QPushButton*>())
-        if (b->isVisible() && b != m.fireButton(9, 10))
+        if (b->isVisible())
             QVERIFY2(panel->rect().contains(b->geometry()), qPrintable(b->objectName()));
     QVERIFY(w.grab().save(dir + "/main_fire_armed_" + language + ".png"));
 
