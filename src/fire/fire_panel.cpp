@@ -57,6 +57,10 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
     m_stop = new QPushButton(QStringLiteral("Stop"), this);
     m_stop->setObjectName(QStringLiteral("btn_firemode_stop"));
     m_stop->setProperty("tag", 0);
+    QFont sf = m_stop->font();
+    sf.setBold(true);
+    sf.setPointSize(14);
+    m_stop->setFont(sf);
     m_stop->hide();
 
     m_panel = new QWidget(this);
