@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     LanguageTable table;
     int found = 0;
     const double langMs = medianMs(200, [&] {
-        table.load(dir.path(), QStringLiteral("bench"), QString());
+        table.load(dir.path(), QStringLiteral("bench"));
         found += table.findText(QStringLiteral("msg_bench_key_510")).isEmpty() ? 0 : 1;
     });
 

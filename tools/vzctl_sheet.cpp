@@ -92,8 +92,8 @@ int runSheetCommand(const QStringList& args) {
 
     // Texts as the program would show them; the settings file is not touched.
     LanguageTable& texts = languageTable();
-    if (!texts.load(dir, values.language, QString())) {
-        if (texts.load(dir, QStringLiteral("english"), QString()))
+    if (!texts.load(dir, values.language)) {
+        if (texts.load(dir, QStringLiteral("english")))
             say(stderr, QStringLiteral("vzctl sheet: language %1 not found, using english")
                             .arg(values.language));
         else

@@ -11,6 +11,7 @@
 #include "output/output_wiring.h"
 #include "preview/preview_area.h"
 #include "preview/preview_wiring.h"
+#include "program/edit_wiring.h"
 #include "program/program_document.h"
 #include "program/program_pages.h"
 #include "program/project_file.h"
@@ -68,6 +69,9 @@ Tfrm_gui_main::Tfrm_gui_main(const QString& programDir, const QStringList& argum
     m_transfer =
         new TransferWiring(this, *m_document, m_settings, m_settingsPath, m_prompts, m_programDir);
     m_fireWiring = new FireWiring(this, *m_document, m_hotkeys, m_prompts);
+    m_edit = new EditWiring(this, *m_document);
+    // Fire mode: an undo must never change what the armed console fires.
+    m_edit->setLockedSource([this] { return m_fire && m_fire->controller().isArmed(); });
 
     buildMenus();
     buildClientArea();
@@ -130,6 +134,8 @@ void Tfrm_gui_main::buildMenus() {
     m_output->addFileEntries(file);
     file->addSeparator();
     addEntry(file, QStringLiteral("menu_file_exitprog"), &Tfrm_gui_main::menu_file_exitprogClick);
+
+    m_edit->addEditMenu(bar);
 
     QMenu* settings = addMenu(QStringLiteral("menu_settings"));
     addEntry(settings, QStringLiteral("menu_settings_language"),
@@ -306,8 +312,10 @@ void Tfrm_gui_main::createWindows() {
     // The fire console shares the transmit dialog's serial port.
     FireWindowHooks hooks;
     hooks.runTransfer = [this] { m_transfer->menu_transmit_captionClick(); };
+    // Called as fire mode goes on and off: the transfer and the edit entries follow it.
     hooks.setTransferEnabled = [this](bool enabled) {
         m_transfer->transmitEntry()->setEnabled(enabled);
+        m_edit->updateEntries();
     };
     // The document has already taken the RK40 state and the derived box number.
     hooks.setRk40BoxList = [this](bool rk40On) { setBoxListForced(rk40On); };
@@ -328,6 +336,7 @@ void Tfrm_gui_main::showEvent(QShowEvent* event) {
 
 void Tfrm_gui_main::FormShow() {
     apply_texts(this);
+    m_edit->updateEntries(); // the entries name their step in the language just applied
     restoreCaption();
     m_programPages->setHints(get_text(QStringLiteral("hint_ud")),
                              get_text(QStringLiteral("hint_preview_btn")));
@@ -427,10 +436,12 @@ void Tfrm_gui_main::FormKeyUp(QKeyEvent* event) {
 // --- language ---
 
 bool Tfrm_gui_main::load_languagefile(const QString& name) {
-    if (!languageTable().load(m_programDir, name, m_settingsPath)) {
+    if (!languageTable().load(m_programDir, name)) {
         m_prompts.error(this, QStringLiteral("Language-File not found.") + kLineBreak);
         return false;
     }
+    // A settings file that cannot be written does not undo the load.
+    SettingsFile::writeLanguage(m_settingsPath, name);
     m_settings.language = name;
     m_output->updateHelpEntry();
     return true;
@@ -439,6 +450,7 @@ bool Tfrm_gui_main::load_languagefile(const QString& name) {
 void Tfrm_gui_main::menu_settings_languageClick() {
     m_frmLanguage->exec();
     apply_texts(this);
+    m_edit->updateEntries();
     m_fire->applyTexts();
     restoreCaption();
 }

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class EditWiring;
 class FireWiring;
 class OutputWiring;
 class PreviewArea;
@@ -30,8 +31,8 @@ class ProgramDocument;
 // The main window: owns the open project (through the document), the settings record and
 // the hotkey table; shows the nine program pages, the preview area and the two fire pages.
 // The subsystems wire themselves in (PreviewWiring, TransferWiring, FireWiring,
-// OutputWiring): the window creates them, hands them its menus and pages, and keeps the
-// project file, the language and the box-number and module-count controls.
+// OutputWiring, EditWiring): the window creates them, hands them its menus and pages, and
+// keeps the project file, the language and the box-number and module-count controls.
 //
 // Start-up runs in the constructor (settings, language, controls, hotkeys, the project named
 // on the command line or the last one, the other windows); the rest when first shown.
@@ -61,6 +62,7 @@ public:
     TransferWiring* transfer() const { return m_transfer; }
     FireWiring* fireWiring() const { return m_fireWiring; }
     OutputWiring* output() const { return m_output; }
+    EditWiring* editWiring() const { return m_edit; }
     Tfrm_gui_transmit* transmitDialog() const;
     Tfrm_gui_adv_settings* advSettingsDialog() const;
     // The live firing console: pages 9 and 10, the fire menu, hotkeys and macros.
@@ -146,6 +148,7 @@ private:
     TransferWiring* m_transfer = nullptr;
     FireWiring* m_fireWiring = nullptr;
     OutputWiring* m_output = nullptr;
+    EditWiring* m_edit = nullptr;
     Tfrm_language* m_frmLanguage = nullptr;
     vz::FireConsole* m_fire = nullptr; // the console of m_fireWiring, once created
 

@@ -1,24 +1,13 @@
 #include "base/ini_file.h"
 
+#include "base/text_decoding.h"
+
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <limits>
 
 namespace {
-
-QString decode(QByteArray bytes) {
-    // Dropped before the encoding is chosen: in a file that falls back to Latin-1 the mark
-    // would otherwise turn into three characters in front of the first section.
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes);
-}
 
 // "[name]" -> name, else a null string.
 QString sectionName(const QString& line) {
@@ -71,7 +60,7 @@ bool IniFile::load() {
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
-    QString text = decode(bytes);
+    QString text = decodeFileText(bytes);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     m_lines = text.split(QLatin1Char('\n'));

@@ -1,24 +1,11 @@
 #include "base/unit_service.h"
 
-#include "base/settings.h"
+#include "base/text_decoding.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringDecoder>
 
 namespace {
-
-QString decode(QByteArray bytes) {
-    // Shipped files carry no byte-order mark; one written by an editor is dropped rather than
-    // becoming part of the first key.
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes);
-}
 
 LanguageTable::Entry parseLine(const QString& line) {
     LanguageTable::Entry e;
@@ -63,7 +50,7 @@ QString LanguageTable::getText(const QString& key) const {
 }
 
 QVector<LanguageTable::Entry> LanguageTable::parse(const QByteArray& content) {
-    const QString text = decode(content);
+    const QString text = decodeFileText(content);
     QVector<Entry> entries;
     entries.reserve(kMaxLines);
     int start = 0;
@@ -96,8 +83,7 @@ QString LanguageTable::filePath(const QString& programDir, const QString& name) 
     return QDir(programDir).filePath(QStringLiteral("language/") + name + QStringLiteral(".lng"));
 }
 
-bool LanguageTable::load(const QString& programDir, const QString& name,
-                         const QString& settingsPath) {
+bool LanguageTable::load(const QString& programDir, const QString& name) {
     QFile file(filePath(programDir, name));
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -106,8 +92,6 @@ bool LanguageTable::load(const QString& programDir, const QString& name,
     if (file.error() != QFileDevice::NoError)
         return false;
     setEntries(parse(content));
-    if (!settingsPath.isEmpty())
-        SettingsFile::writeLanguage(settingsPath, name);
     return true;
 }
 

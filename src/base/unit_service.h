@@ -21,11 +21,9 @@ public:
     QString getText(const QString& key) const;
 
     // Reads language/<name>.lng in programDir. On success the whole table is replaced
-    // (entries past the file's last line are emptied) and [languagefiles] active is written
-    // to settingsPath (skipped when settingsPath is empty; a settings file that cannot be
-    // written does not undo the load). A file that cannot be opened or read leaves the table
-    // and the settings file as they were and returns false.
-    bool load(const QString& programDir, const QString& name, const QString& settingsPath);
+    // (entries past the file's last line are emptied). A file that cannot be opened or read
+    // leaves the table as it was and returns false.
+    bool load(const QString& programDir, const QString& name);
 
     // Parses file content into entries (at most kMaxLines lines, CR LF or LF line ends,
     // UTF-8 when valid, else Latin-1; a UTF-8 byte-order mark at the start is dropped).

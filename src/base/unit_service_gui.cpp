@@ -51,30 +51,6 @@ Kind kindOf(QObject* object) {
     return Kind::None;
 }
 
-QString captionOf(QObject* object, Kind kind) {
-    switch (kind) {
-    case Kind::Action:
-        return static_cast<QAction*>(object)->text();
-    case Kind::Menu:
-        return static_cast<QMenu*>(object)->title();
-    case Kind::Button:
-        return static_cast<QAbstractButton*>(object)->text();
-    case Kind::Label:
-        return static_cast<QLabel*>(object)->text();
-    case Kind::TabPage: {
-        QTabWidget* tabs = tabOfPage(object);
-        return tabs->tabText(tabs->indexOf(static_cast<QWidget*>(object)));
-    }
-    case Kind::GroupBox:
-        return static_cast<QGroupBox*>(object)->title();
-    case Kind::CheckBox:
-        return static_cast<QCheckBox*>(object)->text();
-    case Kind::None:
-        break;
-    }
-    return QString();
-}
-
 void setCaption(QObject* object, Kind kind, const QString& text) {
     switch (kind) {
     case Kind::Action:
@@ -137,44 +113,19 @@ void apply_texts(QWidget* window) {
     const QString caption = find_text(window->objectName());
     if (!caption.isEmpty())
         window->setWindowTitle(caption);
-    for (QObject* object : ownedObjects(window)) {
-        const QString name = object->objectName();
-        if (name.isEmpty())
-            continue;
-        const Kind kind = kindOf(object);
-        if (kind == Kind::None)
-            continue;
-        const QString text = find_text(name);
+    for (QObject* object : texted_objects(window)) {
+        const QString text = find_text(object->objectName());
         if (!text.isEmpty())
-            setCaption(object, kind, text);
+            setCaption(object, kindOf(object), text);
     }
 }
 
-QStringList text_keys(QWidget* window) {
-    QStringList keys;
+QList<QObject*> texted_objects(QWidget* window) {
+    QList<QObject*> objects;
     if (!window)
-        return keys;
-    keys << window->objectName();
+        return objects;
     for (QObject* object : ownedObjects(window))
         if (!object->objectName().isEmpty() && kindOf(object) != Kind::None)
-            keys << object->objectName();
-    return keys;
-}
-
-QStringList captioned_keys(QWidget* window) {
-    QStringList keys;
-    if (!window)
-        return keys;
-    keys << window->objectName();
-    for (QObject* object : ownedObjects(window)) {
-        const QString name = object->objectName();
-        if (name.isEmpty())
-            continue;
-        const Kind kind = kindOf(object);
-        if (kind == Kind::None)
-            continue;
-        if (kind == Kind::TabPage || captionOf(object, kind) == name)
-            keys << name;
-    }
-    return keys;
+            objects << object;
+    return objects;
 }

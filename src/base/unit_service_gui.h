@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QStringList>
+#include <QList>
 
 class QObject;
 class QWidget;
@@ -19,10 +19,6 @@ class QWidget;
 // Names are compared exactly; an empty text leaves the caption as it is.
 void apply_texts(QWidget* window);
 
-// The names apply_texts looks up on this window, the window's own name first, in the same
-// order (every object of a listed kind with a name). Tests use it to check the language files.
-QStringList text_keys(QWidget* window);
-
-// The objects among them whose built-in caption is their own name, i.e. those that show
-// their name when no language text is there (tab pages without a built-in caption count too).
-QStringList captioned_keys(QWidget* window);
+// The objects apply_texts looks up on this window, in its order: every object of a listed
+// kind with a name, parents before their children.
+QList<QObject*> texted_objects(QWidget* window);

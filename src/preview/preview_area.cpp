@@ -4,7 +4,6 @@
 #include "preview/preview_popup.h"
 #include "program/program_document.h"
 
-#include <QAction>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
@@ -82,19 +81,6 @@ PreviewArea::~PreviewArea() {
     // A preview waiting on the stack must not wait for a timer that is gone.
     for (QEventLoop* loop : std::as_const(m_waits))
         loop->quit();
-}
-
-void PreviewArea::applyTexts(const std::function<QString(const QString&)>& findText) {
-    auto apply = [&findText](const QString& key, const std::function<void(const QString&)>& set) {
-        const QString text = findText(key);
-        if (!text.isEmpty())
-            set(text);
-    };
-    apply(objectName(), [this](const QString& t) { setTitle(t); });
-    apply(m_firemodeWarning->objectName(),
-          [this](const QString& t) { m_firemodeWarning->setText(t); });
-    for (QAction* action : {m_popup->previewAction(), m_popup->clipboardAction()})
-        apply(action->objectName(), [action](const QString& t) { action->setText(t); });
 }
 
 QLabel* PreviewArea::flame(int slot) const {

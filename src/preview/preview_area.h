@@ -46,11 +46,6 @@ public:
     QTimer* previewTimer() const { return m_preview_timer; }
     PreviewPopup* popup() const { return m_popup; }
 
-    // Captions of the box, the fire mode warning and the popup entries, by object name; an
-    // empty text keeps the caption. For a text pass that matches exact widget classes, which
-    // would skip these subclasses.
-    void applyTexts(const std::function<QString(const QString&)>& findText);
-
     // The count rule for the flame row: spreads slots 1..count evenly over the background
     // and shows exactly those.
     void placeFlames(int count);

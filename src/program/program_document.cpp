@@ -27,7 +27,57 @@ bool validWait(int value) {
 
 } // namespace
 
+// One edit from outside: the record before it is kept, and when the outermost scope ends the
+// change is recorded as one step.
+class ProgramDocument::EditScope {
+public:
+    EditScope(ProgramDocument& d, HistoryLabel::Kind kind, int page, int number,
+              bool mergeable = false)
+        : m_d(d) {
+        if (m_d.m_editDepth++ > 0 || m_d.m_replacing > 0)
+            return;
+        m_d.m_editBefore = m_d.m_program;
+        m_d.m_editLabel = HistoryLabel{kind, page, number};
+        m_d.m_editMergeable = mergeable;
+    }
+    ~EditScope() {
+        if (--m_d.m_editDepth == 0)
+            m_d.endEdit();
+    }
+    EditScope(const EditScope&) = delete;
+    EditScope& operator=(const EditScope&) = delete;
+
+private:
+    ProgramDocument& m_d;
+};
+
 ProgramDocument::ProgramDocument(QObject* parent) : QObject(parent) {}
+
+void ProgramDocument::endEdit() {
+    if (m_replacing > 0)
+        return;
+    // The page on show is no edit.
+    m_editBefore.activeTab = m_program.activeTab;
+    if (m_editBefore == m_program)
+        return;
+    m_history.record(m_editBefore, m_program, m_editLabel, m_editMergeable);
+    emit historyChanged();
+}
+
+ProgramDocument::Replacement::Replacement(ProgramDocument& document) : m_document(document) {
+    if (m_document.m_replacing++ == 0)
+        emit m_document.replacing();
+}
+
+ProgramDocument::Replacement::~Replacement() {
+    if (--m_document.m_replacing == 0)
+        m_document.endReplacement();
+}
+
+void ProgramDocument::endReplacement() {
+    m_history.clear(!m_modified);
+    emit historyChanged();
+}
 
 void ProgramDocument::setBoxMode(int boxMode) {
     m_boxMode = boxMode == 1 ? 1 : 0; // only 1 is the list mode
@@ -50,6 +100,7 @@ void ProgramDocument::markModified() {
 bool ProgramDocument::setSingleFire(int n, int value) {
     if (!validModule(n))
         return false;
+    const EditScope edit(*this, HistoryLabel::Fire, kPageSingle, n, true);
     if (m_program.singleAt(n).fire == value)
         return true;
     return setSingleFireRule(n, value);
@@ -74,6 +125,7 @@ bool ProgramDocument::setSingleFireRule(int n, int value) {
 bool ProgramDocument::setGroupFire(int k, int v, int value) {
     if (!validGroup(k, v))
         return false;
+    const EditScope edit(*this, HistoryLabel::Fire, k + 1, v, true);
     GroupProgram& g = m_program.groupAt(k, v);
     if (g.fire == value)
         return true;
@@ -91,6 +143,7 @@ bool ProgramDocument::setGroupFire(int k, int v, int value) {
 bool ProgramDocument::setSeqFire(int f, int v, int value) {
     if (!validSeq(f, v))
         return false;
+    const EditScope edit(*this, HistoryLabel::Fire, f + 4, v, true);
     SequenceProgram& s = m_program.seqAt(f, v);
     if (s.fire == value)
         return true;
@@ -106,6 +159,7 @@ bool ProgramDocument::setSeqFire(int f, int v, int value) {
 bool ProgramDocument::setSeqWait(int f, int v, int value) {
     if (!validSeq(f, v))
         return false;
+    const EditScope edit(*this, HistoryLabel::Wait, f + 4, v, true);
     SequenceProgram& s = m_program.seqAt(f, v);
     if (s.wait == value)
         return true;
@@ -123,6 +177,7 @@ bool ProgramDocument::setSeqWait(int f, int v, int value) {
 void ProgramDocument::forAllSingle(int sourceN) {
     if (!validModule(sourceN))
         return;
+    const EditScope edit(*this, HistoryLabel::ForAllFire, kPageSingle, sourceN);
     const int value = m_program.singleAt(sourceN).fire;
     for (int n = 1; n <= kModules; ++n)
         if (n != sourceN)
@@ -132,6 +187,7 @@ void ProgramDocument::forAllSingle(int sourceN) {
 void ProgramDocument::forAllGroup(int k, int sourceV) {
     if (!validGroup(k, sourceV))
         return;
+    const EditScope edit(*this, HistoryLabel::ForAllFire, k + 1, sourceV);
     const int value = m_program.groupAt(k, sourceV).fire;
     for (int v = 1; v <= kGroupVariants; ++v)
         if (v != sourceV)
@@ -143,6 +199,8 @@ void ProgramDocument::forAllSeq(int f, int sourceTag) {
     const int source = wait ? sourceTag - 10 : sourceTag;
     if (!validSeq(f, source))
         return;
+    const EditScope edit(*this, wait ? HistoryLabel::ForAllWait : HistoryLabel::ForAllFire, f + 4,
+                         source);
     const SequenceProgram& s = m_program.seqAt(f, source);
     const int value = wait ? s.wait : s.fire;
     // Variants not in use are set like the others.
@@ -161,6 +219,7 @@ void ProgramDocument::forAllSeq(int f, int sourceTag) {
 void ProgramDocument::setSeqInUse(int f, int v, bool inUse) {
     if (!validSeq(f, v))
         return;
+    const EditScope edit(*this, HistoryLabel::InUse, f + 4, v);
     SequenceProgram& s = m_program.seqAt(f, v);
     if (s.chk == inUse)
         return;
@@ -176,12 +235,14 @@ bool ProgramDocument::setModuleCountPosition(int position) {
         return false;
     if (position == m_program.gasmodCount)
         return true;
+    const EditScope edit(*this, HistoryLabel::ModuleCount, -1, 0);
     return applyModuleCountPosition(position);
 }
 
 bool ProgramDocument::applyModuleCountPosition(int position) {
     if (position < 0 || position >= kModules)
         return false;
+    const EditScope edit(*this, HistoryLabel::ModuleCount, -1, 0);
     const int oldCount = m_program.moduleCount();
     m_program.gasmodCount = position;
     runCountRule(oldCount);
@@ -220,6 +281,7 @@ void ProgramDocument::applyBoxMode() {
 bool ProgramDocument::setBoxNr(int position) {
     if (position < 0 || position >= m_maxBox)
         return false;
+    const EditScope edit(*this, HistoryLabel::BoxNumber, -1, 0);
     if (m_program.boxNr == position)
         return true;
     m_program.boxNr = position;
@@ -261,6 +323,7 @@ bool ProgramDocument::setChannelField(int& field, int page, int number, int posi
         return false;
     if (field == position)
         return true;
+    const EditScope edit(*this, HistoryLabel::Channel, page, number);
     field = position;
     emit channelChanged(page, number);
     markModified();
@@ -275,6 +338,7 @@ void ProgramDocument::setMacroActive(int index, bool active) {
     Macro& m = m_program.macros[index];
     if (m.active == active)
         return;
+    const EditScope edit(*this, HistoryLabel::MacroActive, -1, index + 1);
     m.active = active;
     emit macrosChanged(index);
     markModified();
@@ -288,6 +352,9 @@ bool ProgramDocument::appendMacroStep(int index, int type, int value) {
     // The last slot stays an end mark.
     if (n >= kMacroMaxSteps)
         return false;
+    const EditScope edit(*this,
+                         type == MacroPause ? HistoryLabel::MacroPause : HistoryLabel::MacroCall,
+                         -1, index + 1);
     m.steps[n] = MacroStep{type, value};
     emit macrosChanged(index);
     markModified();
@@ -301,6 +368,7 @@ bool ProgramDocument::removeLastMacroStep(int index) {
     const int n = m.stepCount();
     if (n == 0)
         return false;
+    const EditScope edit(*this, HistoryLabel::MacroDelete, -1, index + 1);
     m.steps[n - 1] = MacroStep{};
     emit macrosChanged(index);
     markModified();
@@ -314,6 +382,7 @@ void ProgramDocument::setMacroSlot(int index, int slot, int type, int value) {
     const MacroStep step{type, value};
     if (m.steps[slot] == step)
         return;
+    const EditScope edit(*this, HistoryLabel::MacroStep, -1, index + 1);
     m.steps[slot] = step;
     emit macrosChanged(index);
     markModified();
@@ -331,6 +400,8 @@ void ProgramDocument::setActiveTab(int page) {
 // --- project state ---
 
 void ProgramDocument::setModified(bool modified) {
+    if (!modified)
+        m_history.setClean(); // saved or read: this state is the one on disk
     if (m_modified == modified)
         return;
     m_modified = modified;
@@ -344,12 +415,8 @@ void ProgramDocument::setPath(const QString& path) {
     emit pathChanged(path);
 }
 
-void ProgramDocument::beginReplace() {
-    emit replacing();
-}
-
 void ProgramDocument::resetToNew() {
-    beginReplace();
+    const Replacement replacing(*this);
     setPath(QString());
     applyModuleCountPosition(kStartCountPosition);
     if (m_boxMode != 0)
@@ -370,6 +437,70 @@ void ProgramDocument::resetToNew() {
             setSeqChannel(f, v, seqProgramNumber(f, v) - 1);
             setSeqInUse(f, v, true);
         }
+}
+
+} // namespace vz
+
+namespace vz {
+
+// --- undo history ---
+
+bool ProgramDocument::undo() {
+    if (m_editDepth > 0 || m_replacing > 0 || !m_history.canUndo())
+        return false;
+    BoxProgram target = m_program;
+    m_history.undo(target);
+    showProgram(target);
+    return true;
+}
+
+bool ProgramDocument::redo() {
+    if (m_editDepth > 0 || m_replacing > 0 || !m_history.canRedo())
+        return false;
+    BoxProgram target = m_program;
+    m_history.redo(target);
+    showProgram(target);
+    return true;
+}
+
+void ProgramDocument::showProgram(const BoxProgram& target) {
+    const BoxProgram old = m_program;
+    m_program = target;
+    // The rules already ran when the step was made: the record only takes its fields back,
+    // and the views hear of each one that changed, the count first.
+    if (old.gasmodCount != target.gasmodCount)
+        emit moduleCountChanged(old.moduleCount(), target.moduleCount());
+    if (old.boxNr != target.boxNr)
+        emit boxNrChanged(target.boxNr);
+    for (int n = 1; n <= kModules; ++n) {
+        if (old.singleAt(n).fire != target.singleAt(n).fire)
+            emit singleChanged(n);
+        if (old.singleAt(n).ch != target.singleAt(n).ch)
+            emit channelChanged(kPageSingle, n);
+    }
+    for (int k = 0; k < kGroupKinds; ++k)
+        for (int v = 1; v <= kGroupVariants; ++v) {
+            if (old.groupAt(k, v).fire != target.groupAt(k, v).fire)
+                emit groupChanged(k, v);
+            if (old.groupAt(k, v).ch != target.groupAt(k, v).ch)
+                emit channelChanged(k + 1, v);
+        }
+    for (int f = 0; f < kSeqFamilies; ++f)
+        for (int v = 1; v <= kSeqVariants; ++v) {
+            const SequenceProgram& a = old.seqAt(f, v);
+            const SequenceProgram& b = target.seqAt(f, v);
+            if (a.fire != b.fire || a.wait != b.wait || a.chk != b.chk)
+                emit seqChanged(f, v);
+            if (a.ch != b.ch)
+                emit channelChanged(f + 4, v);
+        }
+    for (int m = 0; m < kMacros; ++m)
+        if (!(old.macros[m] == target.macros[m]))
+            emit macrosChanged(m);
+    // A step recorded in box mode 1 may have set a box number that box mode 0 derives.
+    applyBoxMode();
+    setModified(!m_history.isClean());
+    emit historyChanged();
 }
 
 } // namespace vz

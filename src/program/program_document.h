@@ -1,6 +1,7 @@
 #pragma once
 
 #include "program/box_program.h"
+#include "program/program_history.h"
 
 #include <QObject>
 #include <QString>
@@ -18,10 +19,27 @@ namespace vz {
 //   call returns false, and the modified flag is still set (an edit was attempted);
 // - a list position outside its list is refused: the field keeps its value and the call
 //   returns false (a list cannot propose one; only a file can).
+//
+// Each call of a setter, a for-all or a macro edit from outside is one step of the undo
+// history, with everything its rules brought with it. Open, New and start-up replace the
+// project inside a Replacement, which records nothing and starts the history afresh.
 class ProgramDocument : public QObject {
     Q_OBJECT
 public:
     explicit ProgramDocument(QObject* parent = nullptr);
+
+    // Open, New and start-up: what is set while one lives is no step; when it ends the
+    // history is emptied, with the project then as its saved state if the flag is clear.
+    class Replacement {
+    public:
+        explicit Replacement(ProgramDocument& document);
+        ~Replacement();
+        Replacement(const Replacement&) = delete;
+        Replacement& operator=(const Replacement&) = delete;
+
+    private:
+        ProgramDocument& m_document;
+    };
 
     const BoxProgram& program() const { return m_program; }
 
@@ -80,12 +98,20 @@ public:
     QString path() const { return m_path; }
     void setPath(const QString& path);
 
-    // The whole project is about to be replaced (New, Open): whatever runs on the old one
-    // (a macro) ends first.
-    void beginReplace();
     // New, steps 2 to 4: path emptied, count 6, start values through the rules; the macros
-    // and the page on show stay. Leaves the modified flag set.
+    // and the page on show stay. Leaves the modified flag set and the history empty.
     void resetToNew();
+
+    // --- undo history ---
+    const ProgramHistory& history() const { return m_history; }
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
+    // Take back, or do again, the last step: only the fields it changed. The pages, the fire
+    // panel and the preview learn of it by the same signals as of an edit; the modified flag
+    // is clear exactly at the saved state. False when there is nothing to do, or while an
+    // edit runs.
+    bool undo();
+    bool redo();
 
 signals:
     void singleChanged(int n);       // fire of single n
@@ -100,9 +126,18 @@ signals:
     void activeTabChanged(int page);
     void modifiedChanged(bool modified);
     void pathChanged(const QString& path);
+    // The whole project is about to be replaced (start-up, New, Open): whatever runs on
+    // the old one (a macro) ends first.
     void replacing();
+    // A step was recorded, undone or redone, or the history emptied.
+    void historyChanged();
 
 private:
+    class EditScope;
+    void endEdit();
+    void showProgram(const BoxProgram& target);
+    void endReplacement();
+
     bool setSingleFireRule(int n, int value);
     void runCountRule(int oldCount);
     bool setChannelField(int& field, int page, int number, int position);
@@ -114,6 +149,13 @@ private:
     int m_boxMode = 0;
     int m_maxBox = 50;
     bool m_rk40Active = false;
+
+    ProgramHistory m_history;
+    int m_editDepth = 0; // nested setters belong to the outermost one's step
+    int m_replacing = 0;
+    BoxProgram m_editBefore;
+    HistoryLabel m_editLabel;
+    bool m_editMergeable = false;
 };
 
 } // namespace vz

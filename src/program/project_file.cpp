@@ -84,7 +84,8 @@ void ProjectFile::read(const QString& path, ProgramDocument& document) {
 
 void ProjectFile::read(const IniFile& ini, ProgramDocument& document) {
     ProgramDocument& d = document;
-    d.beginReplace();
+    // The project read is a new start, not a step the operator could undo.
+    const ProgramDocument::Replacement replacing(d);
     d.setPath(ini.path());
 
     // Missing list positions read as a new project's; positions outside their list are

@@ -22,7 +22,7 @@ public:
     // Reads path into the document through the editing rules (refused values keep the field),
     // in the order: box position, count (applied), singles, groups, sequences, macros,
     // ActiveTab. A missing or unreadable file reads as all defaults. Sets the path; clears the
-    // modified flag at the end.
+    // modified flag and the undo history at the end.
     static void read(const QString& path, ProgramDocument& document);
     static void read(const IniFile& ini, ProgramDocument& document);
 };

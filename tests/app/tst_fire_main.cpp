@@ -17,6 +17,7 @@
 #include "fire/gui_macropause.h"
 #include "fire/gui_macroseq.h"
 #include "preview/preview_area.h"
+#include "program/edit_wiring.h"
 #include "program/program_document.h"
 #include "program/project_file.h"
 #include "transfer/backend_transmit.h"
@@ -204,12 +205,13 @@ private slots:
     void macroEndsWithItsDocument();
     void macroEditor();
     void newAndOpenWhileArmed();
+    void undoWhileArmed();
     void hiddenButtonKeepsItsPlace();
     void languageChangeWhileArmed();
     void saveHotkeys_data();
     void saveHotkeys();
-    void pictures_data();
-    void pictures();
+    void layoutInEachLanguage_data();
+    void layoutInEachLanguage();
 
 private:
     std::unique_ptr<QTemporaryDir> m_cwd;
@@ -899,7 +901,6 @@ void TestFireMain::newAndOpenWhileArmed() {
     QLabel* box = m.console().firePage()->buttonBoxLabel();
     QVERIFY(box->isVisible());
     QCOMPARE(box->text(), get_text("firemode_button_box").replace("%1", "1"));
-    QVERIFY(w.grab().save(QDir(VZ_BIN_DIR).filePath("../screens/main_fire_rk40.png")));
     m.entry("menu_fire_rk40")->trigger();
     QVERIFY(!box->isVisible());
 }
@@ -986,13 +987,13 @@ void TestFireMain::saveHotkeys() {
     QVERIFY(!QFile::exists(m.f.folder.filePath("hotkeys.ini")));
 }
 
-void TestFireMain::pictures_data() {
+void TestFireMain::layoutInEachLanguage_data() {
     QTest::addColumn<QString>("language");
     QTest::newRow("english") << "english";
     QTest::newRow("deutsch") << "deutsch";
 }
 
-void TestFireMain::pictures() {
+void TestFireMain::layoutInEachLanguage() {
     QFETCH(QString, language);
     FireMain m(settingsWith(kCom, 1, 0, language));
     Tfrm_gui_main& w = m.start();
@@ -1004,8 +1005,6 @@ void TestFireMain::pictures() {
     d.setMacroActive(2, true);
     d.setMacroActive(9, true);
     d.setSeqInUse(3, 4, false);
-    const QString dir = QDir(VZ_BIN_DIR).filePath("../screens");
-    QDir().mkpath(dir);
 
     w.pageControl()->setCurrentIndex(vz::kPageFireSetup);
     m.f.find<QComboBox>("firesetup_macro_select_cb")->setCurrentIndex(2);
@@ -1017,7 +1016,6 @@ void TestFireMain::pictures() {
     for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         QVERIFY2(group->rect().contains(child->geometry()), qPrintable(child->objectName()));
     QVERIFY(m.console().setupPage()->rect().contains(group->geometry()));
-    QVERIFY(w.grab().save(dir + "/main_fire_setup_" + language + ".png"));
 
     QVERIFY(m.arm("menu_fire_mastermodul"));
     QTest::mouseClick(m.fireButton(1, 2), Qt::LeftButton);
@@ -1028,7 +1026,6 @@ void TestFireMain::pictures() {
     for (QPushButton* b : panel->findChildren<QPushButton*>())
         if (b->isVisible())
             QVERIFY2(panel->rect().contains(b->geometry()), qPrintable(b->objectName()));
-    QVERIFY(w.grab().save(dir + "/main_fire_armed_" + language + ".png"));
     // From the smallest window up: every button whole on the panel, none under Stop.
     const QSize start = w.size();
     for (const QSize size : {w.minimumSize(), QSize(1000, 600), QSize(1600, 900)}) {
@@ -1041,9 +1038,6 @@ void TestFireMain::pictures() {
             QVERIFY2(panel->rect().contains(b->geometry()), qPrintable(b->objectName()));
             QVERIFY2(!b->geometry().intersects(stop), qPrintable(b->objectName()));
         }
-        QVERIFY(w.grab().save(
-            dir + QStringLiteral("/main_fire_armed_%1x%2_").arg(size.width()).arg(size.height()) +
-            language + ".png"));
     }
     w.resize(start);
 
@@ -1054,19 +1048,43 @@ void TestFireMain::pictures() {
         QVERIFY(label->isVisible());
         QCOMPARE(label->width(), page->width());
     }
-    QVERIFY(w.grab().save(dir + "/main_fire_macro_" + language + ".png"));
 
     // The console's dialogs with the texts of the language file.
     m.entry("menu_fire_mastermodul")->trigger();
     m.console().sequenceDialog()->FormShow();
     m.console().pauseDialog()->FormShow();
     for (QDialog* dialog : {static_cast<QDialog*>(m.console().sequenceDialog()),
-                            static_cast<QDialog*>(m.console().pauseDialog())}) {
+                            static_cast<QDialog*>(m.console().pauseDialog())})
         for (QWidget* child : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             QVERIFY2(dialog->rect().contains(child->geometry()), qPrintable(child->objectName()));
-        QVERIFY(
-            dialog->grab().save(dir + "/main_" + dialog->objectName() + "_" + language + ".png"));
-    }
+}
+
+// Armed, Undo and Redo are off, by the menu and by the keys: an undo must never change what
+// the console fires. The fire buttons show the channel an undo gave back before.
+void TestFireMain::undoWhileArmed() {
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    auto* list = m.f.find<QComboBox>("tab_single_modnr_1_cb");
+    chooseListEntry(list, 29);
+    chooseListEntry(list, 39);
+    m.entry("menu_edit_undo")->trigger();
+    QCOMPARE(list->currentIndex(), 29);
+    QVERIFY(m.arm("menu_fire_rk40"));
+    QCOMPARE(m.fireButton(0, 1)->text(), QString("30"));
+    QVERIFY(!m.entry("menu_edit_undo")->isEnabled());
+    QVERIFY(!m.entry("menu_edit_redo")->isEnabled());
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+    w.editWiring()->menu_edit_redoClick(); // the entry's own handler refuses too
+    QCOMPARE(w.document().program().singleAt(1).ch, 29);
+    QTest::mouseClick(m.fireButton(0, 1), Qt::LeftButton);
+    QVERIFY(m.far->waitFor(18));
+    QCOMPARE(m.events().constFirst().channel, 30);
+
+    m.entry("menu_fire_rk40")->trigger();
+    QVERIFY(!m.console().controller().isArmed());
+    QVERIFY(m.entry("menu_edit_undo")->isEnabled());
+    QVERIFY(m.entry("menu_edit_redo")->isEnabled());
 }
 
 QTEST_MAIN(TestFireMain)

@@ -3,8 +3,8 @@
 
 #include "gui/main_window_fixture.h"
 
-#include "base/ini_file.h"
 #include "app/unit_language.h"
+#include "base/ini_file.h"
 #include "program/program_document.h"
 #include "program/program_pages.h"
 #include "program/project_file.h"
@@ -105,6 +105,7 @@ private slots:
     void fileSaveError();
     void layout();
     void menus();
+    void editMenu();
 };
 
 void TestGuiMain::startUpLanguage_data() {
@@ -638,9 +639,9 @@ void TestGuiMain::menus() {
     QStringList bar;
     for (QAction* a : w.menuBar()->actions())
         bar << (a->menu() ? a->menu()->objectName() : a->text());
-    QCOMPARE(bar, (QStringList{"menu_file", "menu_settings", "menu_help", "|", "Transmit", "|",
-                               "menu_fire"}));
-    QVERIFY(!w.menuBar()->actions()[3]->isEnabled());
+    QCOMPARE(bar, (QStringList{"menu_file", "menu_edit", "menu_settings", "menu_help", "|",
+                               "Transmit", "|", "menu_fire"}));
+    QVERIFY(!w.menuBar()->actions()[4]->isEnabled());
 
     auto entries = [&](const char* menu) {
         QStringList out;
@@ -652,6 +653,7 @@ void TestGuiMain::menus() {
     QCOMPARE(entries("menu_file"),
              (QStringList{"menu_file_new", "menu_file_open", "menu_file_save", "menu_file_saveas",
                           "menu_file_print", "menu_file_exportpdf", "menu_file_exitprog"}));
+    QCOMPARE(entries("menu_edit"), (QStringList{"menu_edit_undo", "menu_edit_redo"}));
     QCOMPARE(entries("menu_settings"),
              (QStringList{"menu_settings_language", "menu_settings_advanced",
                           "menu_settings_save_hotkeys"}));
@@ -664,6 +666,72 @@ void TestGuiMain::menus() {
     trigger(w, "menu_file_exitprog");
     QCOMPARE(f.prompts.kinds(), QStringList{"warningYesNoCancel"});
     QVERIFY(w.isVisible());
+}
+
+// Undo and Redo through the window: the keys (Ctrl on a time box only changes the step), the
+// entries naming their step, the pages and fixed areas mirroring an undone pass-on and count,
+// the modified flag at the saved state, New and Open starting afresh.
+void TestGuiMain::editMenu() {
+    MainWindowFixture f;
+    const QString project = f.folder.filePath("p.kvx");
+    writeProject(project, 30);
+    Tfrm_gui_main& w = f.start({project});
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* undo = f.find<QAction>("menu_edit_undo");
+    auto* redo = f.find<QAction>("menu_edit_redo");
+    auto* save = f.find<QAction>("menu_file_save");
+    auto* count = f.find<QComboBox>("gasmod_count_cb");
+    auto text = [&](int n) { return f.find<QLineEdit>(names::single(n, "_edit"))->text(); };
+    QCOMPARE(menuTitle(w, "menu_edit"), QStringLiteral("Edit"));
+    QCOMPARE(undo->text(), QStringLiteral("Undo"));
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+
+    // Module 6 of 6 passes its time on; two clicks are one step.
+    clickUpArrow(f.find<UpDown>("tab_single_modnr_6_ud"));
+    clickUpArrow(f.find<UpDown>("tab_single_modnr_6_ud"));
+    QCOMPARE(text(16), formatTime(7));
+    chooseListEntry(count, 8);
+    QCOMPARE(undo->text(), QStringLiteral("Undo module count"));
+    QVERIFY(undo->isEnabled() && !redo->isEnabled());
+
+    QLineEdit* box = f.find<QLineEdit>("tab_single_modnr_3_edit");
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(count->currentText(), QStringLiteral("6"));
+    QCOMPARE(f.find<QLabel>("box_nr_cblbl")->text(), QStringLiteral("36"));
+    QVERIFY(!f.find<QWidget>("tab_single_modnr_7_edit")->isVisibleTo(&w));
+    QCOMPARE(w.programPages()->step(), 1); // Ctrl let go
+    QCOMPARE(undo->text(), QStringLiteral("Undo fire time, single 6"));
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(text(6), formatTime(5));
+    QCOMPARE(text(16), formatTime(5));
+    QVERIFY(!w.document().isModified() && !save->isEnabled()); // the state opened
+    QCOMPARE(redo->text(), QStringLiteral("Redo fire time, single 6"));
+    QTest::keyClick(box, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(text(16), formatTime(7));
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(count->currentText(), QStringLiteral("9"));
+    QVERIFY(!redo->isEnabled());
+
+    // Saved here: one undo is a change, the redo back is none.
+    f.prompts.answers << Answer::Yes; // overwrite
+    trigger(w, "menu_file_save");
+    undo->trigger();
+    QVERIFY(w.document().isModified() && save->isEnabled());
+    redo->trigger();
+    QVERIFY(!w.document().isModified() && !save->isEnabled());
+
+    f.prompts.answers << Answer::Yes;
+    trigger(w, "menu_file_new");
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    QCOMPARE(undo->text(), QStringLiteral("Undo"));
+    clickUpArrow(f.find<UpDown>("tab_single_modnr_1_ud"));
+    f.prompts.answers << Answer::Yes; // discard
+    f.prompts.fileNames << project;
+    trigger(w, "menu_file_open");
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    QCOMPARE(w.document().history().count(), 0);
 }
 
 QTEST_MAIN(TestGuiMain)

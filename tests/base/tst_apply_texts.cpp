@@ -1,6 +1,7 @@
 // apply_texts on a window holding one control of every kind, and the language dialog's list.
 
 #include "gui/program_folder.h"
+#include "gui/text_keys.h"
 
 #include "app/unit_language.h"
 #include "base/unit_service.h"

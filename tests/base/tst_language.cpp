@@ -1,4 +1,3 @@
-#include "base/settings.h"
 #include "base/unit_service.h"
 #include "core/file_fixtures.h"
 
@@ -6,13 +5,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using vztest::readBytes;
 using vztest::writeBytes;
 
 class TestLanguage : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir; // the program folder
-    QString settingsPath() const { return SettingsFile::pathIn(m_dir.path()); }
     bool writeLanguage(const QString& name, const QByteArray& content) {
         return QDir(m_dir.path()).mkpath("language") &&
                writeBytes(LanguageTable::filePath(m_dir.path(), name), content);
@@ -82,15 +79,11 @@ private slots:
         QCOMPARE(get_text("msg_firemode"), QStringLiteral("<msg_firemode>")); // shared, unloaded
     }
 
-    void loadWritesTheSettingAndUsesTheSharedTable() {
-        QVERIFY(writeBytes(settingsPath(), "[com]\r\nport=4\r\n"));
+    void loadUsesTheSharedTable() {
         QVERIFY(writeLanguage("deutsch", "btn_ok=Übernehmen\n"));
-        QVERIFY(languageTable().load(m_dir.path(), "deutsch", settingsPath()));
+        QVERIFY(languageTable().load(m_dir.path(), "deutsch"));
         QCOMPARE(get_text("btn_ok"), QStringLiteral("Übernehmen"));
         QCOMPARE(find_text("btn_cancel"), QString());
-        const auto s = SettingsFile::load(settingsPath()).settings;
-        QCOMPARE(s.language, QStringLiteral("deutsch"));
-        QCOMPARE(s.port, 4);
     }
 
     void failedLoadChangesNothing_data() {
@@ -105,13 +98,10 @@ private slots:
         QVERIFY(QFile::remove(LanguageTable::filePath(m_dir.path(), "gone")));
         QVERIFY(QDir().mkpath(LanguageTable::filePath(m_dir.path(), "folder")));
         LanguageTable table;
-        QVERIFY(table.load(m_dir.path(), "english", settingsPath()));
-        const QByteArray settings = readBytes(settingsPath());
-        QVERIFY(settings.contains("active=english"));
+        QVERIFY(table.load(m_dir.path(), "english"));
 
-        QVERIFY(!table.load(m_dir.path(), name, settingsPath()));
+        QVERIFY(!table.load(m_dir.path(), name));
         QCOMPARE(table.getText("btn_ok"), QStringLiteral("OK"));
-        QCOMPARE(readBytes(settingsPath()), settings);
     }
 
     // A shorter file replaces the whole table: nothing of the earlier language shows through.
@@ -119,8 +109,8 @@ private slots:
         QVERIFY(writeLanguage("long", "a=1\r\nb=2\r\nc=3\r\nonly_long=4\r\n"));
         QVERIFY(writeLanguage("short", "a=eins\r\n"));
         LanguageTable table;
-        QVERIFY(table.load(m_dir.path(), "long", QString()));
-        QVERIFY(table.load(m_dir.path(), "short", QString()));
+        QVERIFY(table.load(m_dir.path(), "long"));
+        QVERIFY(table.load(m_dir.path(), "short"));
         QCOMPARE(table.getText("a"), QStringLiteral("eins"));
         QCOMPARE(table.getText("only_long"), QStringLiteral("<only_long>"));
         for (int i = 1; i < table.entries().size(); ++i)

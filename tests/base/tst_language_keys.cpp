@@ -2,6 +2,7 @@
 // every window the main window creates, and every key the sources look up by name.
 
 #include "gui/main_window_fixture.h"
+#include "gui/text_keys.h"
 
 #include "base/unit_service_gui.h"
 

@@ -66,7 +66,7 @@ private slots:
         HelpEntry help(m_dir.path());
         QAction entry;
         for (const QString& language : languages) {
-            QVERIFY(languageTable().load(m_dir.path(), language, QString()));
+            QVERIFY(languageTable().load(m_dir.path(), language));
             help.updateVisibility(&entry);
         }
         QCOMPARE(entry.isVisible(), visible);
@@ -81,9 +81,9 @@ private slots:
             opened << url;
             return true;
         });
-        QVERIFY(languageTable().load(m_dir.path(), QStringLiteral("english"), QString()));
+        QVERIFY(languageTable().load(m_dir.path(), QStringLiteral("english")));
         help.open();
-        QVERIFY(languageTable().load(m_dir.path(), QStringLiteral("deutsch"), QString()));
+        QVERIFY(languageTable().load(m_dir.path(), QStringLiteral("deutsch")));
         help.open();
         QCOMPARE(opened.size(), 2);
         QCOMPARE(opened[0], QUrl::fromLocalFile(m_dir.filePath("help/help_en.html")));

@@ -111,7 +111,6 @@ class TestPreviewArea : public QObject {
     Q_OBJECT
 private slots:
     void initialLayout();
-    void applyTexts();
     void placeFlames_data();
     void placeFlames();
     void playsWithRealTimers_data();
@@ -163,21 +162,6 @@ void TestPreviewArea::initialLayout() {
     // The background stretches with the box.
     a->resize(655, 70);
     QCOMPARE(a->background()->geometry(), QRect(8, 13, 639, 51));
-}
-
-void TestPreviewArea::applyTexts() {
-    Harness h;
-    const QHash<QString, QString> texts{{"preview_gb", "Vorschau"},
-                                        {"lbl_firemode_warning", "Feuermodus"},
-                                        {"preview_btn_popup_preview", "Vorschau abspielen"},
-                                        {"preview_btn_popup_clipboard", ""}};
-    h.area->applyTexts([&texts](const QString& key) { return texts.value(key); });
-    QCOMPARE(h.area->title(), QStringLiteral("Vorschau"));
-    QCOMPARE(h.area->firemodeWarning()->text(), QStringLiteral("Feuermodus"));
-    QCOMPARE(h.area->popup()->previewAction()->text(), QStringLiteral("Vorschau abspielen"));
-    // An empty text keeps the built-in caption, the entry's own name.
-    QCOMPARE(h.area->popup()->clipboardAction()->text(),
-             QStringLiteral("preview_btn_popup_clipboard"));
 }
 
 void TestPreviewArea::placeFlames_data() {

@@ -1,5 +1,8 @@
 #include "program/program_document.h"
 
+#include "base/unit_service.h"
+
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -47,6 +50,16 @@ bool run(ProgramDocument& d, const QString& script) {
             d.setRk40Active(a(1) != 0);
         else if (op == "clear")
             d.setModified(false);
+        else if (op == "call" || op == "pause")
+            result = d.appendMacroStep(a(1), op == "call" ? vz::MacroCall : vz::MacroPause, a(2));
+        else if (op == "del")
+            result = d.removeLastMacroStep(a(1));
+        else if (op == "active")
+            d.setMacroActive(a(1), a(2) != 0);
+        else if (op == "undo")
+            result = d.undo();
+        else if (op == "redo")
+            result = d.redo();
         else
             qFatal("unknown script op %s", qPrintable(op));
     }
@@ -93,6 +106,7 @@ QString expand(const QString& compact) {
 class TestProgramDocument : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void rules_data();
     void rules();
     void signalsOncePerChange_data();
@@ -100,7 +114,19 @@ private slots:
     void macros();
     void resetToNew_data();
     void resetToNew();
+    void undoRedo_data();
+    void undoRedo();
+    void history_data();
+    void history();
+    void keepsThousandSteps();
 };
+
+void TestProgramDocument::initTestCase() {
+    // The step labels in the shipped English texts.
+    QFile english(QStringLiteral(VZ_SOURCE_DIR "/resources/language/english.lng"));
+    QVERIFY(english.open(QIODevice::ReadOnly));
+    languageTable().setEntries(LanguageTable::parse(english.readAll()));
+}
 
 void TestProgramDocument::rules_data() {
     QTest::addColumn<QString>("script");
@@ -286,6 +312,127 @@ void TestProgramDocument::resetToNew() {
     expected.activeTab = 7;
     QVERIFY(d.program() == expected);
     QVERIFY(d.path().isEmpty());
+    QVERIFY(d.isModified());
+}
+
+// One row per kind of change: the change is one step, its undo gives back the record as it
+// was field for field (everything the rules brought with it included), its redo the record
+// after it; the modified flag is clear exactly at the saved state.
+void TestProgramDocument::undoRedo_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("label");
+    auto row = [](const char* name, const char* setup, const char* change, const char* label) {
+        QTest::newRow(name) << setup << change << label;
+    };
+    row("single time, pass-on", "", "set 6 12", "fire time, single 6");
+    row("group time", "", "grp 1 2 40", "fire time, odd 2");
+    row("sequence fire", "", "fire 2 3 9", "fire time, AI 3");
+    row("sequence wait", "", "wait 4 1 30", "wait time, X 1");
+    row("for all singles", "count 16; set 3 70; set 16 1; count 6", "all 16",
+        "fire time for all, from single 16");
+    row("for all groups", "grp 0 2 77", "allgrp 0 2", "fire time for all, from all 2");
+    row("for all waits, one not in use", "chk 1 4 0; wait 1 2 9", "allseq 1 12",
+        "wait time for all, from RL 2");
+    row("in use", "", "chk 3 5 0", "in use, IA 5");
+    row("channel", "", "ch 5 2 44", "channel, RL 2");
+    row("count: hidden modules and box number", "count 16; set 12 40; count 6", "count 9",
+        "module count");
+    row("box number", "mode 1", "box 7", "box number");
+    row("macro: add call", "", "call 2 17", "add call, macro 3");
+    row("macro: add pause", "call 0 3", "pause 0 150", "add pause, macro 1");
+    row("macro: delete last", "call 9 5; call 9 6", "del 9", "delete last step, macro 10");
+    row("macro: active", "", "active 4 1", "macro active, macro 5");
+}
+
+void TestProgramDocument::undoRedo() {
+    QFETCH(QString, setup);
+    QFETCH(QString, change);
+    QFETCH(QString, label);
+    ProgramDocument d;
+    {
+        const ProgramDocument::Replacement opened(d);
+        run(d, "apply 6;" + setup); // as start-up leaves it
+        d.setModified(false);
+    }
+    QVERIFY(!d.canUndo());
+    const vz::BoxProgram before = d.program();
+    QSignalSpy history(&d, &ProgramDocument::historyChanged);
+    QVERIFY(run(d, change));
+    const vz::BoxProgram after = d.program();
+    QVERIFY(after != before);
+    QCOMPARE(d.history().count(), 1);
+    QCOMPARE(d.history().undoLabel().text(), label);
+    QCOMPARE(history.count(), 1);
+
+    QVERIFY(d.undo());
+    QVERIFY(d.program() == before);
+    QVERIFY(!d.isModified());
+    QCOMPARE(d.history().redoLabel().text(), label);
+    QVERIFY(!d.undo());
+    QVERIFY(d.redo());
+    QVERIFY(d.program() == after);
+    QVERIFY(d.isModified());
+    QVERIFY(!d.redo());
+    QCOMPARE(history.count(), 3);
+}
+
+// Scripts from a saved project at start values: steps kept, steps done, modified flag and
+// the single times after them.
+void TestProgramDocument::history_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("state"); // steps, index, modified
+    QTest::addColumn<QString>("singles");
+    auto row = [](const char* name, const char* script, const char* state, const char* singles) {
+        QTest::newRow(name) << script << state << expand(singles);
+    };
+    row("arrow clicks on one field merge", "set 3 6; set 3 7; set 3 8", "1 1 1", "5*2 8 5*13");
+    row("undone in one", "set 3 6; set 3 7; set 3 8; undo", "1 0 0", "5*16");
+    row("another field breaks the run", "set 3 6; set 4 6; set 3 7", "3 3 1", "5*2 7 6 5*12");
+    row("undo breaks the run", "set 3 6; set 3 7; undo; redo; set 3 8", "2 2 1", "5*2 8 5*13");
+    row("clicks back to the start leave no step", "set 3 6; set 3 5", "0 0 1", "5*16");
+    row("refused value is no step", "set 3 6; set 4 0", "1 1 1", "5*2 6 5*13");
+    row("save breaks the run", "set 3 6; clear; set 3 7", "2 2 1", "5*2 7 5*13");
+    row("undo back to the save is clean", "set 3 6; clear; set 3 7; undo", "2 1 0", "5*2 6 5*13");
+    row("undo past the save is modified", "set 3 6; clear; set 3 7; undo; undo", "2 0 1", "5*16");
+    row("redo back to the save is clean", "set 3 6; clear; undo; redo", "1 1 0", "5*2 6 5*13");
+    row("new change drops the redo steps", "set 3 6; set 4 6; undo; set 5 9", "2 2 1",
+        "5*2 6 5 9 5*11");
+    row("saved state overwritten stays modified",
+        "set 3 6; set 4 6; clear; undo; set 5 9; undo; undo", "2 0 1", "5*16");
+}
+
+void TestProgramDocument::history() {
+    QFETCH(QString, script);
+    QFETCH(QString, state);
+    QFETCH(QString, singles);
+    ProgramDocument d;
+    {
+        const ProgramDocument::Replacement start(d);
+        run(d, "apply 6; clear");
+    }
+    run(d, script);
+    const vz::ProgramHistory& h = d.history();
+    QCOMPARE(QStringLiteral("%1 %2 %3").arg(h.count()).arg(h.index()).arg(int(d.isModified())),
+             state);
+    QCOMPARE(probe(d, "singles"), singles);
+}
+
+void TestProgramDocument::keepsThousandSteps() {
+    ProgramDocument d;
+    {
+        const ProgramDocument::Replacement start(d);
+        run(d, "apply 6; clear");
+    }
+    // Two fields in turn, so that no click merges with the one before.
+    for (int i = 0; i < 1010; ++i)
+        d.setSingleFire(i % 2 ? 3 : 4, 10 + i % 200);
+    QCOMPARE(d.history().count(), vz::ProgramHistory::kDefaultLimit);
+    while (d.undo()) {
+    }
+    // The ten oldest steps were dropped: the record goes back to the state after them,
+    // and the saved state is out of reach.
+    QCOMPARE(probe(d, "singles"), expand("5*2 19 18 5*12"));
     QVERIFY(d.isModified());
 }
 

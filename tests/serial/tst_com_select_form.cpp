@@ -56,7 +56,7 @@ private:
 
 void TstComSelectForm::initTestCase() {
     QVERIFY(languageTable().load(QStringLiteral(VZ_SOURCE_DIR "/resources"),
-                                 QStringLiteral("english"), QString()));
+                                 QStringLiteral("english")));
 }
 
 void TstComSelectForm::init() {

@@ -123,7 +123,7 @@ void TstGuiTransmit::init() {
     for (QString name : {"english", "deutsch"})
         QVERIFY(QFile::copy(VZ_SOURCE_DIR "/resources/language/" + name + ".lng",
                             m_dir->filePath("language/" + name + ".lng")));
-    QVERIFY(languageTable().load(m_dir->path(), "english", settingsPath()));
+    QVERIFY(languageTable().load(m_dir->path(), "english"));
     m_pty = std::make_unique<PtyPair>();
     QVERIFY(m_pty->linkAs(m_dir->path(), kPort));
     m_far = std::make_unique<FarEnd>(*m_pty);

@@ -16,7 +16,7 @@ private slots:
 
 void TstTransferCheck::initTestCase() {
     QVERIFY(languageTable().load(QStringLiteral(VZ_SOURCE_DIR "/resources"),
-                                 QStringLiteral("english"), QString()));
+                                 QStringLiteral("english")));
 }
 
 void TstTransferCheck::refusedOrFilled_data() {

@@ -107,8 +107,8 @@ bool loadProject(const QString& projectPath, const QString& settingsPath, const 
 
     // The language as the program takes it: the chosen one, else English, else none (keys).
     out->texts = std::make_unique<LanguageTable>();
-    if (!out->texts->load(programDir, out->settings.language, QString()))
-        out->texts->load(programDir, QStringLiteral("english"), QString());
+    if (!out->texts->load(programDir, out->settings.language))
+        out->texts->load(programDir, QStringLiteral("english"));
 
     vz::ProgramDocument document;
     document.setMaxBox(out->settings.maxbox);

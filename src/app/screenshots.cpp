@@ -1,0 +1,171 @@
+// Pictures of the main window and its dialogs in each shipped language, for looking at the
+// layout after a change; run by hand (Linux: fire mode runs on a pseudo-terminal).
+//
+//     QT_QPA_PLATFORM=offscreen build/bin/vz_screenshots [OUTDIR]     (default: screens)
+
+#include "app/gui_main.h"
+#include "base/prompts.h"
+#include "base/unit_service.h"
+#include "fire/fire_console.h"
+#include "fire/fire_panel.h"
+#include "fire/gui_macropause.h"
+#include "fire/gui_macroseq.h"
+#include "program/program_document.h"
+#include "transfer/gui_adv_settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kCom = 9;
+
+// Yes to every question, no file chosen; messages go to the terminal.
+class AnsweringPrompts : public Prompts {
+public:
+    void error(QWidget*, const QString& text) override { say(text); }
+    void information(QWidget*, const QString& text) override { say(text); }
+    Answer confirm(QWidget*, const QString&) override { return Answer::Yes; }
+    Answer warningYesNo(QWidget*, const QString&) override { return Answer::Yes; }
+    Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::No; }
+    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    bool printDialog(QWidget*, QPrinter*) override { return false; }
+
+private:
+    static void say(const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+};
+
+void wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool copyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QString& name : QDir(from).entryList(QDir::Files))
+        if (!QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)))
+            return false;
+    return true;
+}
+
+// A program folder with the shipped texts and a pseudo-terminal as COM kCom; the master
+// side stays open (and unread) while the folder lives.
+struct ProgramFolder {
+    QTemporaryDir dir;
+    int master = -1;
+
+    bool create(const QString& binDir, const QString& language) {
+        if (!dir.isValid() || !copyFolder(binDir + "/language", dir.filePath("language")) ||
+            !copyFolder(binDir + "/help", dir.filePath("help")))
+            return false;
+        QFile settings(dir.filePath("settings.ini"));
+        if (!settings.open(QIODevice::WriteOnly) ||
+            settings.write(QStringLiteral("[languagefiles]\nactive=%1\n[com]\nport=%2\n")
+                               .arg(language)
+                               .arg(kCom)
+                               .toUtf8()) < 0)
+            return false;
+        settings.close();
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+            return false;
+        QDir().mkpath(dir.filePath("ports"));
+        return ::symlink(::ptsname(master),
+                         QFile::encodeName(dir.filePath(QStringLiteral("ports/COM%1").arg(kCom)))
+                             .constData()) == 0;
+    }
+    ~ProgramFolder() {
+        if (master >= 0)
+            ::close(master);
+    }
+};
+
+bool save(QWidget* widget, const QString& outDir, const QString& name) {
+    const QString path = QDir(outDir).filePath(name + ".png");
+    if (!widget->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+bool shootLanguage(const QString& language, const QString& outDir) {
+    ProgramFolder folder;
+    if (!folder.create(QCoreApplication::applicationDirPath(), language)) {
+        std::fprintf(stderr, "cannot set up a program folder\n");
+        return false;
+    }
+    languageTable().clear();
+    AnsweringPrompts prompts;
+    Tfrm_gui_main w(folder.dir.path(), {}, prompts);
+    w.show();
+    wait(50);
+    bool ok = save(&w, outDir, "main_" + language);
+
+    // A macro of calls and a pause, some active macros and one sequence switched off.
+    vz::ProgramDocument& d = w.document();
+    d.setMacroSlot(2, 0, vz::MacroCall, 21);
+    d.setMacroSlot(2, 1, vz::MacroPause, 150);
+    d.setMacroSlot(2, 2, vz::MacroCall, 31);
+    d.setMacroActive(0, true);
+    d.setMacroActive(2, true);
+    d.setMacroActive(9, true);
+    d.setSeqInUse(3, 4, false);
+    vz::FireConsole& console = *w.fireConsole();
+    w.pageControl()->setCurrentIndex(vz::kPageFireSetup);
+    w.findChild<QComboBox*>(QStringLiteral("firesetup_macro_select_cb"))->setCurrentIndex(2);
+    wait(20);
+    ok = save(&w, outDir, "main_fire_setup_" + language) && ok;
+
+    w.findChild<QAction*>(QStringLiteral("menu_fire_mastermodul"))->trigger();
+    if (!console.controller().isArmed()) {
+        std::fprintf(stderr, "fire mode did not start on COM%d\n", kCom);
+        return false;
+    }
+    console.firePage()->fireButton(1, 2)->click();
+    wait(50);
+    ok = save(&w, outDir, "main_fire_armed_" + language) && ok;
+    console.firePage()->fireButton(9, 3)->click();
+    wait(50);
+    ok = save(&w, outDir, "main_fire_macro_" + language) && ok;
+    w.findChild<QAction*>(QStringLiteral("menu_fire_mastermodul"))->trigger();
+
+    console.sequenceDialog()->FormShow();
+    console.pauseDialog()->FormShow();
+    for (QWidget* dialog : {static_cast<QWidget*>(console.sequenceDialog()),
+                            static_cast<QWidget*>(console.pauseDialog()),
+                            static_cast<QWidget*>(w.advSettingsDialog())})
+        ok = save(dialog, outDir, "main_" + dialog->objectName() + "_" + language) && ok;
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screens");
+    if (!QDir().mkpath(outDir)) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(outDir));
+        return 2;
+    }
+    bool ok = true;
+    for (const QString& language : {QStringLiteral("english"), QStringLiteral("deutsch")})
+        ok = shootLanguage(language, outDir) && ok;
+    return ok ? 0 : 1;
+}
