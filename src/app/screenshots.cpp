@@ -19,6 +19,9 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -132,6 +135,28 @@ bool shootLanguage(const QString& language, const QString& outDir) {
     w.findChild<QComboBox*>(QStringLiteral("firesetup_macro_select_cb"))->setCurrentIndex(2);
     wait(20);
     ok = save(&w, outDir, "main_fire_setup_" + language) && ok;
+
+    // The Edit menu open, with a step to undo and one to redo; it is a window of its own,
+    // drawn onto the main window's picture where it stands.
+    w.pageControl()->setCurrentIndex(vz::kPageSingle);
+    d.setSingleFire(3, 7);
+    d.undo();
+    auto* edit = w.findChild<QMenu*>(QStringLiteral("menu_edit"));
+    w.menuBar()->setActiveAction(edit->menuAction());
+    wait(50);
+    QImage picture = w.grab().toImage();
+    QPainter painter(&picture);
+    painter.drawPixmap(edit->mapToGlobal(QPoint()) - w.mapToGlobal(QPoint()), edit->grab());
+    painter.end();
+    edit->hide();
+    const QString editPath = QDir(outDir).filePath("main_edit_menu_" + language + ".png");
+    if (picture.save(editPath)) {
+        std::printf("%s\n", qPrintable(editPath));
+    } else {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(editPath));
+        ok = false;
+    }
+    d.redo();
 
     w.findChild<QAction*>(QStringLiteral("menu_fire_mastermodul"))->trigger();
     if (!console.controller().isArmed()) {

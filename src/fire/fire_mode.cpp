@@ -65,7 +65,10 @@ void FireModeController::switchOn(FireRoute route) {
         return;
     }
     // Disarm before the message box: while it is up the console must not look or act armed.
+    // The number that failed is dropped, so the set-up page shows no port; the saved number
+    // stays for the next try.
     m_port.close();
+    m_port.setComNumber(0);
     disarm(false);
     m_host.showError(get_text(QStringLiteral("msg_comport_error")));
 }
@@ -114,6 +117,7 @@ void FireModeController::portFailed() {
         return; // already handled: one message per failure, not one per frame
     m_sender.drop();
     m_port.close();
+    m_port.setComNumber(0);
     disarm(false);
     m_host.showError(get_text(QStringLiteral("msg_comport_error")));
 }

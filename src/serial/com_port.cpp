@@ -3,6 +3,7 @@
 #include "serial/port_names.h"
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #endif
@@ -168,6 +169,17 @@ int TApdComPort::systemOutputQueue() const {
 #endif
 }
 
+bool TApdComPort::lineHungUp() const {
+#ifdef Q_OS_UNIX
+    if (!m_port.isOpen())
+        return false;
+    pollfd p{static_cast<int>(m_port.handle()), POLLOUT, 0};
+    return ::poll(&p, 1, 0) == 1 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    return false;
+#endif
+}
+
 int TApdComPort::OutputFree() const {
     if (!Open())
         return kOutSize;
@@ -217,6 +229,13 @@ void TApdComPort::checkOutputSent() {
         return;
     }
     m_draining = false;
+    // A hung-up line has an empty queue too: its bytes were thrown away, not sent.
+    if (m_failing)
+        return;
+    if (lineHungUp()) {
+        fail(QStringLiteral("%1: the line hung up").arg(vz::ports::comName(m_number)));
+        return;
+    }
     for (int i = 0; i < m_triggers.size(); ++i) {
         Trigger& t = m_triggers[i];
         if (t.armed && t.written) {
@@ -236,12 +255,14 @@ void TApdComPort::onError(QSerialPort::SerialPortError error) {
     default:
         return;
     }
+    fail(QStringLiteral("%1: %2").arg(vz::ports::comName(m_number), m_port.errorString()));
+}
+
+void TApdComPort::fail(const QString& text) {
     // A dead line keeps raising errors until the port is closed: report the first only.
     if (m_failing || !m_port.isOpen())
         return;
     m_failing = true;
-    const QString text =
-        QStringLiteral("%1: %2").arg(vz::ports::comName(m_number), m_port.errorString());
     // Closing from inside QSerialPort's own notification is not safe; do it right after.
     QMetaObject::invokeMethod(
         this,

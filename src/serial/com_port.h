@@ -96,6 +96,8 @@ private:
     void scheduleSentCheck(int ms);
     void checkOutputSent();
     void onError(QSerialPort::SerialPortError error);
+    void fail(const QString& text);
+    bool lineHungUp() const;
     ComPortError notOpen() const;
 
     struct Trigger {

@@ -8,8 +8,6 @@
 #include "serial/com_select_form.h"
 
 #include <QCloseEvent>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,8 +36,6 @@ Tfrm_gui_transmit::Tfrm_gui_transmit(const QString& programDir, Prompts& prompts
     setClientHeight(kPanelHeight);
 
     m_comPort.setPortChooser(TComSelectForm::modalChooser(programDir, this));
-    connect(&m_comPort, &TApdComPort::TriggerOutSent, this,
-            &Tfrm_gui_transmit::com_portTriggerOutSent);
     connect(&m_comPort, &TApdComPort::PortFailed, this, &Tfrm_gui_transmit::com_portFailed);
 }
 
@@ -112,13 +108,16 @@ void Tfrm_gui_transmit::buildControls() {
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(0, kPanelHeight, kClientWidth, kPreviewHeight);
     Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->hide();
+    m_hexView = std::make_unique<vz::HexLogView>(Memo1);
 
-    Timer1 = new QTimer(this);
+    m_idle = new vz::IdleStream(m_comPort, this);
+    Timer1 = m_idle->timer();
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kIdleTickMs);
+    connect(m_idle, &vz::IdleStream::sent, this, &Tfrm_gui_transmit::appendHexLog);
+    connect(m_idle, &vz::IdleStream::failed, this, [this] { portLost(); });
 
-    connect(Timer1, &QTimer::timeout, this, &Tfrm_gui_transmit::Timer1Timer);
     connect(btn_selectcomport, &QPushButton::clicked, this,
             &Tfrm_gui_transmit::btn_selectcomportClick);
     connect(btn_transmit, &QPushButton::clicked, this, &Tfrm_gui_transmit::btn_transmitClick);
@@ -148,17 +147,10 @@ void Tfrm_gui_transmit::addOpenedLines() {
 }
 
 void Tfrm_gui_transmit::appendHexLog(const QByteArray& bytes) {
-    const QString added = vz::HexLog::hex(bytes);
     const int dropped = m_hexLog.append(bytes);
-    if (!Memo1->isVisible())
-        return; // brought up to date when it is shown
-    if (dropped > 0) {
-        Memo1->setPlainText(m_hexLog.text());
-    } else {
-        Memo1->moveCursor(QTextCursor::End);
-        Memo1->insertPlainText(added);
-    }
-    Memo1->moveCursor(QTextCursor::End);
+    if (Memo1->isHidden())
+        return; // filled when F12 shows it
+    m_hexView->append(vz::HexLog::hex(bytes), dropped);
 }
 
 void Tfrm_gui_transmit::showEvent(QShowEvent* event) {
@@ -242,16 +234,7 @@ void Tfrm_gui_transmit::FormShow() {
 }
 
 void Tfrm_gui_transmit::Timer1Timer() {
-    if (!Timer1->isActive() || !m_comPort.Open() || m_comPort.OutputFree() <= kIdleMinFree)
-        return;
-    const QByteArray idle(1, '_');
-    try {
-        m_comPort.WriteChar(idle.at(0));
-    } catch (const ComPortError&) {
-        portLost();
-        return;
-    }
-    appendHexLog(idle);
+    m_idle->tick();
 }
 
 void Tfrm_gui_transmit::btn_selectcomportClick() {
@@ -278,115 +261,70 @@ void Tfrm_gui_transmit::btn_transmitClick() {
     setEnabled(false);
     btn_transmit->setEnabled(false);
     m_lastTransfer = vz::BlockTransferReport();
-    m_portFailure.clear();
-    QElapsedTimer total;
-    total.start();
     try {
         m_comPort.FlushOutput(); // idle bytes still queued are dropped
         status_msg(text("msg_transmit_calcstr"));
         const QByteArray image = vz::build_transfer_image(m_records);
         status_msg(text("msg_transmit_sending"));
-        m_trigger = m_comPort.AddOutputSentTrigger();
-
         const int block = effectiveBlockSize();
-        const int size = static_cast<int>(image.size());
-        const int steps = size / block;
+        const int steps = static_cast<int>(image.size()) / block;
         transmit_progress->setRange(0, steps);
         transmit_progress->setValue(0);
         transmit_progress->show();
-        int sent = 0;
-        for (int i = 1; i <= steps; ++i) {
-            transmit_progress->setValue(i);
-            const int queued = m_comPort.OutSize() - m_comPort.OutputFree();
-            m_comPort.ArmOutputSentTrigger(m_trigger);
-            m_outputSent = false;
-            const QByteArray part = image.mid(sent, block);
-            QElapsedTimer turnaround;
-            turnaround.start();
-            m_comPort.WriteString(part);
-            appendHexLog(part);
-            sent += block;
-            waitOutputSent(vz::outputSentTimeoutMs(queued + block, m_comPort.Baud()));
-            m_lastTransfer.blockUs.append(turnaround.nsecsElapsed() / 1000);
-            ++m_lastTransfer.blocks;
-        }
-        if (size > sent) {
-            const QByteArray rest = image.mid(sent);
-            m_comPort.WriteString(rest); // the last part is not waited for
-            appendHexLog(rest);
-            m_lastTransfer.tailBytes = static_cast<int>(rest.size());
-        }
+        m_lastTransfer = vz::sendInBlocks(m_comPort, image, block,
+                                          [this](int step, int steps, const QByteArray& written) {
+                                              if (step <= steps)
+                                                  transmit_progress->setValue(step);
+                                              appendHexLog(written);
+                                          });
+        // Every byte has left the port here, the last part too.
         transmit_progress->hide();
         status_msg(text("msg_transmit_end"));
         setEnabled(true);
     } catch (const ComPortError&) {
         transferFailed();
     }
-    m_lastTransfer.totalUs = total.nsecsElapsed() / 1000;
     m_sending = false;
 }
 
-void Tfrm_gui_transmit::waitOutputSent(int timeoutMs) {
-    if (!m_outputSent && m_portFailure.isEmpty()) {
-        QEventLoop loop;
-        QTimer timeout;
-        timeout.setSingleShot(true);
-        timeout.setTimerType(Qt::PreciseTimer);
-        connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timeout.start(timeoutMs);
-        m_waitLoop = &loop;
-        loop.exec();
-        m_waitLoop = nullptr;
-    }
-    if (m_outputSent)
+void Tfrm_gui_transmit::com_portFailed(const QString&) {
+    // During a transfer the block loop sees the failure and reports it.
+    if (m_sending)
         return;
-    if (!m_portFailure.isEmpty())
-        throw ComPortError(m_portFailure);
-    throw ComPortError(QStringLiteral("Output not sent within %1 ms").arg(timeoutMs));
-}
-
-void Tfrm_gui_transmit::com_portTriggerOutSent(quint16 handle) {
-    if (handle != m_trigger)
-        return;
-    m_outputSent = true;
-    if (m_waitLoop)
-        m_waitLoop->quit();
-}
-
-void Tfrm_gui_transmit::com_portFailed(const QString& why) {
-    if (m_sending) {
-        m_portFailure = why.isEmpty() ? QStringLiteral("Port failed") : why;
-        if (m_waitLoop)
-            m_waitLoop->quit();
-        return;
-    }
     // The port also serves the fire console; only an open dialog reports here.
     if (isVisible())
         portLost();
 }
 
-// A failed transfer ends with the port closed and the dialog usable: the operator can choose
-// the port again or close.
-void Tfrm_gui_transmit::transferFailed() {
+// After a failure the port is closed and the dialog shows that no port is in use; the saved
+// port number stays, so the next showing tries it again.
+void Tfrm_gui_transmit::closeAfterFailure() {
     transmit_progress->hide();
     try {
         m_comPort.setOpen(false);
+        m_comPort.setComNumber(0);
     } catch (const ComPortError&) {
     }
+    lbl_comport_nr->setText(text("msg_selectcomport"));
     status_msg(text("msg_comport_error"));
     btn_transmit->setEnabled(false);
+}
+
+// A failed transfer ends with the dialog usable: the operator can choose the port again or
+// close.
+void Tfrm_gui_transmit::transferFailed() {
+    closeAfterFailure();
     setEnabled(true);
     m_prompts.error(this, text("msg_comport_error"));
 }
 
-// The line died while the dialog waits for the operator.
+// The line died while the dialog waits for the operator. The port is closed first, so the
+// same failure cannot come round again while the box is up.
 void Tfrm_gui_transmit::portLost() {
-    try {
-        m_comPort.setOpen(false);
-    } catch (const ComPortError&) {
-    }
-    status_msg(text("msg_comport_error"));
-    btn_transmit->setEnabled(false);
+    if (!m_comPort.Open() && m_comPort.ComNumber() == 0)
+        return;
+    closeAfterFailure();
+    m_prompts.error(this, text("msg_comport_error"));
 }
 
 QFont Tfrm_gui_transmit::previewFont() const {
@@ -448,8 +386,7 @@ void Tfrm_gui_transmit::FormClose() {
 void Tfrm_gui_transmit::FormKeyDown(QKeyEvent* event) {
     if (event->key() != Qt::Key_F12)
         return;
-    Memo1->setPlainText(m_hexLog.text());
-    Memo1->moveCursor(QTextCursor::End);
+    m_hexView->showAll(m_hexLog);
     Memo1->show();
     Memo1->raise();
 }

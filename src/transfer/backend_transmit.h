@@ -3,13 +3,16 @@
 #include "serial/com_port.h"
 #include "transfer/block_transfer.h"
 #include "transfer/hex_log.h"
+#include "transfer/hex_log_view.h"
+#include "transfer/idle_stream.h"
 #include "transfer/transfer_image.h"
 
 #include <QDialog>
 #include <QImage>
 
+#include <memory>
+
 class Prompts;
-class QEventLoop;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -32,8 +35,6 @@ public:
     static constexpr int kClientWidth = 750;
     static constexpr int kPanelHeight = 89;
     static constexpr int kPreviewHeight = 161;
-    static constexpr int kIdleTickMs = 25;
-    static constexpr int kIdleMinFree = 16; // OutputFree must exceed this for an idle byte
     static constexpr int kDefaultBlock = 4;
     static constexpr qint32 kTransferBaud = 1200;
 
@@ -69,7 +70,6 @@ public slots:
     void btn_closeClick();
     void FormClose();
     void FormKeyDown(QKeyEvent* event);
-    void com_portTriggerOutSent(quint16 handle);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -83,7 +83,7 @@ private:
     void addOpenedLines();
     void appendHexLog(const QByteArray& bytes);
     void setClientHeight(int height);
-    void waitOutputSent(int timeoutMs);
+    void closeAfterFailure();
     void transferFailed();
     void portLost();
     void com_portFailed(const QString& text);
@@ -98,11 +98,8 @@ private:
     int m_blockSize = kDefaultBlock;
     vz::HexLog m_hexLog;
     QImage m_preview;
+    vz::IdleStream* m_idle = nullptr;
 
-    bool m_outputSent = false;
-    quint16 m_trigger = 0;
-    QString m_portFailure;
-    QEventLoop* m_waitLoop = nullptr;
     bool m_sending = false;
     vz::BlockTransferReport m_lastTransfer;
     const QEvent* m_lastKeyEvent = nullptr; // a key seen by a control and again by its parent
@@ -121,5 +118,6 @@ private:
     QPushButton* btn_info = nullptr;
     QLabel* img_data_preview = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    std::unique_ptr<vz::HexLogView> m_hexView;
+    QTimer* Timer1 = nullptr; // the idle stream's
 };

@@ -52,6 +52,36 @@ OutputSentWait::Result OutputSentWait::wait(int timeoutMs) {
     return m_failure.isEmpty() ? Result::TimedOut : Result::PortFailed;
 }
 
+namespace {
+
+// Writes one part with the trigger armed and waits until it left the port; returns the
+// microseconds from the write to the output-sent event.
+qint64 writeAndWait(TApdComPort& port, quint16 trigger, const QByteArray& part,
+                    const std::function<void()>& written, const QString& what) {
+    const int queuedBefore = port.OutSize() - port.OutputFree();
+    OutputSentWait waiter(port, trigger);
+    port.ArmOutputSentTrigger(trigger);
+    QElapsedTimer clock;
+    clock.start();
+    port.WriteString(part);
+    if (written)
+        written();
+    const int timeout = outputSentTimeoutMs(queuedBefore + part.size(), port.Baud());
+    switch (waiter.wait(timeout)) {
+    case OutputSentWait::Result::Sent:
+        break;
+    case OutputSentWait::Result::PortFailed:
+        throw ComPortError(waiter.failure());
+    case OutputSentWait::Result::TimedOut:
+        throw ComPortError(QStringLiteral("%1: %2 did not leave the port within %3 ms")
+                               .arg(ports::comName(port.ComNumber()), what)
+                               .arg(timeout));
+    }
+    return clock.nsecsElapsed() / 1000;
+}
+
+} // namespace
+
 BlockTransferReport
 sendInBlocks(TApdComPort& port, const QByteArray& bytes, int blockSize,
              const std::function<void(int step, int steps, const QByteArray& written)>& progress) {
@@ -67,38 +97,26 @@ sendInBlocks(TApdComPort& port, const QByteArray& bytes, int blockSize,
     int sent = 0;
     for (int i = 1; i <= steps; ++i) {
         const QByteArray block = bytes.mid(sent, blockSize);
-        const int queuedBefore = port.OutSize() - port.OutputFree();
-        OutputSentWait waiter(port, trigger);
-        port.ArmOutputSentTrigger(trigger);
-        QElapsedTimer blockTime;
-        blockTime.start();
-        port.WriteString(block);
+        report.blockUs.append(writeAndWait(
+            port, trigger, block,
+            [&] {
+                if (progress)
+                    progress(i, steps, block);
+            },
+            QStringLiteral("block %1 of %2").arg(i).arg(steps)));
         sent += blockSize;
-        if (progress)
-            progress(i, steps, block);
-        const int timeout = outputSentTimeoutMs(queuedBefore + blockSize, port.Baud());
-        switch (waiter.wait(timeout)) {
-        case OutputSentWait::Result::Sent:
-            break;
-        case OutputSentWait::Result::PortFailed:
-            throw ComPortError(waiter.failure());
-        case OutputSentWait::Result::TimedOut:
-            throw ComPortError(QStringLiteral("%1: block %2 of %3 did not leave the port within "
-                                              "%4 ms")
-                                   .arg(ports::comName(port.ComNumber()))
-                                   .arg(i)
-                                   .arg(steps)
-                                   .arg(timeout));
-        }
-        report.blockUs.append(blockTime.nsecsElapsed() / 1000);
         ++report.blocks;
     }
     if (size > sent) {
         const QByteArray tail = bytes.mid(sent);
-        port.WriteString(tail);
+        report.tailUs = writeAndWait(
+            port, trigger, tail,
+            [&] {
+                if (progress)
+                    progress(steps + 1, steps, tail);
+            },
+            QStringLiteral("the last %1 bytes").arg(tail.size()));
         report.tailBytes = static_cast<int>(tail.size());
-        if (progress)
-            progress(steps + 1, steps, tail);
     }
     report.totalUs = total.nsecsElapsed() / 1000;
     return report;

@@ -35,17 +35,19 @@ private:
 };
 
 struct BlockTransferReport {
-    int blocks = 0;          // blocks waited for
-    int tailBytes = 0;       // last part sent without a wait
-    QVector<qint64> blockUs; // per waited block: from the write to its output-sent event
+    int blocks = 0;          // whole blocks
+    int tailBytes = 0;       // the last part, shorter than a block
+    QVector<qint64> blockUs; // per whole block: from the write to its output-sent event
+    qint64 tailUs = 0;       // the same for the last part
     qint64 totalUs = 0;
 };
 
-// Sends bytes in blocks of blockSize (at least 1): each block is written with the trigger
-// armed and waited for, so the next one goes out only when the previous one left the port;
-// what remains after the last whole block goes out in one write without a wait.
-// progress(step, steps, bytes) runs after each write (step counts from 1; the last part has
-// step steps + 1). Throws ComPortError on a refused write, a failed port or a time-out.
+// The one block loop of a transfer. Sends bytes in blocks of blockSize (at least 1): each
+// write goes out with the trigger armed and is waited for, so the next one goes out only when
+// the previous one left the port. What remains after the last whole block goes out in one
+// write, waited for the same way: on return every byte has left the port.
+// progress(step, steps, written) runs after each write (step counts from 1; the last part
+// has step steps + 1). Throws ComPortError on a refused write, a failed port or a time-out.
 BlockTransferReport sendInBlocks(
     TApdComPort& port, const QByteArray& bytes, int blockSize,
     const std::function<void(int step, int steps, const QByteArray& written)>& progress = {});

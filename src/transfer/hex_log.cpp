@@ -5,7 +5,9 @@
 namespace vz {
 
 HexLog::HexLog(int limitChars)
-    : m_limit(std::max(kEntryChars, limitChars - limitChars % kEntryChars)) {}
+    : m_limit(std::max(kEntryChars, limitChars - limitChars % kEntryChars)) {
+    m_buf.reserve(2 * m_limit + kEntryChars);
+}
 
 QString HexLog::hex(const QByteArray& bytes) {
     static const char digits[] = "0123456789ABCDEF";
@@ -25,11 +27,14 @@ int HexLog::append(const QByteArray& bytes) {
     const int keepBytes = m_limit / kEntryChars;
     const QByteArray tail = bytes.size() > keepBytes ? bytes.right(keepBytes) : bytes;
     const int skipped = static_cast<int>(bytes.size() - tail.size()) * kEntryChars;
-    m_text += hex(tail);
-    const int excess = static_cast<int>(m_text.size()) - m_limit;
-    if (excess > 0)
-        m_text.remove(0, excess);
-    return skipped + std::max(0, excess);
+    m_buf += hex(tail);
+    const int excess = std::max(0, size() - m_limit);
+    m_start += excess;
+    if (m_start >= m_limit) {
+        m_buf.remove(0, m_start);
+        m_start = 0;
+    }
+    return skipped + excess;
 }
 
 } // namespace vz

@@ -94,7 +94,9 @@ RecordTable buildRecordTable(const BoxProgram& program, int boxMode) {
         for (int v = 1; v <= kSeqVariants; ++v) {
             const SequenceProgram& s = program.seqAt(f, v);
             const int p = seqProgramNumber(f, v);
-            // A variant not in use goes out under a channel no program can have.
+            // A variant not in use goes out as program number + 10 (41 to 65) with time and
+            // wait 0. Those are ordinary channels another program may carry too; the
+            // duplicate check does not look at this byte.
             table[p - 1] = s.chk ? TransferRecord{low8(s.ch + 1), low8(s.fire), low8(s.wait)}
                                  : TransferRecord{low8(p + 10), 0, 0};
         }

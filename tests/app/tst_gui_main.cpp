@@ -5,6 +5,7 @@
 
 #include "app/unit_language.h"
 #include "base/ini_file.h"
+#include "preview/preview_area.h"
 #include "program/program_document.h"
 #include "program/program_pages.h"
 #include "program/project_file.h"
@@ -692,6 +693,7 @@ void TestGuiMain::editMenu() {
     clickUpArrow(f.find<UpDown>("tab_single_modnr_6_ud"));
     QCOMPARE(text(16), formatTime(7));
     chooseListEntry(count, 8);
+    QVERIFY(w.previewArea()->flame(9)->isVisibleTo(&w));
     QCOMPARE(undo->text(), QStringLiteral("Undo module count"));
     QVERIFY(undo->isEnabled() && !redo->isEnabled());
 
@@ -701,7 +703,8 @@ void TestGuiMain::editMenu() {
     QCOMPARE(count->currentText(), QStringLiteral("6"));
     QCOMPARE(f.find<QLabel>("box_nr_cblbl")->text(), QStringLiteral("36"));
     QVERIFY(!f.find<QWidget>("tab_single_modnr_7_edit")->isVisibleTo(&w));
-    QCOMPARE(w.programPages()->step(), 1); // Ctrl let go
+    QVERIFY(!w.previewArea()->flame(9)->isVisibleTo(&w)); // the preview row: 6 flames
+    QCOMPARE(w.programPages()->step(), 1);                // Ctrl let go
     QCOMPARE(undo->text(), QStringLiteral("Undo fire time, single 6"));
     QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(text(6), formatTime(5));

@@ -1,7 +1,10 @@
-// The main window's entries into the preview, the programming sheet and the about box,
-// driven through the real buttons and menu entries.
+// The main window's entries into the preview, the programming sheet, the about box and the
+// transfer, driven through the real buttons and menu entries.
 
+#include "core/pty_pair.h"
 #include "gui/main_window_fixture.h"
+
+#include "device/device_decoder.h"
 
 #include "preview/preview_area.h"
 #include "program/program_document.h"
@@ -11,12 +14,17 @@
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
 
 #include <functional>
+
+#include <unistd.h>
+
+using namespace vz;
 
 namespace {
 
@@ -44,7 +52,8 @@ private slots:
     void printCancelledPrintsNothing();
     void aboutBoxClosesOnEscape();
     void transmitRefusesSharedChannels();
-    void transmitOpensTheDialog();
+    void transferThroughTheMenu_data();
+    void transferThroughTheMenu();
     void advancedSettingsSwitchBoxMode();
 };
 
@@ -160,19 +169,99 @@ void TestMainWiring::transmitRefusesSharedChannels() {
     QVERIFY(f.prompts.texts().constFirst().startsWith(get_text("msg_chk_dbl_errch") + " 21:"));
 }
 
-void TestMainWiring::transmitOpensTheDialog() {
-    MainWindowFixture f;
+void TestMainWiring::transferThroughTheMenu_data() {
+    QTest::addColumn<int>("startMode");
+    QTest::addColumn<int>("mode"); // in force at the transfer
+    QTest::newRow("box mode 0") << 0 << 0;
+    QTest::newRow("box mode 1") << 1 << 1;
+    QTest::newRow("box mode 1, then 0 through the advanced settings") << 1 << 0;
+}
+
+// Menu -> duplicate check -> records -> dialog -> bytes at the far end of the line. Shown
+// again, the dialog is Ready: only the opening lines, transmit enabled, idling again.
+void TestMainWiring::transferThroughTheMenu() {
+    QFETCH(int, startMode);
+    QFETCH(int, mode);
+    MainWindowFixture f(QStringLiteral("[languagefiles]\nactive=english\n[misc]\nnew_boxmode=%1\n"
+                                       "[com]\nport=7\n")
+                            .arg(startMode)
+                            .toLatin1());
+    PtyPair pty;
+    QVERIFY(pty.linkAs(f.folder.path(), 7));
+    QByteArray far;
+    QTimer reader;
+    reader.callOnTimeout([&] {
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(pty.masterFd(), buf, sizeof buf)) > 0)
+            far.append(buf, static_cast<int>(n));
+    });
+    reader.start(1);
     Tfrm_gui_main& w = f.start();
-    QString portLabel;
-    bool shown = false;
+    w.document().setModuleCountPosition(8); // 9 modules
+    w.document().setBoxNr(11);              // box 12 where the list counts
+    w.document().setSingleFire(3, 40);
+    w.document().setSeqInUse(0, 1, false);
+    if (mode != startMode) {
+        answerModal(QStringLiteral("btn_ok"), [mode](QWidget* dialog) {
+            dialog->findChild<QComboBox*>(QStringLiteral("boxmode_cb"))->setCurrentIndex(mode);
+        });
+        w.findChild<QAction*>(QStringLiteral("menu_settings_advanced"))->trigger();
+    }
+
+    struct Seen {
+        QStringList lines;
+        bool transmit = false;
+        bool idling = false;
+    };
+    auto look = [&far](QWidget* dialog, Seen& seen) {
+        const auto* list = dialog->findChild<QListWidget*>(QStringLiteral("listbox"));
+        for (int i = 0; i < list->count(); ++i)
+            seen.lines << list->item(i)->text();
+        seen.transmit =
+            dialog->findChild<QPushButton*>(QStringLiteral("btn_transmit"))->isEnabled();
+        const qsizetype had = far.size();
+        seen.idling = dialog->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive() &&
+                      QTest::qWaitFor([&] { return far.size() >= had + 2; });
+    };
+    Seen first, again;
     answerModal(QStringLiteral("btn_close"), [&](QWidget* dialog) {
-        shown = dialog->objectName() == QLatin1String("frm_gui_transmit");
-        if (auto* l = dialog->findChild<QLabel*>(QStringLiteral("lbl_comport_nr")))
-            portLabel = l->text();
+        look(dialog, first);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btn_transmit")),
+                          Qt::LeftButton);
+        first.lines.clear();
+        look(dialog, first);
     });
     w.findChild<QAction*>(QStringLiteral("menu_transmit_caption"))->trigger();
-    QVERIFY(shown);
-    QCOMPARE(portLabel, get_text("msg_selectcomport")); // saved port 0: nothing opened
+    answerModal(QStringLiteral("btn_close"), [&](QWidget* dialog) { look(dialog, again); });
+    w.findChild<QAction*>(QStringLiteral("menu_transmit_caption"))->trigger();
+    QVERIFY(f.prompts.records.isEmpty());
+
+    const QStringList opened{get_text("msg_transmit_comopen"), get_text("msg_transmit_powermm"),
+                             get_text("msg_transmit_ledonqm")};
+    const QStringList sent{get_text("msg_transmit_calcstr"), get_text("msg_transmit_sending"),
+                           get_text("msg_transmit_end")};
+    QCOMPARE(first.lines, opened + sent);
+    QVERIFY(!first.transmit && !first.idling); // Sent
+    QCOMPARE(again.lines, opened);
+    QVERIFY(again.transmit && again.idling);
+
+    DeviceDecoder decoder;
+    decoder.feed(far, 0);
+    decoder.finish();
+    QVector<DeviceEvent> images;
+    for (const DeviceEvent& e : decoder.takeEvents())
+        if (e.kind == DeviceEvent::Kind::Image)
+            images << e;
+    QCOMPARE(images.size(), 1);
+    QVERIFY2(images[0].valid, qPrintable(images[0].fault));
+    const RecordTable& r = images[0].records;
+    QCOMPARE(r[69], (TransferRecord{70, quint8(mode == 1 ? 9 : 0), quint8(mode == 1 ? 12 : 39)}));
+    QCOMPARE(r[2].time, 40);
+    QCOMPARE(r[30], (TransferRecord{41, 0, 0}));
+    QCOMPARE(far.left(images[0].offset), QByteArray(images[0].offset, '_'));
+    const QByteArray after = far.mid(images[0].offset + kTransferImageSize);
+    QVERIFY(after.size() >= 2 && after == QByteArray(after.size(), '_'));
 }
 
 void TestMainWiring::advancedSettingsSwitchBoxMode() {

@@ -162,6 +162,7 @@ private slots:
     void switching_data();
     void switching();
     void questionNotYes();
+    void portFailsToOpen_data();
     void portFailsToOpen();
     void portErrorWhileArmed();
     void sendsOnlyWhileArmed();
@@ -581,8 +582,16 @@ void TestFireCore::questionNotYes() {
     }
 }
 
+void TestFireCore::portFailsToOpen_data() {
+    QTest::addColumn<int>("saved");
+    QTest::newRow("saved port") << 7;
+    QTest::newRow("no saved port: the chooser's port fails") << 0;
+}
+
 void TestFireCore::portFailsToOpen() {
-    Rig r(7);
+    QFETCH(int, saved);
+    Rig r(saved);
+    r.port.chooserAnswer = 6;
     r.port.openFails = true;
     r.c.toggle(FireRoute::Rk40);
     QVERIFY(!r.c.isArmed());
@@ -593,8 +602,9 @@ void TestFireCore::portFailsToOpen() {
     QVERIFY(r.host.log.indexOf("pages=0") < r.host.log.indexOf("error:Port error"));
     QVERIFY(r.host.log.contains("boxlist=0"));
     QVERIFY(r.host.transferEnabled);
-    QCOMPARE(r.c.savedPort(), 7);
+    QCOMPARE(r.c.savedPort(), saved);
     QCOMPARE(r.host.savedSetting, -100);
+    QCOMPARE(r.c.portLabel(), QStringLiteral("Select port")); // not the port that failed
     r.c.fire(5);
     QVERIFY(r.port.written.isEmpty());
 }
@@ -614,6 +624,7 @@ void TestFireCore::portErrorWhileArmed() {
     QVERIFY(!r.host.firePages);
     QVERIFY(r.host.transferEnabled);
     QCOMPARE(r.host.errors, 1);
+    QCOMPARE(r.c.portLabel(), QStringLiteral("Select port"));
     // A later port error report changes nothing and shows nothing.
     r.c.portFailed();
     QCOMPARE(r.host.errors, 1);

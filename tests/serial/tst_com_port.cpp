@@ -1,10 +1,7 @@
 #include "core/pty_pair.h"
 #include "serial/com_port.h"
 #include "serial/port_names.h"
-#include "transfer/block_transfer.h"
-#include "transfer/transfer_image.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -66,9 +63,6 @@ private slots:
     void flushDropsQueuedOutput();
     void outputSentOncePerArming();
     void deadLineReportedOnce();
-    void blocks_data();
-    void blocks();
-    void stoppedLineTimesOut();
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
@@ -334,58 +328,6 @@ void TstComPort::deadLineReportedOnce() {
     } catch (const ComPortError& e) {
         QVERIFY2(e.text().contains(failed.at(0).at(0).toString()), qPrintable(e.text()));
     }
-}
-
-void TstComPort::blocks_data() {
-    QTest::addColumn<int>("block");
-    QTest::addColumn<int>("blocks");
-    QTest::addColumn<int>("tail");
-    // The transmit dialog's test goes through the other sizes on the line.
-    QTest::newRow("4: 107 blocks and 2") << 4 << 107 << 2;
-    QTest::newRow("1: 430 blocks") << 1 << 430 << 0;
-}
-
-void TstComPort::blocks() {
-    QFETCH(int, block);
-    QFETCH(int, blocks);
-    QFETCH(int, tail);
-    OpenPort o(m_dir->path());
-    QVERIFY(o.linked);
-    const QByteArray image = build_transfer_image(buildRecordTable(BoxProgram::startValues(), 0));
-    QByteArray logged;
-    int calls = 0;
-    const BlockTransferReport report =
-        sendInBlocks(o.port, image, block, [&](int step, int steps, const QByteArray& written) {
-            ++calls;
-            QCOMPARE(steps, blocks);
-            QCOMPARE(step, calls);
-            logged += written;
-        });
-    QCOMPARE(report.blocks, blocks);
-    QCOMPARE(report.tailBytes, tail);
-    QCOMPARE(report.blockUs.size(), blocks);
-    QCOMPARE(logged, image);
-    QCOMPARE(o.pty.readFar(430), image);
-    QCOMPARE(o.pty.readUntilQuiet(50), QByteArray());
-}
-
-void TstComPort::stoppedLineTimesOut() {
-    OpenPort o(m_dir->path());
-    QVERIFY(o.linked);
-    stopLine(o.pty);
-    const int limit = outputSentTimeoutMs(4, 1200);
-    QVERIFY(limit > 34 && limit < 2000);
-    QElapsedTimer clock;
-    clock.start();
-    QString error;
-    try {
-        sendInBlocks(o.port, QByteArray(12, 'x'), 4);
-    } catch (const ComPortError& e) {
-        error = e.text();
-    }
-    QVERIFY2(error.contains(QStringLiteral("block 1 of 3")), qPrintable(error));
-    QVERIFY(clock.elapsed() >= limit - 5);
-    QVERIFY(clock.elapsed() < limit + 1000);
 }
 
 QTEST_GUILESS_MAIN(TstComPort)

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <termios.h>
+
 using namespace vz;
 
 namespace {
@@ -95,6 +97,8 @@ private slots:
     void refusal();
     void sendReceivedWholeBySimulator();
     void sendExactBytesInBlocks();
+    void sendStoppedThenHungUp_data();
+    void sendStoppedThenHungUp();
     void fireTwice20msApart();
     void frames_data();
     void frames();
@@ -307,6 +311,37 @@ void TstVzctl::sendExactBytesInBlocks() {
     QCOMPARE(p.exitCode(), 0);
     QCOMPARE(got, expectedImage(kDemo, 0));
     QVERIFY(p.readAllStandardError().contains("86 blocks of 5,"));
+}
+
+void TstVzctl::sendStoppedThenHungUp_data() {
+    QTest::addColumn<int>("block");
+    QTest::newRow("small blocks, each waited") << 4;
+    QTest::newRow("one part larger than the image") << 1000;
+}
+
+// XOFF stops the line while the image goes out, then the far end hangs up: no image byte
+// arrived, so the command must fail with the port's error, whatever the block size.
+void TstVzctl::sendStoppedThenHungUp() {
+    QFETCH(int, block);
+    PtyPair pty;
+    QVERIFY(pty.linkAs(m_dir->path(), 16));
+    QProcess p;
+    p.start(kVzctl, {"send", kDemo, "--port", "16", "--block", QString::number(block), "--idle",
+                     "0.3", "--program-dir", m_dir->path()});
+    QCOMPARE(pty.readFar(1, 5000), QByteArray("_")); // open and idling
+    termios t{};
+    ::tcgetattr(pty.slaveFd(), &t);
+    t.c_iflag |= IXON;
+    ::tcsetattr(pty.slaveFd(), TCSANOW, &t);
+    pty.writeFar(QByteArray(1, 0x13));
+    const QByteArray arrived = pty.readUntilQuiet(100, 500);
+    QTest::qWait(400); // the idle time ends; the image goes into the stopped line
+    pty.hangUp();
+    QVERIFY(p.waitForFinished(9000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(arrived, QByteArray(arrived.size(), '_'));
+    QVERIFY2(p.exitCode() == 2 && err.startsWith("vzctl send: COM16") && !err.contains("sent"),
+             qPrintable(err));
 }
 
 void TstVzctl::fireTwice20msApart() {

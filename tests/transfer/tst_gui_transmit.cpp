@@ -4,6 +4,7 @@
 #include "device/device_decoder.h"
 #include "gui/scripted_prompts.h"
 #include "transfer/backend_transmit.h"
+#include "transfer/hex_log_view.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -95,6 +96,7 @@ private slots:
     void dataPreview_data();
     void dataPreview();
     void hexLogOnF12();
+    void hexLogViewFollowsAFullLog();
 
 private:
     void makeDialog(int savedPort, int block = 4);
@@ -155,16 +157,17 @@ void TstGuiTransmit::transfer_data() {
     QTest::addColumn<int>("block");
     QTest::addColumn<int>("waited");
     QTest::addColumn<int>("tail");
-    QTest::newRow("4: 107 waited blocks and 2") << 4 << 107 << 2;
-    QTest::newRow("5: 86 waited blocks") << 5 << 86 << 0;
-    QTest::newRow("430: one waited block") << 430 << 1 << 0;
-    QTest::newRow("1000: one part, no wait") << 1000 << 0 << 430;
+    QTest::newRow("4: 107 blocks and 2") << 4 << 107 << 2;
+    QTest::newRow("5: 86 blocks") << 5 << 86 << 0;
+    QTest::newRow("430: one block") << 430 << 1 << 0;
+    QTest::newRow("1000: one part") << 1000 << 0 << 430;
     QTest::newRow("0 from the file: as 4") << 0 << 107 << 2;
 }
 
 // The line is stopped before the press, so idle bytes are still queued, and after each look
-// at the stopped line the port may write once: each time exactly one block waits in the
-// port and the progress bar shows its number.
+// at the stopped line the port may write once: each time exactly one block (or the last
+// part) waits in the port, the progress bar shows its number, and the end line is not there
+// yet: it comes only after the last byte left.
 void TstGuiTransmit::transfer() {
     QFETCH(int, block);
     QFETCH(int, waited);
@@ -189,12 +192,14 @@ void TstGuiTransmit::transfer() {
         m_far->drain();
         const int farImage = static_cast<int>(m_far->bytes.size()) - idleOnLine;
         ++looks;
-        QVERIFY2(queued() == 0 || queued() == size, qPrintable(QString::number(queued())));
+        const int q = queued();
+        QVERIFY2(q == 0 || q == size || q == tail, qPrintable(QString::number(q)));
         QVERIFY(!m_dlg->isEnabled() && bar->isVisible() && bar->maximum() == waited);
-        if (queued() == size) {
+        QVERIFY(!statusLines().contains(get_text("msg_transmit_end")));
+        if (q > 0)
             ++caught;
+        if (q == size)
             QCOMPARE(bar->value(), farImage / size + 1);
-        }
         if (looks == 1) {
             QCOMPARE(farImage, 0);
             closeRefused = !m_dlg->close();
@@ -215,8 +220,7 @@ void TstGuiTransmit::transfer() {
     gate.start(3);
     QTest::mouseClick(button("btn_transmit"), Qt::LeftButton);
     gate.stop();
-    if (waited == 0) // nothing waited: the whole image is still in the port
-        QCOMPARE(queued(), kTransferImageSize);
+    QCOMPARE(queued(), 0);
     stopLine(*m_pty, false);
 
     const QByteArray image = build_transfer_image(distinctRecords());
@@ -235,8 +239,8 @@ void TstGuiTransmit::transfer() {
 
     QCOMPARE(m_dlg->lastTransfer().blocks, waited);
     QCOMPARE(m_dlg->lastTransfer().tailBytes, tail);
-    QCOMPARE(looks > 0, waited > 0);
-    QVERIFY2(caught >= waited - waited / 10, qPrintable(QString::number(caught)));
+    const int parts = waited + (tail > 0 ? 1 : 0);
+    QVERIFY2(caught >= parts - parts / 10, qPrintable(QString::number(caught)));
     QVERIFY(closeRefused);
 
     // The log holds every byte handed over, the dropped idle bytes too.
@@ -335,44 +339,61 @@ void TstGuiTransmit::portChoice() {
 }
 
 void TstGuiTransmit::transferErrors_data() {
-    QTest::addColumn<bool>("hangUp");
-    QTest::newRow("far end closed mid-transfer") << true;
-    QTest::newRow("line stopped: time-out") << false;
+    QTest::addColumn<int>("block");
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("line lost while waiting for the operator") << 4 << "idle";
+    QTest::newRow("far end closed mid-transfer") << 4 << "hang-up";
+    QTest::newRow("line stopped: time-out") << 4 << "stop";
+    QTest::newRow("line stopped, then hung up, small blocks") << 4 << "stop, hang-up";
+    QTest::newRow("line stopped, then hung up, one large part") << 1000 << "stop, hang-up";
 }
 
-// A dead line ends the transfer with the error, the port closed and the dialog usable.
+// A dead line ends in the error status line and one error box, the port closed, the label
+// back to "no port" and the dialog usable; never in the end line.
 void TstGuiTransmit::transferErrors() {
-    QFETCH(bool, hangUp);
-    makeDialog(kPort, 4);
+    QFETCH(int, block);
+    QFETCH(QString, fault);
+    makeDialog(kPort, block);
     m_dlg->show();
     QVERIFY(m_far->waitFor(2));
     const qsizetype idle = m_far->bytes.size();
-    if (hangUp) {
-        m_far->onData = [this, idle] {
-            if (m_far->bytes.size() >= idle + 40)
-                m_pty->hangUp();
-        };
-    } else {
-        allowStop(*m_pty);
-        stopLine(*m_pty, true);
-        QTest::qWait(30);
-    }
+    QStringList lines = openedLines();
     QElapsedTimer clock;
     clock.start();
-    QTest::mouseClick(button("btn_transmit"), Qt::LeftButton);
-    const int limit = outputSentTimeoutMs(4, 1200);
-    QVERIFY2(clock.elapsed() < limit + 1000, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY(hangUp || clock.elapsed() >= limit);
-
-    QVERIFY(!m_dlg->isSending() && m_dlg->isEnabled() && !m_dlg->com_port().Open());
-    QVERIFY(!button("btn_transmit")->isEnabled());
-    QVERIFY(!m_dlg->findChild<QProgressBar*>("transmit_progress")->isVisible());
-    QCOMPARE(statusLines().mid(3),
-             QStringList({get_text("msg_transmit_calcstr"), get_text("msg_transmit_sending"),
-                          get_text("msg_comport_error")}));
+    if (fault == "idle") {
+        m_pty->hangUp();
+        QTRY_VERIFY(!m_prompts.records.isEmpty());
+        QTest::qWait(200); // the idle stream goes on ticking: still one box
+    } else {
+        if (fault == "hang-up") {
+            m_far->onData = [this, idle] {
+                if (m_far->bytes.size() >= idle + 40)
+                    m_pty->hangUp();
+            };
+        } else {
+            allowStop(*m_pty);
+            stopLine(*m_pty, true);
+            QTest::qWait(30);
+            if (fault.endsWith("hang-up"))
+                QTimer::singleShot(300, m_dlg.get(), [this] { m_pty->hangUp(); });
+        }
+        QTest::mouseClick(button("btn_transmit"), Qt::LeftButton);
+        lines << get_text("msg_transmit_calcstr") << get_text("msg_transmit_sending");
+        const int limit = outputSentTimeoutMs(qMin(block, kTransferImageSize), 1200);
+        QVERIFY2(clock.elapsed() < limit + 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(clock.elapsed() >= limit, fault == "stop");
+        QVERIFY(m_dlg->lastTransfer().blocks < (fault == "hang-up" ? 107 : 1));
+        QVERIFY(!m_dlg->isSending() && m_dlg->isEnabled());
+        QVERIFY(!m_dlg->findChild<QProgressBar*>("transmit_progress")->isVisible());
+    }
+    QCOMPARE(statusLines(), lines << get_text("msg_comport_error"));
     QCOMPARE(m_prompts.kinds(), QStringList{"error"});
     QCOMPARE(m_prompts.texts(), QStringList{get_text("msg_comport_error")});
-    QVERIFY(m_dlg->lastTransfer().blocks < (hangUp ? 107 : 1));
+    QVERIFY(!m_dlg->com_port().Open() && !button("btn_transmit")->isEnabled());
+    QCOMPARE(m_dlg->com_port().ComNumber(), 0);
+    QCOMPARE(label(), get_text("msg_selectcomport"));
+    if (fault != "hang-up") // nothing of the image reached the far end
+        QCOMPARE(m_far->bytes, QByteArray(m_far->bytes.size(), '_'));
 
     QTest::mouseClick(button("btn_close"), Qt::LeftButton); // never frozen
     QVERIFY(!m_dlg->isVisible() && !idleTimerOn());
@@ -446,10 +467,31 @@ void TstGuiTransmit::hexLogOnF12() {
     QVERIFY(m_far->waitFor(m_far->bytes.size() + 2));
     QTest::qWait(30);
     QVERIFY(memo->toPlainText().size() > before);
-    QCOMPARE(memo->toPlainText(), m_dlg->hexLog());
+    QCOMPARE(memo->toPlainText().remove('\n'), m_dlg->hexLog());
     QVERIFY(m_dlg->hexLog().startsWith("5F 5F 5F "));
     QTest::mouseClick(button("btn_info"), Qt::LeftButton);
     QVERIFY(memo->geometry().bottom() < m_dlg->height());
+}
+
+// At the cap every append drops from the front; the text box follows entry by entry, its
+// lines never longer than a line's entries.
+void TstGuiTransmit::hexLogViewFollowsAFullLog() {
+    HexLog log(HexLogView::kEntriesPerLine * 3 * 3 + 5 * 3);
+    QPlainTextEdit box;
+    HexLogView view(&box);
+    log.append("ab");
+    view.showAll(log);
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray part(1 + i % 7 * (i % 11 == 0 ? 30 : 1), static_cast<char>(i));
+        view.append(HexLog::hex(part), log.append(part));
+        const QString text = box.toPlainText();
+        QCOMPARE(QString(text).remove('\n'), log.text());
+        const QStringList lines = text.split('\n');
+        QVERIFY(std::all_of(lines.cbegin(), lines.cend(), [](const QString& line) {
+            return line.size() <= HexLogView::kEntriesPerLine * HexLog::kEntryChars;
+        }));
+    }
+    QCOMPARE(log.size(), log.limit());
 }
 
 QTEST_MAIN(TstGuiTransmit)

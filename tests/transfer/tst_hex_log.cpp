@@ -28,6 +28,8 @@ void TstHexLog::appends_data() {
         << 9 << QList<QByteArray>{"abc", "d"} << "62 63 64 " << QList<int>{0, 3};
     QTest::newRow("limit rounded down to whole entries")
         << 10 << QList<QByteArray>{"abcd"} << "62 63 64 " << QList<int>{3};
+    QTest::newRow("dropped text cut off after a whole limit")
+        << 6 << QList<QByteArray>{"a", "b", "c", "d", "e"} << "64 65 " << QList<int>{0, 0, 3, 3, 3};
     QTest::newRow("one part larger than the limit keeps its tail")
         << 6 << QList<QByteArray>{"x", "abcde"} << "64 65 " << QList<int>{0, 12};
 }

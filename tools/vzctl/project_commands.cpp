@@ -4,10 +4,10 @@
 #include "serial/com_port.h"
 #include "serial/port_names.h"
 #include "transfer/block_transfer.h"
+#include "transfer/idle_stream.h"
 #include "transfer/transfer_image.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kIdleTickMs = 25;  // one "_" per tick, as the transmit dialog does
-constexpr int kIdleMinFree = 16; // and only while the buffer has room
 constexpr int kProgressWidth = 40;
 
 const QString kSettingsOption = QStringLiteral("settings");
@@ -180,35 +178,29 @@ int cmdSend(const QStringList& args) {
         com.setBaud(1200);
         com.setOpen(true);
 
-        int idleBytes = 0;
+        qint64 idleBytes = 0;
         if (idle > 0) {
-            QTimer tick;
-            tick.setInterval(kIdleTickMs);
-            QObject::connect(&tick, &QTimer::timeout, [&] {
-                if (com.Open() && com.OutputFree() > kIdleMinFree) {
-                    com.WriteChar('_');
-                    ++idleBytes;
-                }
-            });
-            tick.start();
+            vz::IdleStream stream(com);
+            QString lost;
+            // Both connections end with the stream, before lost goes out of scope.
+            QObject::connect(&com, &TApdComPort::PortFailed, &stream,
+                             [&](const QString& why) { lost = why; });
+            QObject::connect(&stream, &vz::IdleStream::failed, &stream,
+                             [&](const QString& why) { lost = why; });
+            stream.start();
             runFor(static_cast<int>(idle * 1000));
+            stream.stop();
+            idleBytes = stream.bytesSent();
+            if (!lost.isEmpty())
+                throw ComPortError(lost);
         }
-        com.FlushOutput();
+        com.FlushOutput(); // throws when the line died meanwhile
 
         const vz::BlockTransferReport report =
             vz::sendInBlocks(com, image, block, [&](int step, int steps, const QByteArray&) {
                 bar.show(step, steps);
             });
-        bar.end();
-        // The last part has no wait of its own; let it leave before the port closes.
-        QElapsedTimer drain;
-        drain.start();
-        const int limit = vz::outputSentTimeoutMs(com.OutSize() - com.OutputFree(), com.Baud());
-        while (com.Open() && com.OutputFree() < com.OutSize() && drain.elapsed() < limit)
-            runFor(1);
-        if (com.OutputFree() < com.OutSize())
-            throw ComPortError(
-                QStringLiteral("%1: the last bytes did not leave the port").arg(name));
+        bar.end(); // every byte left the port, the last part too
 
         QString summary = QStringLiteral("sent %1 bytes to %2 (%3): %4 blocks of %5")
                               .arg(image.size())

@@ -13,7 +13,8 @@
 #include <unistd.h>
 
 PtyPair::PtyPair() {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    // Close-on-exec: a tool started by the test must not hold the line up after hangUp().
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0)
         return;
     if (::grantpt(master) != 0 || ::unlockpt(master) != 0) {
@@ -26,7 +27,7 @@ PtyPair::PtyPair() {
         return;
     }
     m_slavePath = QString::fromLocal8Bit(name);
-    m_slave = ::open(name, O_RDWR | O_NOCTTY);
+    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_slave < 0) {
         ::close(master);
         return;
