@@ -105,7 +105,6 @@ int main(int argc, char** argv) {
     const int scale = argc > 1 ? std::max(1, atoi(argv[1])) : 1;
 
     PreviewArea area;
-    area.setModuleCountSource([] { return 16; });
     area.placeFlames(16);
     area.show();
 

@@ -1,11 +1,8 @@
 #include "vzctl_sheet.h"
 
-#include "base/settings.h"
-#include "base/unit_service.h"
+#include "cli.h"
 #include "output/printing.h"
 #include "output/program_sheet.h"
-#include "program/program_document.h"
-#include "program/project_file.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -75,41 +72,16 @@ int runSheetCommand(const QStringList& args) {
     const QString dir = parser.isSet(programDir) ? parser.value(programDir)
                                                  : QCoreApplication::applicationDirPath();
 
-    // The program reads a missing project as all defaults; asked for a sheet of a file that
-    // is not there, the operator wants to hear so.
-    if (!QFileInfo(project).isFile())
-        return fail(QStringLiteral("project file not found: ") + project);
-
-    Settings values;
-    if (parser.isSet(settings)) {
-        const SettingsFile::LoadResult loaded = SettingsFile::load(parser.value(settings));
-        if (!loaded.fileFound)
-            return fail(QStringLiteral("settings file not found: ") + parser.value(settings));
-        values = loaded.settings;
-    } else {
-        values = SettingsFile::load(SettingsFile::pathIn(dir)).settings;
-    }
-
-    // Texts as the program would show them; the settings file is not touched.
-    LanguageTable& texts = languageTable();
-    if (!texts.load(dir, values.language)) {
-        if (texts.load(dir, QStringLiteral("english")))
-            say(stderr, QStringLiteral("vzctl sheet: language %1 not found, using english")
-                            .arg(values.language));
-        else
-            say(stderr, QStringLiteral("vzctl sheet: no language file in %1/language; the "
-                                       "headings show the names of the controls")
-                            .arg(dir));
-    }
-
-    vz::ProgramDocument document;
-    document.setMaxBox(values.maxbox);
-    document.setBoxMode(values.newBoxmode);
-    vz::ProjectFile::read(project, document);
+    // Settings, language and project as the other commands read them: a project that cannot
+    // be read, or is no project, is refused with its reason.
+    LoadedProject loaded;
+    if (!loadProject(project, parser.value(settings), dir, &loaded))
+        return kExitError;
 
     const QString caption = QStringLiteral("Vestro Zandor - ") + QFileInfo(project).fileName();
-    const vz::SheetData data = vz::buildSheetData(
-        document.program(), texts, caption, vz::sheetDateTimeText(QDateTime::currentDateTime()));
+    const vz::SheetData data =
+        vz::buildSheetData(loaded.program, *loaded.texts, caption,
+                           vz::sheetDateTimeText(QDateTime::currentDateTime()));
     int pages = 0;
     if (!vz::exportSheetPdf(out, data, &pages))
         return fail(QStringLiteral("cannot write ") + out);

@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
@@ -47,6 +48,23 @@ constexpr int kMinClientWidth = 744;
 constexpr int kPageControlTop = 70;
 constexpr int kPreviewX = 184;
 constexpr int kCtrlStep = 5;
+
+QString projectReadText(ProjectReadStatus status) {
+    switch (status) {
+    case ProjectReadStatus::Missing:
+        return get_text(QStringLiteral("msg_erroropen_missing"));
+    case ProjectReadStatus::Folder:
+        return get_text(QStringLiteral("msg_erroropen_folder"));
+    case ProjectReadStatus::NoPermission:
+        return get_text(QStringLiteral("msg_erroropen_permission"));
+    case ProjectReadStatus::IoError:
+        return get_text(QStringLiteral("msg_erroropen_io"));
+    case ProjectReadStatus::NotAProject:
+    case ProjectReadStatus::Read:
+        break;
+    }
+    return get_text(QStringLiteral("msg_erroropen_noproject"));
+}
 
 bool isProjectFile(const QString& path) {
     const QFileInfo info(path);
@@ -282,23 +300,20 @@ void Tfrm_gui_main::setupControls() {
 }
 
 void Tfrm_gui_main::openStartProject() {
-    if (m_arguments.size() == 1 && isProjectFile(m_arguments.constFirst())) {
-        read_project(m_arguments.constFirst());
-    } else if (!m_settings.lastProject.isEmpty() && QFileInfo(m_settings.lastProject).isFile()) {
-        if (m_prompts.confirm(this, get_text(QStringLiteral("open_last_qry")) + kLineBreak +
-                                        m_settings.lastProject) == Prompts::Answer::Yes) {
-            read_project(m_settings.lastProject);
-        } else {
-            m_document->setPath(QString());
-            return;
-        }
-    } else {
-        // A remembered project that is gone stays the current path: the next close writes
-        // it back unless a project is opened or saved meanwhile.
-        m_document->setPath(m_settings.lastProject);
+    // The remembered project is the current path until a project is opened or saved, also
+    // when it is gone or cannot be read: the next close writes it back.
+    m_document->setPath(m_settings.lastProject);
+    // An argument that cannot be read is reported and then treated as no argument.
+    if (m_arguments.size() == 1 && isProjectFile(m_arguments.constFirst()) &&
+        read_project(m_arguments.constFirst()))
         return;
+    if (!m_settings.lastProject.isEmpty() && QFileInfo(m_settings.lastProject).isFile()) {
+        if (m_prompts.confirm(this, get_text(QStringLiteral("open_last_qry")) + kLineBreak +
+                                        m_settings.lastProject) == Prompts::Answer::Yes)
+            read_project(m_settings.lastProject);
+        else
+            m_document->setPath(QString());
     }
-    m_document->setModified(false);
 }
 
 void Tfrm_gui_main::createWindows() {
@@ -330,16 +345,23 @@ void Tfrm_gui_main::createWindows() {
 
 void Tfrm_gui_main::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    if (event->spontaneous())
+        return;
+    if (!m_centred) {
+        // Left to itself the window lands wherever the window manager puts it (at 0,0
+        // without one). The frame is known once the window exists, which it does now.
+        m_centred = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    FormShow();
 }
 
 void Tfrm_gui_main::FormShow() {
-    apply_texts(this);
-    m_edit->updateEntries(); // the entries name their step in the language just applied
-    restoreCaption();
-    m_programPages->setHints(get_text(QStringLiteral("hint_ud")),
-                             get_text(QStringLiteral("hint_preview_btn")));
+    applyLanguage();
     m_fire->fillMacroList();
     m_pageControl->setCurrentIndex(kPageSingle);
     transmitDialog()->com_port().setComNumber(quint16(qBound(0, m_settings.port, 0xFFFF)));
@@ -449,10 +471,17 @@ bool Tfrm_gui_main::load_languagefile(const QString& name) {
 
 void Tfrm_gui_main::menu_settings_languageClick() {
     m_frmLanguage->exec();
+    applyLanguage();
+}
+
+void Tfrm_gui_main::applyLanguage() {
     apply_texts(this);
-    m_edit->updateEntries();
-    m_fire->applyTexts();
+    m_edit->updateEntries(); // the entries name their step in the language just applied
     restoreCaption();
+    // Texts that no caption pass reaches: the hints and the macro list's items.
+    m_programPages->setHints(get_text(QStringLiteral("hint_ud")),
+                             get_text(QStringLiteral("hint_preview_btn")));
+    m_fire->applyTexts();
 }
 
 // --- project file ---
@@ -486,15 +515,26 @@ bool Tfrm_gui_main::write_project(const QString& path) {
     return true;
 }
 
-void Tfrm_gui_main::read_project(const QString& path) {
+bool Tfrm_gui_main::read_project(const QString& path) {
+    const ProjectReadStatus status = ProjectFile::read(path, *m_document);
+    if (status != ProjectReadStatus::Read) {
+        // Shown as opened, the file would be replaced by the next save: the project on show
+        // stays, with its path, caption and modified flag.
+        m_prompts.error(this, get_text(QStringLiteral("msg_erroropen")) + kLineBreak + path +
+                                  kLineBreak + projectReadText(status));
+        return false;
+    }
     setProjectCaption(path);
-    ProjectFile::read(path, *m_document);
     m_document->setModified(false);
+    // Also when the page ActiveTab names was the last program page on show and the set-up
+    // page is on show now: the document sees no change then.
+    showActiveTab(m_document->program().activeTab);
     // Learnt at the desk, not at the show.
     const QString problems = vz::macroProblemsMessage(
         vz::macroProblems(m_document->program()), [](const QString& key) { return get_text(key); });
     if (!problems.isEmpty())
         m_prompts.error(this, problems);
+    return true;
 }
 
 void Tfrm_gui_main::menu_file_newClick() {

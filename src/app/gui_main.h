@@ -74,8 +74,9 @@ public:
     bool load_languagefile(const QString& name);
 
     // The project file operations of the file menu; each returns whether it went through.
+    // A file that cannot be read as a project gives the error box and changes nothing.
     bool write_project(const QString& path);
-    void read_project(const QString& path);
+    bool read_project(const QString& path);
 
     // Box mode on screen: the list in box mode 1 (or while the RK40 route asks for it),
     // else the label with the fixed number.
@@ -115,6 +116,8 @@ private:
     void openStartProject();
     void createWindows();
     void FormShow();
+    // The language table's texts on the window, its pages and the fire console.
+    void applyLanguage();
     void FormCloseQuery(bool& canClose);
 
     void setProjectCaption(const QString& path);
@@ -154,6 +157,7 @@ private:
 
     QString m_captionFile; // file name the caption shows, empty for none
     bool m_boxListForced = false;
+    bool m_centred = false; // on the primary screen, at the first show
     // The key event last acted on, to tell its way up the parents from a new key.
     const QEvent* m_lastKeyEvent = nullptr;
     int m_lastKeyType = 0;

@@ -168,6 +168,7 @@ void FireConsole::applyTexts() {
     const QString hotkey = find_text(QStringLiteral("firebtn_popup_hotkey"));
     if (!hotkey.isEmpty())
         m_firePage->popupHotkey()->setText(hotkey);
+    m_setup->applyMacroListTexts();
     showButtonBox();
 }
 

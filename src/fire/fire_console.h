@@ -86,7 +86,8 @@ public:
 
     // Items get_text("macro") + " " + n; the first selected. On the main window's show.
     void fillMacroList();
-    // Captions from the language table (after a language change too).
+    // Captions and the macro list's items from the language table (after a language change
+    // too, keeping the chosen macro).
     void applyTexts();
 
     // Keys as the main window sees them before its controls. True when the console took

@@ -49,9 +49,19 @@ void FireSetupConsole::fillMacroList() {
     const QSignalBlocker block(cb);
     cb->clear();
     for (int n = 1; n <= kMacros; ++n)
-        cb->addItem(get_text(QStringLiteral("macro")) + QLatin1Char(' ') + QString::number(n));
+        cb->addItem(macroItemText(n));
     cb->setCurrentIndex(0);
     macroeditor_load_macro(0);
+}
+
+void FireSetupConsole::applyMacroListTexts() {
+    QComboBox* cb = m_page->macroSelect();
+    for (int i = 0; i < cb->count(); ++i)
+        cb->setItemText(i, macroItemText(i + 1));
+}
+
+QString FireSetupConsole::macroItemText(int number) {
+    return get_text(QStringLiteral("macro")) + QLatin1Char(' ') + QString::number(number);
 }
 
 void FireSetupConsole::tab_fire_setupShow() {

@@ -29,6 +29,8 @@ public:
 
     // Items get_text("macro") + " " + n; the first selected. On the main window's show.
     void fillMacroList();
+    // The items in the language now loaded; the macro being edited stays chosen.
+    void applyMacroListTexts();
 
 public slots:
     void tab_fire_setupShow();
@@ -41,6 +43,7 @@ public slots:
     void macroeditor_load_macro(int index);
 
 private:
+    static QString macroItemText(int number);
     int selectedMacro() const;
     void addMacroStep(int type, int value);
 

@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPrinter>
 
 using namespace vz;
 
@@ -20,6 +21,8 @@ OutputWiring::OutputWiring(QWidget* window, const ProgramDocument& document, Pro
                            const QString& programDir)
     : QObject(window), m_window(window), m_document(document), m_prompts(prompts),
       m_help(new HelpEntry(programDir, this)) {}
+
+OutputWiring::~OutputWiring() = default;
 
 void OutputWiring::addFileEntries(QMenu* file) {
     connect(ui::addMenuEntry(file, QStringLiteral("menu_file_print")), &QAction::triggered, this,
@@ -49,7 +52,9 @@ SheetData OutputWiring::sheetData() const {
 }
 
 void OutputWiring::menu_file_printClick() {
-    printSheet(m_window, m_prompts, sheetData());
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printSheet(m_window, m_prompts, sheetData(), m_printer.get());
 }
 
 void OutputWiring::menu_file_exportpdfClick() {

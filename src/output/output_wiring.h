@@ -2,10 +2,13 @@
 
 #include <QObject>
 
+#include <memory>
+
 class HelpEntry;
 class Prompts;
 class QAction;
 class QMenu;
+class QPrinter;
 class QWidget;
 class Tfrm_gui_info;
 
@@ -22,6 +25,7 @@ class OutputWiring : public QObject {
 public:
     OutputWiring(QWidget* window, const vz::ProgramDocument& document, Prompts& prompts,
                  const QString& programDir);
+    ~OutputWiring() override;
 
     // menu_file_print, menu_file_exportpdf.
     void addFileEntries(QMenu* file);
@@ -49,4 +53,7 @@ private:
     HelpEntry* m_help;
     QAction* m_menuHelpIntro = nullptr;
     Tfrm_gui_info* m_frmInfo = nullptr;
+    // One printer for the program's run, so the dialog offers the printer and options chosen
+    // last.
+    std::unique_ptr<QPrinter> m_printer;
 };

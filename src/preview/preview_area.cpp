@@ -91,7 +91,6 @@ QLabel* PreviewArea::flame(int slot) const {
 
 void PreviewArea::placeFlames(int count) {
     count = std::clamp(count, 1, kSlots);
-    m_placedCount = count;
     fitBackground(); // a box resized while hidden has had no resize event yet
     const int pitch = (m_bg->width() + kFlameWidth) / (count + 1);
     for (int n = 1; n <= kSlots; ++n) {
@@ -106,17 +105,8 @@ void PreviewArea::placeFlames(int count) {
     m_firemodeWarning->raise();
 }
 
-void PreviewArea::setModuleCountSource(std::function<int()> source) {
-    m_countSource = std::move(source);
-}
-
 void PreviewArea::setHintsHandler(std::function<void(bool)> handler) {
     m_hintsHandler = std::move(handler);
-}
-
-int PreviewArea::currentCount() const {
-    const int count = m_countSource ? m_countSource() : m_placedCount;
-    return std::clamp(count, 0, kSlots);
 }
 
 quint8 PreviewArea::slotState(int slot) const {
@@ -185,8 +175,8 @@ void PreviewArea::run_preview(SegmentList segments) {
     bool aborted = false;
     for (size_t i = 0; i < segments.size(); ++i) {
         const Segment& segment = segments[i];
-        const int count = currentCount();
-        for (int slot = 1; slot <= count; ++slot)
+        // Every slot, also those above the count: a count raised later shows no stale flame.
+        for (int slot = 1; slot <= kSlots; ++slot)
             showState(slot, segment.states[size_t(slot - 1)]);
         emit segmentShown(depth, int(i));
         if (i + 1 == segments.size())
@@ -206,8 +196,10 @@ void PreviewArea::run_preview(SegmentList segments) {
             aborted = true;
             break;
         }
-        if (m_runs != runsBefore) {
-            // A preview played inside this one and cut the segment short: go on from now.
+        const qint64 lateMs = clock.elapsed() - plannedEnd;
+        if (m_runs != runsBefore || lateMs > kStepMs) {
+            // A preview played inside this one and cut the segment short, or a modal window
+            // held the wait up: go on from now rather than flash the overdue segments.
             clock.restart();
             plannedStart = 0;
         } else {

@@ -50,8 +50,6 @@ public:
     // and shows exactly those.
     void placeFlames(int count);
 
-    // The module count the player reads for every segment. Unset: the count last placed.
-    void setModuleCountSource(std::function<int()> source);
     // Called with false when a preview starts and true when it ends. Unset: the popup's
     // hint switch of the preview buttons.
     void setHintsHandler(std::function<void(bool)> handler);
@@ -79,7 +77,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    int currentCount() const;
     void fitBackground();
     void showState(int slot, quint8 state);
     void setHints(bool on);
@@ -96,9 +93,7 @@ private:
     QTimer* m_preview_timer = nullptr;
     PreviewPopup* m_popup = nullptr;
 
-    std::function<int()> m_countSource;
     std::function<void(bool)> m_hintsHandler;
-    int m_placedCount = vz::preview::kSlots;
     int m_depth = 0;
     int m_runs = 0;               // previews started so far
     QVector<QEventLoop*> m_waits; // innermost last

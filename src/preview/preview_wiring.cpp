@@ -15,7 +15,6 @@ PreviewWiring::PreviewWiring(PreviewArea* preview, QTabWidget* pageControl, Prog
                              ProgramDocument& document, const Settings& settings, QObject* parent)
     : QObject(parent), m_preview(preview), m_pageControl(pageControl), m_document(document),
       m_settings(settings) {
-    m_preview->setModuleCountSource([this] { return m_document.program().moduleCount(); });
     PreviewPopup* popup = m_preview->popup();
     popup->setActivePageSource([this] { return m_pageControl->currentIndex(); });
     popup->setProgramSource([this]() -> const BoxProgram& { return m_document.program(); });

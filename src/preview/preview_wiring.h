@@ -12,8 +12,8 @@ class ProgramDocument;
 }
 
 // Ties the preview area to the program pages: the preview button of a row plays that row,
-// the popup of a button shows the row of the page on show, the flames follow the module
-// count. Created by the main window once the pages exist.
+// the popup of a button shows the row of the page on show. Created by the main window once
+// the pages exist.
 class PreviewWiring : public QObject {
     Q_OBJECT
 public:

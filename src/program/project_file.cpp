@@ -3,6 +3,8 @@
 #include "base/ini_file.h"
 #include "program/program_document.h"
 
+#include <QFileInfo>
+
 namespace vz {
 
 namespace {
@@ -23,7 +25,43 @@ QString seqKey(int v, const char* field) {
     return QStringLiteral("var") + num(v) + QLatin1String(field);
 }
 
+// A full project is about 60 KB; anything this large is no project and would only tie up
+// memory while it is read.
+constexpr qint64 kMaxProjectBytes = 64 * 1024 * 1024;
+
+bool hasProjectSection(const IniFile& ini) {
+    QStringList sections = {kMisc, kSingle};
+    for (int k = 0; k < kGroupKinds; ++k)
+        sections << groupCode(k);
+    for (int f = 0; f < kSeqFamilies; ++f)
+        sections << seqSection(f);
+    for (int m = 0; m < kMacros; ++m)
+        sections << macroSection(m);
+    for (const QString& section : std::as_const(sections))
+        if (ini.hasSection(section))
+            return true;
+    return false;
+}
+
 } // namespace
+
+QString projectReadReason(ProjectReadStatus status) {
+    switch (status) {
+    case ProjectReadStatus::Read:
+        return QString();
+    case ProjectReadStatus::Missing:
+        return QStringLiteral("the file does not exist");
+    case ProjectReadStatus::Folder:
+        return QStringLiteral("it is a folder");
+    case ProjectReadStatus::NoPermission:
+        return QStringLiteral("no permission to read it");
+    case ProjectReadStatus::IoError:
+        return QStringLiteral("it could not be read (I/O error)");
+    case ProjectReadStatus::NotAProject:
+        return QStringLiteral("it is no project file");
+    }
+    return QString();
+}
 
 IniFile ProjectFile::toIni(const BoxProgram& p) {
     IniFile ini;
@@ -76,10 +114,32 @@ bool ProjectFile::write(const QString& path, const BoxProgram& program, QString*
     return false;
 }
 
-void ProjectFile::read(const QString& path, ProgramDocument& document) {
-    IniFile ini(path);
-    ini.load(); // a missing or unreadable file reads as all defaults
-    read(ini, document);
+ProjectReadStatus ProjectFile::load(const QString& path, IniFile* ini) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return ProjectReadStatus::Missing;
+    if (info.isDir())
+        return ProjectReadStatus::Folder;
+    if (!info.isReadable())
+        return ProjectReadStatus::NoPermission;
+    if (info.size() > kMaxProjectBytes)
+        return ProjectReadStatus::NotAProject;
+    ini->setPath(path);
+    if (!ini->load())
+        return ProjectReadStatus::IoError;
+    // An empty file, random bytes or some other INI file: opened, it would show as a default
+    // project, and the next save would replace the file with one.
+    if (!hasProjectSection(*ini))
+        return ProjectReadStatus::NotAProject;
+    return ProjectReadStatus::Read;
+}
+
+ProjectReadStatus ProjectFile::read(const QString& path, ProgramDocument& document) {
+    IniFile ini;
+    const ProjectReadStatus status = load(path, &ini);
+    if (status == ProjectReadStatus::Read)
+        read(ini, document);
+    return status;
 }
 
 void ProjectFile::read(const IniFile& ini, ProgramDocument& document) {

@@ -5,6 +5,8 @@
 
 #include "app/unit_language.h"
 #include "base/ini_file.h"
+#include "fire/fire_console.h"
+#include "fire/fire_setup.h"
 #include "preview/preview_area.h"
 #include "program/program_document.h"
 #include "program/program_pages.h"
@@ -18,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -102,6 +105,8 @@ private slots:
     void fileNew();
     void fileOpen_data();
     void fileOpen();
+    void unreadableProjectNotOpened_data();
+    void unreadableProjectNotOpened();
     void fileSaveFlows();
     void fileSaveError();
     void layout();
@@ -373,7 +378,12 @@ void TestGuiMain::languageDialog() {
     QFETCH(QStringList, errors);
 
     MainWindowFixture f;
+    // Only the German help document is there: the help entry shows with German alone.
+    QVERIFY(f.folder.writeFile("help/hilfe_deutsch.html", "<html></html>"));
     Tfrm_gui_main& w = f.start();
+    QVERIFY(!w.findChild<QAction*>("menu_help_intro")->isVisible());
+    QComboBox* macros = w.fireConsole()->setupPage()->macroSelect();
+    chooseListEntry(macros, 3);
     auto* names = w.languageDialog()->findChild<QComboBox*>("language_drop");
     QCOMPARE(names->count(), 2);
     QCOMPARE(names->itemText(0), QStringLiteral("deutsch"));
@@ -402,6 +412,18 @@ void TestGuiMain::languageDialog() {
     const bool german = fileMenu == QLatin1String("Datei");
     QCOMPARE(settingValue(f.folder, "languagefiles", "active"),
              german ? QStringLiteral("deutsch") : QStringLiteral("english"));
+    QCOMPARE(w.findChild<QAction*>("menu_help_intro")->isVisible(), german);
+    // Hints and list items follow at once; the chosen macro stays.
+    QCOMPARE(macros->currentIndex(), 3);
+    QCOMPARE(macros->itemText(3), german ? QStringLiteral("Makro 4") : QStringLiteral("Macro 4"));
+    QCOMPARE(f.find<UpDown>("tab_seqX_var_5_wait_ud")->toolTip(),
+             german
+                 ? QStringLiteral("Zeit ändern (mit gedrückter Strg-Taste in Schritten von 0,10 s)")
+                 : QStringLiteral("Change the time (hold Ctrl for steps of 0.10 s)"));
+    QCOMPARE(f.find<QPushButton>("tab_evn_preview_3_btn")->toolTip(),
+             german ? QStringLiteral("Vorschau (Rechtsklick: abspielen oder in die "
+                                     "Zwischenablage kopieren)")
+                    : QStringLiteral("Preview (right click: play it or copy it to the clipboard)"));
     if (!german)
         return;
     QCOMPARE(w.pageControl()->tabText(kPageFireMode), QStringLiteral("Feuern"));
@@ -479,6 +501,9 @@ void TestGuiMain::fileOpen() {
     Tfrm_gui_main& w = f.start();
     if (modified)
         clickUpArrow(f.find<UpDown>("tab_single_modnr_1_ud"));
+    // The page the file names was the last program page on show; the set-up page is on show.
+    w.pageControl()->setCurrentIndex(5);
+    w.pageControl()->setCurrentIndex(kPageFireSetup);
     f.prompts.answers << Answer(answer);
     if (choose)
         f.prompts.fileNames << project;
@@ -493,6 +518,7 @@ void TestGuiMain::fileOpen() {
     if (!kinds.contains("open") || !choose) {
         QCOMPARE(w.document().program().singleAt(3).fire, 5);
         QCOMPARE(w.document().isModified(), modified);
+        QCOMPARE(w.pageControl()->currentIndex(), int(kPageFireSetup));
         return;
     }
     QCOMPARE(f.find<QLineEdit>("tab_single_modnr_3_edit")->text(), formatTime(12));
@@ -508,6 +534,84 @@ void TestGuiMain::fileOpen() {
     f.prompts.clear();
     QVERIFY(w.close());
     QVERIFY(f.prompts.records.isEmpty());
+}
+
+void TestGuiMain::unreadableProjectNotOpened_data() {
+    QTest::addColumn<QString>("via");  // "open", "argument", "last"
+    QTest::addColumn<QString>("file"); // "random": bytes that are no project; "folder"
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("open, random bytes") << "open"
+                                        << "random"
+                                        << "It is no project file.";
+    QTest::newRow("open, a folder") << "open"
+                                    << "folder"
+                                    << "It is a folder.";
+    QTest::newRow("start-up argument") << "argument"
+                                       << "random"
+                                       << "It is no project file.";
+    QTest::newRow("last project") << "last"
+                                  << "random"
+                                  << "It is no project file.";
+}
+
+// Opened as a default project, the file would be replaced by the next save.
+void TestGuiMain::unreadableProjectNotOpened() {
+    QFETCH(QString, via);
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
+    MainWindowFixture f;
+    const QString bad = f.folder.filePath("bad.kvx");
+    if (file == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(bad));
+    } else {
+        QByteArray bytes(100 * 1024, '\0');
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char((i * 7919 + i / 13) & 0xFF);
+        QVERIFY(f.folder.writeFile("bad.kvx", bytes));
+    }
+    const QString good = f.folder.filePath("good.kvx");
+    writeProject(good, 30);
+    f.folder.writeSettings(lastProjectSettings(via == QLatin1String("last") ? bad : good));
+    f.prompts.answers << (via == QLatin1String("last") ? Answer::Yes : Answer::No);
+    Tfrm_gui_main& w = f.start(via == QLatin1String("argument") ? QStringList{bad} : QStringList{});
+
+    QString path = bad; // the remembered project stays the current path
+    QString title = QStringLiteral("Vestro Zandor");
+    bool modified = false;
+    int single3 = 5;
+    const QString error = "This file cannot be opened as a project; the current project stays "
+                          "open:\n\r" +
+                          bad + "\n\r" + reason;
+    if (via == QLatin1String("open")) {
+        // A project open and edited: all of it stays.
+        QCOMPARE(f.prompts.kinds(), QStringList{"confirm"});
+        f.prompts.fileNames << good;
+        trigger(w, "menu_file_open");
+        clickUpArrow(f.find<UpDown>("tab_single_modnr_3_ud"));
+        f.prompts.clear();
+        f.prompts.answers << Answer::Yes;
+        f.prompts.fileNames << bad;
+        trigger(w, "menu_file_open");
+        QCOMPARE(f.prompts.kinds(), (QStringList{"confirm", "open", "error"}));
+        QCOMPARE(f.prompts.texts().constLast(), error);
+        path = good;
+        title = QStringLiteral("Vestro Zandor - good.kvx");
+        modified = true;
+        single3 = 31;
+    } else if (via == QLatin1String("argument")) {
+        // Reported, then the last project is offered as without an argument.
+        QCOMPARE(f.prompts.kinds(), (QStringList{"error", "confirm"}));
+        QCOMPARE(f.prompts.texts().constFirst(), error);
+        path.clear();
+    } else {
+        QCOMPARE(f.prompts.kinds(), (QStringList{"confirm", "error"}));
+        QCOMPARE(f.prompts.texts().constLast(), error);
+    }
+    QCOMPARE(w.document().path(), path);
+    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(w.document().isModified(), modified);
+    QCOMPARE(w.document().program().singleAt(3).fire, single3);
+    QCOMPARE(f.find<QLineEdit>("tab_single_modnr_3_edit")->text(), formatTime(single3));
 }
 
 void TestGuiMain::fileSaveFlows() {
@@ -582,6 +686,9 @@ void TestGuiMain::layout() {
     MainWindowFixture f;
     Tfrm_gui_main& w = f.start();
     QCOMPARE(w.centralWidget()->size(), QSize(745, 409));
+    const QPoint offCentre =
+        w.frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY(offCentre.manhattanLength() <= 2);
 
     // One of each kind of control per kind of page; the rows follow from the same code.
     const std::pair<const char*, QRect> rows[] = {

@@ -5,9 +5,11 @@
 #include "gui/main_window_fixture.h"
 
 #include "device/device_decoder.h"
-
+#include "output/output_wiring.h"
+#include "output/program_sheet.h"
 #include "preview/preview_area.h"
 #include "program/program_document.h"
+#include "program/project_file.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,7 +17,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
@@ -43,6 +47,8 @@ struct ShownSegments {
 
 } // namespace
 
+static void answerModal(const QString& button, std::function<void(QWidget*)> action = {});
+
 class TestMainWiring : public QObject {
     Q_OBJECT
 private slots:
@@ -50,6 +56,7 @@ private slots:
     void previewButtonPlaysItsRow();
     void exportPdfThroughTheMenu();
     void printCancelledPrintsNothing();
+    void printSheetOfTheWindow();
     void aboutBoxClosesOnEscape();
     void transmitRefusesSharedChannels();
     void transferThroughTheMenu_data();
@@ -60,25 +67,70 @@ private slots:
 void TestMainWiring::previewButtonPlaysItsRow_data() {
     QTest::addColumn<int>("page");
     QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("ball"); // ball time set in the advanced settings, 5 unchanged
     QTest::addColumn<QList<QVector<int>>>("expected");
     // Start values: 6 modules, every time 5 = the ball time, so every flame is a ball (1).
-    QTest::newRow("single 3") << 0 << "tab_single_preview_3_btn"
-                              << QList<QVector<int>>{{0, 0, 1, 0, 0, 0}, {0, 0, 0, 0, 0, 0}};
-    QTest::newRow("odd 2") << 2 << "tab_odd_preview_2_btn"
-                           << QList<QVector<int>>{{1, 0, 1, 0, 1, 0}, {0, 0, 0, 0, 0, 0}};
-    QTest::newRow("inside out 1") << 7 << "tab_seqIA_preview_1_btn"
+    // One row per page: the seven click handlers, the group one on each of its pages.
+    const QVector<int> off{0, 0, 0, 0, 0, 0};
+    QTest::newRow("single 3") << 0 << "tab_single_preview_3_btn" << 5
+                              << QList<QVector<int>>{{0, 0, 1, 0, 0, 0}, off};
+    QTest::newRow("all 1") << 1 << "tab_all_preview_1_btn" << 5
+                           << QList<QVector<int>>{{1, 1, 1, 1, 1, 1}, off};
+    QTest::newRow("odd 2") << 2 << "tab_odd_preview_2_btn" << 5
+                           << QList<QVector<int>>{{1, 0, 1, 0, 1, 0}, off};
+    QTest::newRow("evn 3") << 3 << "tab_evn_preview_3_btn" << 5
+                           << QList<QVector<int>>{{0, 1, 0, 1, 0, 1}, off};
+    QTest::newRow("left to right 1") << 4 << "tab_seqLR_preview_1_btn" << 5
+                                     << QList<QVector<int>>{{1, 0, 0, 0, 0, 0},
+                                                            {0, 1, 0, 0, 0, 0},
+                                                            {0, 0, 1, 0, 0, 0},
+                                                            {0, 0, 0, 1, 0, 0},
+                                                            {0, 0, 0, 0, 1, 0},
+                                                            {0, 0, 0, 0, 0, 1},
+                                                            off};
+    QTest::newRow("right to left 2") << 5 << "tab_seqRL_preview_2_btn" << 5
+                                     << QList<QVector<int>>{{0, 0, 0, 0, 0, 1},
+                                                            {0, 0, 0, 0, 1, 0},
+                                                            {0, 0, 0, 1, 0, 0},
+                                                            {0, 0, 1, 0, 0, 0},
+                                                            {0, 1, 0, 0, 0, 0},
+                                                            {1, 0, 0, 0, 0, 0},
+                                                            off};
+    QTest::newRow("outside in 3") << 6 << "tab_seqAI_preview_3_btn" << 5
+                                  << QList<QVector<int>>{{1, 0, 0, 0, 0, 1},
+                                                         {0, 1, 0, 0, 1, 0},
+                                                         {0, 0, 1, 1, 0, 0},
+                                                         off};
+    QTest::newRow("inside out 1") << 7 << "tab_seqIA_preview_1_btn" << 5
                                   << QList<QVector<int>>{{0, 0, 1, 1, 0, 0},
                                                          {0, 1, 0, 0, 1, 0},
                                                          {1, 0, 0, 0, 0, 1},
-                                                         {0, 0, 0, 0, 0, 0}};
+                                                         off};
+    // The middle pair fires at steps 3 and 4: one run.
+    QTest::newRow("crossing 5") << 8 << "tab_seqX_preview_5_btn" << 5
+                                << QList<QVector<int>>{{1, 0, 0, 0, 0, 1}, {0, 1, 0, 0, 1, 0},
+                                                       {0, 0, 1, 1, 0, 0}, {0, 1, 0, 0, 1, 0},
+                                                       {1, 0, 0, 0, 0, 1}, off};
+    QTest::newRow("single 3, ball time 4: a flame")
+        << 0 << "tab_single_preview_3_btn" << 4 << QList<QVector<int>>{{0, 0, 2, 0, 0, 0}, off};
 }
 
 void TestMainWiring::previewButtonPlaysItsRow() {
     QFETCH(int, page);
     QFETCH(QString, button);
+    QFETCH(int, ball);
     QFETCH(QList<QVector<int>>, expected);
     MainWindowFixture f;
     Tfrm_gui_main& w = f.start();
+    if (ball != 5) {
+        answerModal(QStringLiteral("btn_ok"), [](QWidget* dialog) {
+            auto* ud = dialog->findChild<QSpinBox*>(QStringLiteral("ball_ud"));
+            QVERIFY(ud);
+            QTest::keyClick(ud, Qt::Key_Down);
+        });
+        w.findChild<QAction*>(QStringLiteral("menu_settings_advanced"))->trigger();
+        QVERIFY(f.folder.settingsText().contains("ball=" + QByteArray::number(ball)));
+    }
     w.pageControl()->setCurrentIndex(page);
     ShownSegments shown;
     shown.watch(w.previewArea(), 6);
@@ -87,6 +139,39 @@ void TestMainWiring::previewButtonPlaysItsRow() {
     QTest::mouseClick(b, Qt::LeftButton);
     QCOMPARE(shown.frames, expected);
     QVERIFY(!w.previewArea()->isPlaying());
+}
+
+// The sheet the window hands to the printer, and the printer it keeps between two prints.
+void TestMainWiring::printSheetOfTheWindow() {
+    MainWindowFixture f; // box mode 0
+    const QString project = f.folder.filePath(QStringLiteral("show.kvx"));
+    BoxProgram p = BoxProgram::startValues();
+    p.gasmodCount = 7; // 8 modules: box 38
+    QVERIFY(ProjectFile::write(project, p));
+    Tfrm_gui_main& w = f.start({project});
+    clickUpArrow(f.find<UpDown>(QStringLiteral("tab_single_modnr_2_ud")));
+
+    const SheetData data = w.output()->sheetData();
+    QCOMPARE(data.caption, QStringLiteral("Vestro Zandor - show.kvx"));
+    QCOMPARE(data.boxNumber, 38);
+    QCOMPARE(data.moduleCount, 8);
+    QCOMPARE(data.sections[0].rows.size(), 8);
+    QCOMPARE(data.sections[0].rows[1].fire, formatTime(6));
+
+    // Each print dialog offers the printer (a PDF file here) chosen in the one before.
+    const QString chosen = f.folder.filePath(QStringLiteral("sheet.pdf"));
+    QStringList offered;
+    f.prompts.onPrintDialog = [&](QPrinter* printer) {
+        offered << printer->outputFileName();
+        printer->setOutputFileName(chosen);
+    };
+    f.prompts.printAnswers << true << true;
+    auto* print = w.findChild<QAction*>(QStringLiteral("menu_file_print"));
+    print->trigger();
+    QVERIFY(QFileInfo(chosen).size() > 1000);
+    print->trigger();
+    QCOMPARE(offered, (QStringList{QString(), chosen}));
+    QCOMPARE(f.prompts.printers.constLast()->docName(), data.caption);
 }
 
 void TestMainWiring::exportPdfThroughTheMenu() {
@@ -143,7 +228,7 @@ void TestMainWiring::aboutBoxClosesOnEscape() {
 }
 
 // Runs action on the next modal window to come up, then presses its button named button.
-static void answerModal(const QString& button, std::function<void(QWidget*)> action = {}) {
+static void answerModal(const QString& button, std::function<void(QWidget*)> action) {
     QTimer::singleShot(50, [=] {
         QWidget* box = QApplication::activeModalWidget();
         if (!box)

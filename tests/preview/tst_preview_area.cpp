@@ -4,6 +4,7 @@
 
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLabel>
@@ -37,7 +38,6 @@ public:
     Harness() : area(new PreviewArea(this)) {
         resize(700, 200);
         area->move(100, 0);
-        area->setModuleCountSource([this] { return count; });
         area->popup()->setActivePageSource([this] { return activePage; });
         area->popup()->setProgramSource([this]() -> const vz::BoxProgram& { return program; });
         QObject::connect(area, &PreviewArea::segmentShown, area, [this](int depth, int index) {
@@ -115,7 +115,8 @@ private slots:
     void placeFlames();
     void playsWithRealTimers_data();
     void playsWithRealTimers();
-    void countIsReadForEverySegment();
+    void everySegmentWritesAllSlots();
+    void replannedAfterAHoldUp();
     void previewInsideAPreview();
     void hintsOffWhilePlaying();
     void rightClickToClipboard_data();
@@ -242,20 +243,50 @@ void TestPreviewArea::playsWithRealTimers() {
     QVERIFY(!h.area->previewTimer()->isActive());
 }
 
-// A change of the module count takes effect at the next segment: here the count drops to 2
-// while the group burns, so only slots 1 and 2 go dark.
-void TestPreviewArea::countIsReadForEverySegment() {
+// Every segment writes all 16 slots: a count lowered while the group burns and raised after
+// the preview shows no flame left over from it.
+void TestPreviewArea::everySegmentWritesAllSlots() {
     Harness h;
     h.program.groupAt(0, 1).fire = 3;
     QObject::connect(h.area, &PreviewArea::segmentShown, h.area, [&h](int, int index) {
         if (index == 0)
-            h.count = 2;
+            h.setCount(2);
     });
     QTest::mouseClick(h.button(1, 1), Qt::LeftButton);
-    QString after;
-    for (int slot = 1; slot <= 6; ++slot)
-        after += QString::number(h.area->slotState(slot));
-    QCOMPARE(after, QStringLiteral("001111"));
+    h.setCount(16);
+    for (int slot = 1; slot <= 16; ++slot) {
+        QCOMPARE(int(h.area->slotState(slot)), int(SlotOff));
+        QVERIFY(h.showsItsState(slot));
+    }
+}
+
+// A modal window that holds the wait up past a segment's end: the rest plays at its own
+// timing from then on instead of flashing the overdue segments.
+void TestPreviewArea::replannedAfterAHoldUp() {
+    Harness h;
+    h.setCount(3);
+    h.program.seqAt(0, 1) = {2, 3, 30, true}; // LR: segments of 40, 20, 40, 20, 40 ms
+    h.show();
+    QObject::connect(h.area, &PreviewArea::segmentShown, h.area, [](int, int index) {
+        if (index == 0)
+            QTimer::singleShot(10, [] {
+                QEventLoop modal;
+                QTimer::singleShot(150, &modal, &QEventLoop::quit);
+                modal.exec();
+            });
+    });
+    QPushButton* b = h.button(4, 1);
+    h.clock.restart();
+    QTest::mouseClick(b, Qt::LeftButton);
+    QCOMPARE(int(h.shown.size()), 6);
+    QVERIFY(h.shown[1].ms >= 150);
+    // Planned again from segment 1 on: 20, 40, 20 and 40 ms after one another.
+    const QList<qint64> starts = {20, 60, 80, 120};
+    for (int i = 0; i < starts.size(); ++i) {
+        const qint64 late = h.shown[size_t(i + 2)].ms - h.shown[1].ms - starts[i];
+        QVERIFY2(late >= -2 && late <= kLateMs,
+                 qPrintable(QStringLiteral("segment %1 late by %2 ms").arg(i + 2).arg(late)));
+    }
 }
 
 void TestPreviewArea::previewInsideAPreview() {

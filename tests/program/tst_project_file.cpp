@@ -10,6 +10,8 @@
 
 #include <limits>
 
+Q_DECLARE_METATYPE(vz::ProjectReadStatus)
+
 using vz::ProgramDocument;
 using vz::ProjectFile;
 
@@ -67,8 +69,10 @@ private slots:
     void roundTripIsByteIdentical();
     void readValues_data();
     void readValues();
-    void brokenFilesGiveDefaults_data();
-    void brokenFilesGiveDefaults();
+    void partialProjectsReadDefaults_data();
+    void partialProjectsReadDefaults();
+    void unreadableFilesAreRefused_data();
+    void unreadableFilesAreRefused();
     void failedSaveKeepsPreviousFile_data();
     void failedSaveKeepsPreviousFile();
 
@@ -137,10 +141,10 @@ void TestProjectFile::readValues_data() {
     row("sections ignore case", "[SeqIa]\nVAR2FIRE=44", 1, "seqIA/var2fire", 44);
     row("missing BoxNr: box 1", "[misc]\nCount=7", 1, "misc/BoxNr", 0);
     row("missing Count: 6 modules", "[misc]\nBoxNr=2", 1, "misc/Count", 5);
-    row("missing single channel", "", 1, "sgl/ch1", 0);
-    row("missing group channel", "", 1, "all/ch1", 20);
-    row("missing sequence channel", "", 1, "seqX/var5ch", 54);
-    row("missing in use: not in use", "", 1, "seqLR/var2chk", 0);
+    row("missing single channel", "[misc]", 1, "sgl/ch1", 0);
+    row("missing group channel", "[misc]", 1, "all/ch1", 20);
+    row("missing sequence channel", "[misc]", 1, "seqX/var5ch", 54);
+    row("missing in use: not in use", "[misc]", 1, "seqLR/var2chk", 0);
     row("BoxNr past the list kept", "[misc]\nBoxNr=50", 1, "misc/BoxNr", 9);
     row("Count past the list kept", "[misc]\nCount=16", 1, "misc/Count", 9);
     row("channel 71 kept", "[sgl]\nch1=70", 1, "sgl/ch1", 60);
@@ -162,48 +166,82 @@ void TestProjectFile::readValues() {
     ProgramDocument d;
     preset(d);
     d.setBoxMode(boxMode);
-    ProjectFile::read(path, d);
+    QCOMPARE(ProjectFile::read(path, d), vz::ProjectReadStatus::Read);
     QVERIFY(!d.isModified());
     QCOMPARE(d.path(), path);
     const IniFile saved = ProjectFile::toIni(d.program());
     QCOMPARE(saved.readInt(key.section('/', 0, 0), key.section('/', 1), -999), expected);
 }
 
-void TestProjectFile::brokenFilesGiveDefaults_data() {
-    QTest::addColumn<QString>("path");
-    // The shared corpus of broken INI files (junk, 1 MB lines, UTF-16, NUL bytes, ...) ...
-    for (const QString& path : vztest::brokenCorpus(VZ_TEST_DATA_DIR, m_dir.path()))
-        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
-    // ... and breakage in the project's own keys.
+void TestProjectFile::partialProjectsReadDefaults_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    // Projects with their own keys broken or missing: what is there is read, the rest
+    // takes its default.
     static const char nul[] = "[sgl\0]\nmod1=\0"
                               "12\n[misc]\nCo\0unt=3\n";
-    const QList<QPair<const char*, QByteArray>> own = {
-        {"NUL bytes", QByteArray(nul, sizeof(nul) - 1)},
-        {"1 MB time", "[sgl]\nmod1=" + QByteArray(1 << 20, '7') + "\n"},
-        {"no sections", "mod1=9\nch1=4\nBoxNr=3\n"},
-        {"keys without values", "[sgl]\nmod1\nmod2=\n=7\n[misc]\nCount"},
-        {"huge numbers", "[misc]\nCount=0x100000005\nBoxNr=-9999999999"},
-    };
-    for (const auto& [name, bytes] : own) {
-        const QString path = m_dir.filePath(QString::fromLatin1(name) + ".kvx");
-        QVERIFY(vztest::writeBytes(path, bytes));
-        QTest::newRow(name) << path;
-    }
-    QTest::newRow("missing file") << m_dir.filePath("no such file.kvx");
-    QTest::newRow("folder in its place") << m_dir.path();
+    QTest::newRow("NUL bytes") << QByteArray(nul, sizeof(nul) - 1);
+    QTest::newRow("1 MB time") << "[sgl]\nmod1=" + QByteArray(1 << 20, '7') + "\n";
+    QTest::newRow("keys without values") << QByteArray("[sgl]\nmod1\nmod2=\n=7\n[misc]\nCount");
+    QTest::newRow("huge numbers") << QByteArray("[misc]\nCount=0x100000005\nBoxNr=-9999999999");
+    QTest::newRow("one macro section") << QByteArray("[MACRO7]\n");
 }
 
-void TestProjectFile::brokenFilesGiveDefaults() {
-    QFETCH(QString, path);
+void TestProjectFile::partialProjectsReadDefaults() {
+    QFETCH(QByteArray, bytes);
+    const QString path = m_dir.filePath("partial.kvx");
+    QVERIFY(vztest::writeBytes(path, bytes));
     ProgramDocument fromEmpty;
     fromEmpty.setBoxMode(1);
     ProjectFile::read(IniFile(), fromEmpty);
 
     ProgramDocument d;
     preset(d);
-    ProjectFile::read(path, d);
+    QCOMPARE(ProjectFile::read(path, d), vz::ProjectReadStatus::Read);
     QVERIFY(d.program() == fromEmpty.program());
     QVERIFY(!d.isModified());
+    QCOMPARE(d.path(), path);
+}
+
+void TestProjectFile::unreadableFilesAreRefused_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<vz::ProjectReadStatus>("status");
+    // The shared corpus of broken INI files (junk, 1 MB lines, UTF-16, ...): none holds a
+    // project section.
+    for (const QString& path : vztest::brokenCorpus(VZ_TEST_DATA_DIR, m_dir.path()))
+        QTest::newRow(qPrintable(QFileInfo(path).fileName()))
+            << path << vz::ProjectReadStatus::NotAProject;
+    const QString noSections = m_dir.filePath("no sections.kvx");
+    QVERIFY(vztest::writeBytes(noSections, "mod1=9\nch1=4\nBoxNr=3\n"));
+    QTest::newRow("keys without sections") << noSections << vz::ProjectReadStatus::NotAProject;
+    const QString huge = m_dir.filePath("huge.kvx");
+    QFile sparse(huge);
+    QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(65 * 1024 * 1024));
+    QTest::newRow("65 MB") << huge << vz::ProjectReadStatus::NotAProject;
+    QTest::newRow("missing file") << m_dir.filePath("no such file.kvx")
+                                  << vz::ProjectReadStatus::Missing;
+    QTest::newRow("folder") << m_dir.path() << vz::ProjectReadStatus::Folder;
+    // Reading this process's memory at offset 0 fails with EIO.
+    QTest::newRow("I/O error") << "/proc/self/mem" << vz::ProjectReadStatus::IoError;
+    const QString locked = m_dir.filePath("locked.kvx");
+    QVERIFY(ProjectFile::write(locked, busyProgram()));
+    QVERIFY(QFile::setPermissions(locked, QFile::WriteOwner));
+    QTest::newRow("no permission") << locked << vz::ProjectReadStatus::NoPermission;
+}
+
+void TestProjectFile::unreadableFilesAreRefused() {
+    QFETCH(QString, path);
+    QFETCH(vz::ProjectReadStatus, status);
+    if (status == vz::ProjectReadStatus::NoPermission && QFileInfo(path).isReadable())
+        QSKIP("this user reads any file");
+    ProgramDocument d;
+    preset(d);
+    d.setPath(QStringLiteral("current.kvx"));
+    const vz::BoxProgram before = d.program();
+    QCOMPARE(ProjectFile::read(path, d), status);
+    QVERIFY(!vz::projectReadReason(status).isEmpty());
+    QVERIFY(d.program() == before);
+    QVERIFY(d.isModified());
+    QCOMPARE(d.path(), QStringLiteral("current.kvx"));
 }
 
 void TestProjectFile::failedSaveKeepsPreviousFile_data() {

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -95,6 +96,8 @@ private slots:
     void imageRaw();
     void refusal_data();
     void refusal();
+    void unreadableProject_data();
+    void unreadableProject();
     void sendReceivedWholeBySimulator();
     void sendExactBytesInBlocks();
     void sendStoppedThenHungUp_data();
@@ -276,6 +279,57 @@ void TstVzctl::refusal() {
     QCOMPARE(r.code, 1);
     QVERIFY(r.out.isEmpty());
     QCOMPARE(r.err.trimmed(), message);
+}
+
+void TstVzctl::unreadableProject_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("file"); // "random": 100 KB of random bytes; "folder"
+    QTest::addColumn<QString>("reason");
+    const QString noProject = vz::projectReadReason(vz::ProjectReadStatus::NotAProject);
+    QTest::newRow("check, random bytes") << "check"
+                                         << "random" << noProject;
+    QTest::newRow("image, random bytes") << "image"
+                                         << "random" << noProject;
+    QTest::newRow("send, random bytes") << "send"
+                                        << "random" << noProject;
+    QTest::newRow("sheet, random bytes") << "sheet"
+                                         << "random" << noProject;
+    QTest::newRow("image, a folder")
+        << "image"
+        << "folder" << vz::projectReadReason(vz::ProjectReadStatus::Folder);
+}
+
+// Read as a default project, such a file was imaged and sent with exit 0.
+void TstVzctl::unreadableProject() {
+    QFETCH(QString, command);
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
+    QString project = m_dir->filePath("folder.kvx");
+    if (file == QLatin1String("random")) {
+        project = m_dir->filePath("random.kvx");
+        QFile f(project);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray bytes(100 * 1024, '\0');
+        for (char& c : bytes)
+            c = char(QRandomGenerator::global()->generate());
+        QCOMPARE(f.write(bytes), bytes.size());
+    } else {
+        QVERIFY(QDir().mkpath(project));
+    }
+    QStringList args{command, project, "--program-dir", m_dir->path()};
+    if (command == QLatin1String("send"))
+        args << "--port"
+             << "49";
+    if (command == QLatin1String("sheet"))
+        args << "--pdf" << m_dir->filePath("out.pdf");
+    const Run r = vzctl(args);
+    QCOMPARE(r.code, 2);
+    QVERIFY(r.out.isEmpty());
+    // The sheet's graphical side may add warnings of its own before it.
+    QVERIFY2(r.err.trimmed().endsWith(
+                 QStringLiteral("vzctl: cannot read project file '%1': %2").arg(project, reason)),
+             qPrintable(r.err));
+    QVERIFY(!QFile::exists(m_dir->filePath("out.pdf")));
 }
 
 void TstVzctl::sendReceivedWholeBySimulator() {

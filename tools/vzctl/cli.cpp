@@ -89,13 +89,13 @@ bool CommandLine::intOption(const QString& name, int min, int max, int* value,
                        exitCode);
 }
 
+QString projectReadError(const QString& path, vz::ProjectReadStatus status) {
+    return QStringLiteral("vzctl: cannot read project file '%1': %2")
+        .arg(path, vz::projectReadReason(status));
+}
+
 bool loadProject(const QString& projectPath, const QString& settingsPath, const QString& programDir,
                  LoadedProject* out) {
-    const QFileInfo project(projectPath);
-    if (!project.isFile() || !project.isReadable()) {
-        printErr(QStringLiteral("vzctl: cannot read project file '%1'").arg(projectPath));
-        return false;
-    }
     QString settings = settingsPath;
     if (settings.isEmpty()) {
         settings = SettingsFile::pathIn(programDir);
@@ -107,13 +107,24 @@ bool loadProject(const QString& projectPath, const QString& settingsPath, const 
 
     // The language as the program takes it: the chosen one, else English, else none (keys).
     out->texts = std::make_unique<LanguageTable>();
-    if (!out->texts->load(programDir, out->settings.language))
-        out->texts->load(programDir, QStringLiteral("english"));
+    if (!out->texts->load(programDir, out->settings.language)) {
+        if (out->texts->load(programDir, QStringLiteral("english")))
+            printErr(QStringLiteral("vzctl: language %1 not found, using english")
+                         .arg(out->settings.language));
+        else
+            printErr(QStringLiteral("vzctl: no language file in %1/language; texts show their "
+                                    "keys")
+                         .arg(programDir));
+    }
 
     vz::ProgramDocument document;
     document.setMaxBox(out->settings.maxbox);
     document.setBoxMode(out->settings.newBoxmode);
-    vz::ProjectFile::read(projectPath, document);
+    const vz::ProjectReadStatus status = vz::ProjectFile::read(projectPath, document);
+    if (status != vz::ProjectReadStatus::Read) {
+        printErr(projectReadError(projectPath, status));
+        return false;
+    }
     out->program = document.program();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "base/settings.h"
 #include "base/unit_service.h"
 #include "program/box_program.h"
+#include "program/project_file.h"
 
 #include <QCommandLineParser>
 #include <QString>
@@ -48,9 +49,13 @@ struct LoadedProject {
 };
 
 // settingsPath empty: settings.ini beside the program (missing: defaults); a given settings
-// path must exist. False with the error printed.
+// path must exist. False with the error printed; a project file that cannot be read, or is no
+// project at all, is refused with its reason (exit code ExitError).
 bool loadProject(const QString& projectPath, const QString& settingsPath, const QString& programDir,
                  LoadedProject* out);
+
+// "vzctl: cannot read project file 'path': reason"
+QString projectReadError(const QString& path, vz::ProjectReadStatus status);
 
 // The duplicate-channel message of the project, empty when none; "\n\r" line ends made "\n".
 QString duplicateMessageFor(const LoadedProject& project);

@@ -2,6 +2,8 @@
 
 #include "base/prompts.h"
 
+#include <functional>
+
 #include <QQueue>
 #include <QString>
 #include <QStringList>
@@ -21,6 +23,8 @@ public:
     QQueue<QString> fileNames;
     QQueue<bool> printAnswers;
     QList<Record> records;
+    QList<QPrinter*> printers; // the printer each print dialog was shown for
+    std::function<void(QPrinter*)> onPrintDialog;
 
     void error(QWidget*, const QString& text) override { records.append({"error", text}); }
     void information(QWidget*, const QString& text) override {
@@ -41,8 +45,11 @@ public:
         records.append({"save", filter});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
-    bool printDialog(QWidget*, QPrinter*) override {
+    bool printDialog(QWidget*, QPrinter* printer) override {
         records.append({"print", QString()});
+        printers.append(printer);
+        if (onPrintDialog)
+            onPrintDialog(printer); // what the operator sets in the dialog
         return printAnswers.isEmpty() ? false : printAnswers.dequeue();
     }
 
