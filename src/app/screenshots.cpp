@@ -4,13 +4,19 @@
 //     QT_QPA_PLATFORM=offscreen build/bin/vz_screenshots [OUTDIR]     (default: screens)
 
 #include "app/gui_main.h"
+#include "app/unit_language.h"
 #include "base/prompts.h"
 #include "base/unit_service.h"
+#include "base/unit_service_gui.h"
 #include "fire/fire_console.h"
 #include "fire/fire_panel.h"
+#include "fire/gui_firebtn_hotkey.h"
 #include "fire/gui_macropause.h"
 #include "fire/gui_macroseq.h"
+#include "output/gui_info.h"
+#include "output/output_wiring.h"
 #include "program/program_document.h"
+#include "transfer/backend_transmit.h"
 #include "transfer/gui_adv_settings.h"
 
 #include <QAction>
@@ -121,6 +127,17 @@ bool shootLanguage(const QString& language, const QString& outDir) {
     wait(50);
     bool ok = save(&w, outDir, "main_" + language);
 
+    // Every program page, with 16 modules so the single page's right block is filled.
+    vz::ProgramDocument& doc = w.document();
+    doc.setModuleCountPosition(15);
+    for (int page = 0; page < vz::kProgramPages; ++page) {
+        w.pageControl()->setCurrentIndex(page);
+        wait(20);
+        ok = save(&w, outDir, QStringLiteral("page%1_%2").arg(page).arg(language)) && ok;
+    }
+    doc.setModuleCountPosition(5);
+    w.pageControl()->setCurrentIndex(vz::kPageSingle);
+
     // A macro of calls and a pause, some active macros and one sequence switched off.
     vz::ProgramDocument& d = w.document();
     d.setMacroSlot(2, 0, vz::MacroCall, 21);
@@ -173,9 +190,19 @@ bool shootLanguage(const QString& language, const QString& outDir) {
 
     console.sequenceDialog()->FormShow();
     console.pauseDialog()->FormShow();
-    for (QWidget* dialog : {static_cast<QWidget*>(console.sequenceDialog()),
-                            static_cast<QWidget*>(console.pauseDialog()),
-                            static_cast<QWidget*>(w.advSettingsDialog())})
+    // What their showing does, without showing them.
+    w.output()->infoDialog()->FormShow(w.windowTitle());
+    w.advSettingsDialog()->FormShow();
+    console.hotkeyWindow()->FormShow();
+    for (QWidget* dialog :
+         {static_cast<QWidget*>(w.languageDialog()), static_cast<QWidget*>(w.transmitDialog())})
+        apply_texts(dialog);
+    for (QWidget* dialog :
+         {static_cast<QWidget*>(console.sequenceDialog()),
+          static_cast<QWidget*>(console.pauseDialog()),
+          static_cast<QWidget*>(w.advSettingsDialog()), static_cast<QWidget*>(w.languageDialog()),
+          static_cast<QWidget*>(w.transmitDialog()), static_cast<QWidget*>(console.hotkeyWindow()),
+          static_cast<QWidget*>(w.output()->infoDialog())})
         ok = save(dialog, outDir, "main_" + dialog->objectName() + "_" + language) && ok;
     return ok;
 }

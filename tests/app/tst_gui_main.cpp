@@ -110,6 +110,8 @@ private slots:
     void fileSaveFlows();
     void fileSaveError();
     void layout();
+    void textsFit_data();
+    void textsFit();
     void menus();
     void editMenu();
 };
@@ -739,6 +741,38 @@ void TestGuiMain::layout() {
     w.resize(300, 200);
     QCoreApplication::processEvents();
     QCOMPARE(w.size(), QSize(744, start.height()));
+}
+
+void TestGuiMain::textsFit_data() {
+    QTest::addColumn<QString>("language");
+    QTest::newRow("english") << "english";
+    QTest::newRow("deutsch") << "deutsch";
+}
+
+// At the start size with 16 modules, every label of the program pages shows its whole text
+// and stays clear of its neighbours and of the page's edge.
+void TestGuiMain::textsFit() {
+    QFETCH(QString, language);
+    MainWindowFixture f("[languagefiles]\nactive=" + language.toUtf8() + "\n");
+    Tfrm_gui_main& w = f.start();
+    chooseListEntry(f.find<QComboBox>("gasmod_count_cb"), 15);
+    for (int page = 0; page < kProgramPages; ++page) {
+        w.pageControl()->setCurrentIndex(page);
+        QWidget* tab = w.programPages()->page(page);
+        for (QLabel* label : tab->findChildren<QLabel*>()) {
+            if (!label->isVisible() || label->text().isEmpty())
+                continue;
+            QRect text = label->geometry();
+            text.setWidth(std::max(text.width(), label->sizeHint().width()));
+            const QByteArray where = label->objectName().toLatin1() + ": " + label->text().toUtf8();
+            QVERIFY2(text.right() < tab->width(), where);
+            for (QWidget* other : label->parentWidget()->findChildren<QWidget*>(
+                     QString(), Qt::FindDirectChildrenOnly))
+                QVERIFY2(other == label || !other->isVisible() ||
+                             !text.intersects(other->geometry()),
+                         where + " runs into " + other->objectName().toLatin1());
+        }
+    }
 }
 
 void TestGuiMain::menus() {

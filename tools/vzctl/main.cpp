@@ -34,7 +34,7 @@ const char* const kUsage =
     "Every command takes --help and --program-dir DIR (the folder holding settings.ini,\n"
     "language/ and ports/; default: the folder of vzctl).\n"
     "Exit codes: 0 ok, 1 refused (channels used twice, macro steps that do not run as\n"
-    "written), 2 usage or I/O error.\n";
+    "written), 2 usage or I/O error, or a project file that cannot be read or is no project.\n";
 
 } // namespace
 
