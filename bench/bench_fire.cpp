@@ -4,10 +4,11 @@
 // 2. a macro of 20 calls and pauses: the error of every step (measured gap to the call
 //    before against the planned gap; each deadline counts from the step before) and the
 //    drift of every frame from the plan over the whole run.
-// Usage: bench_fire [clicks]
+// Usage: bench_fire [clicks]; with the fire log the program has, VZ_BENCH_NO_LOG=1 without.
 #include "base/prompts.h"
 #include "fire/com_fire_port.h"
 #include "fire/fire_console.h"
+#include "fire/fire_log.h"
 #include "fire/fire_panel.h"
 #include "fire/hotkeys.h"
 #include "fire/macro_runner.h"
@@ -158,6 +159,10 @@ int main(int argc, char** argv) {
     console.setRouteActions(&masterAction, nullptr);
     console.setSavedPort(7);
     console.setSettingsPath(dir.filePath("settings.ini"));
+    vz::FireLog fireLog(dir.filePath("logs"));
+    const bool logging = !qEnvironmentVariableIsSet("VZ_BENCH_NO_LOG");
+    if (logging)
+        console.setFireLog(&fireLog);
     window.show();
     console.menu_fire_mastermodulClick();
     if (!console.controller().isArmed()) {
@@ -226,5 +231,12 @@ int main(int argc, char** argv) {
         int(std::count_if(stepErrors.begin(), stepErrors.end(), [](double e) { return e > 5.0; })),
         stepErrors.size());
     report("macro frame drift from the plan", errors, "ms");
+    if (logging) {
+        fireLog.drain(5000);
+        QFile log(fireLog.fileFor(QDate::currentDate()));
+        log.open(QIODevice::ReadOnly);
+        std::printf("fire log: %d lines%s\n", int(log.readAll().count('\n')),
+                    fireLog.isStopped() ? qPrintable(" (off: " + fireLog.stopReason() + ")") : "");
+    }
     return 0;
 }

@@ -39,7 +39,7 @@ int runSheetCommand(const QStringList& args) {
     const QCommandLineOption settings(
         QStringLiteral("settings"),
         QStringLiteral("Settings file (box mode, box list, language); default: settings.ini "
-                       "in the program folder."),
+                       "in the data folder."),
         QStringLiteral("FILE"));
     const QCommandLineOption programDir(
         QStringLiteral("program-dir"),
@@ -75,7 +75,7 @@ int runSheetCommand(const QStringList& args) {
     // Settings, language and project as the other commands read them: a project that cannot
     // be read, or is no project, is refused with its reason.
     LoadedProject loaded;
-    if (!loadProject(project, parser.value(settings), dir, &loaded))
+    if (!loadProject(project, parser.value(settings), DataFolder::forProgram(dir), &loaded))
         return kExitError;
 
     const QString caption = QStringLiteral("Vestro Zandor - ") + QFileInfo(project).fileName();

@@ -6,6 +6,7 @@
 #include "base/unit_service.h"
 #include "base/unit_service_gui.h"
 #include "fire/fire_console.h"
+#include "fire/fire_log.h"
 #include "fire/fire_wiring.h"
 #include "fire/macro_checks.h"
 #include "output/output_wiring.h"
@@ -75,8 +76,12 @@ bool isProjectFile(const QString& path) {
 
 Tfrm_gui_main::Tfrm_gui_main(const QString& programDir, const QStringList& arguments,
                              Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), m_programDir(programDir), m_arguments(arguments), m_prompts(prompts),
-      m_settingsPath(SettingsFile::pathIn(programDir)) {
+    : Tfrm_gui_main(DataFolder::forProgram(programDir), arguments, prompts, parent) {}
+
+Tfrm_gui_main::Tfrm_gui_main(const DataFolder& dataFolder, const QStringList& arguments,
+                             Prompts& prompts, QWidget* parent)
+    : QMainWindow(parent), m_programDir(dataFolder.programDir()), m_data(dataFolder),
+      m_arguments(arguments), m_prompts(prompts), m_settingsPath(dataFolder.settingsPath()) {
     setObjectName(QStringLiteral("frm_gui_main"));
     setWindowTitle(kAppTitle);
     setFont(ui::windowFont());
@@ -85,7 +90,8 @@ Tfrm_gui_main::Tfrm_gui_main(const QString& programDir, const QStringList& argum
     m_document = new ProgramDocument(this);
     m_output = new OutputWiring(this, *m_document, m_prompts, m_programDir);
     m_transfer =
-        new TransferWiring(this, *m_document, m_settings, m_settingsPath, m_prompts, m_programDir);
+        // The transmit dialog's ports/ links are the data folder's.
+        new TransferWiring(this, *m_document, m_settings, m_settingsPath, m_prompts, m_data.path());
     m_fireWiring = new FireWiring(this, *m_document, m_hotkeys, m_prompts);
     m_edit = new EditWiring(this, *m_document);
     // Fire mode: an undo must never change what the armed console fires.
@@ -95,7 +101,7 @@ Tfrm_gui_main::Tfrm_gui_main(const QString& programDir, const QStringList& argum
     buildClientArea();
     readSettings();
     setupControls();
-    m_hotkeys.load(HotkeyTable::defaultPath());
+    m_hotkeys.load(m_data.hotkeysPath());
     openStartProject();
     createWindows();
 
@@ -247,6 +253,14 @@ void Tfrm_gui_main::layoutClientArea() {
 }
 
 void Tfrm_gui_main::readSettings() {
+    QString folderError;
+    if (!m_data.ensure(&folderError)) {
+        // Nothing can be kept: one message, then the defaults as without a settings file.
+        m_prompts.error(this, folderError.replace(QLatin1Char('\n'), kLineBreak));
+        load_languagefile(QStringLiteral("english"));
+        m_settings = Settings();
+        return;
+    }
     const SettingsFile::LoadResult loaded = SettingsFile::load(m_settingsPath);
     if (!loaded.fileFound) {
         m_prompts.error(this, QStringLiteral("Ini-File not found.") + kLineBreak +
@@ -259,10 +273,9 @@ void Tfrm_gui_main::readSettings() {
     m_settings = loaded.settings;
 
     const QString name = m_settings.language;
-    if (QFileInfo(LanguageTable::filePath(m_programDir, name)).isFile()) {
+    if (QFileInfo(m_data.languageFile(name)).isFile()) {
         load_languagefile(name);
-    } else if (QFileInfo(LanguageTable::filePath(m_programDir, QStringLiteral("english")))
-                   .isFile()) {
+    } else if (QFileInfo(m_data.languageFile(QStringLiteral("english"))).isFile()) {
         m_prompts.error(this, QStringLiteral("Languagefile not found at given location:") +
                                   kLineBreak + name + kLineBreak +
                                   QStringLiteral("Using default. (english)"));
@@ -319,7 +332,7 @@ void Tfrm_gui_main::openStartProject() {
 void Tfrm_gui_main::createWindows() {
     // Created once, in this order, and kept until the program ends.
     m_frmLanguage = new Tfrm_language(
-        m_programDir, [this](const QString& name) { load_languagefile(name); }, this);
+        m_data, [this](const QString& name) { load_languagefile(name); }, this);
     m_output->createWindows();
     m_transfer->createWindows();
     connect(m_transfer, &TransferWiring::boxModeApplied, this, &Tfrm_gui_main::apply_boxmode);
@@ -338,6 +351,8 @@ void Tfrm_gui_main::createWindows() {
                                 m_preview->firemodeWarning(), m_settings, m_settingsPath,
                                 std::move(hooks));
     m_fire = m_fireWiring->console();
+    m_fire->setHotkeyPath(m_data.hotkeysPath());
+    m_fire->setFireLog(new FireLog(m_data.logDir(), this));
     m_transfer->setPortBusy([this] { return m_fire->controller().isArmed(); });
 }
 
@@ -458,7 +473,7 @@ void Tfrm_gui_main::FormKeyUp(QKeyEvent* event) {
 // --- language ---
 
 bool Tfrm_gui_main::load_languagefile(const QString& name) {
-    if (!languageTable().load(m_programDir, name)) {
+    if (!languageTable().loadFile(m_data.languageFile(name))) {
         m_prompts.error(this, QStringLiteral("Language-File not found.") + kLineBreak);
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/data_folder.h"
 #include "base/settings.h"
 #include "fire/hotkeys.h"
 
@@ -42,12 +43,16 @@ public:
     static constexpr int kClientWidth = 745;
     static constexpr int kClientHeight = 409;
 
+    // The data folder of the program folder as this process's environment decides it.
     Tfrm_gui_main(const QString& programDir, const QStringList& arguments, Prompts& prompts,
+                  QWidget* parent = nullptr);
+    Tfrm_gui_main(const DataFolder& dataFolder, const QStringList& arguments, Prompts& prompts,
                   QWidget* parent = nullptr);
     ~Tfrm_gui_main() override;
 
     // --- what later work reaches ---
     QString programDir() const { return m_programDir; }
+    const DataFolder& dataFolder() const { return m_data; }
     QString settingsPath() const { return m_settingsPath; }
     Settings& settings() { return m_settings; }
     const Settings& settings() const { return m_settings; }
@@ -128,6 +133,7 @@ private:
     void pageChanged(int index);
 
     QString m_programDir;
+    DataFolder m_data;
     QStringList m_arguments;
     Prompts& m_prompts;
     QString m_settingsPath;

@@ -1,5 +1,6 @@
 #include "app/unit_language.h"
 
+#include "base/data_folder.h"
 #include "base/ui_style.h"
 #include "base/unit_service_gui.h"
 
@@ -8,7 +9,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-Tfrm_language::Tfrm_language(const QString& programDir, Loader loader, QWidget* parent)
+Tfrm_language::Tfrm_language(const DataFolder& folder, Loader loader, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_loader(std::move(loader)) {
     setObjectName(QStringLiteral("frm_language"));
@@ -37,20 +38,9 @@ Tfrm_language::Tfrm_language(const QString& programDir, Loader loader, QWidget* 
     connect(m_cancel, &QPushButton::clicked, this, &Tfrm_language::btn_cancelClick);
 
     // The list is read once: languages added while the program runs appear at the next start.
-    m_drop->addItems(languageNames(programDir));
+    m_drop->addItems(folder.languageNames());
     if (m_drop->count() > 0)
         m_drop->setCurrentIndex(0);
-}
-
-QStringList Tfrm_language::languageNames(const QString& programDir) {
-    // Exactly ".lng": the loader builds the file name from the name and that extension.
-    const QDir dir(QDir(programDir).filePath(QStringLiteral("language")));
-    const QStringList files =
-        dir.entryList({QStringLiteral("*.lng")}, QDir::Files | QDir::CaseSensitive, QDir::Name);
-    QStringList names;
-    for (const QString& file : files)
-        names << file.left(file.indexOf(QLatin1String(".lng")));
-    return names;
 }
 
 void Tfrm_language::showEvent(QShowEvent* event) {

@@ -4,20 +4,18 @@
 
 #include <functional>
 
+class DataFolder;
 class QComboBox;
 class QPushButton;
 
-// The language dialog: the language files of the program folder in a choice list.
+// The language dialog: the language files of the program and data folders in a choice list.
 // OK (or Enter) loads the chosen one through the loader, Cancel (or Escape) closes.
 class Tfrm_language : public QDialog {
     Q_OBJECT
 public:
     using Loader = std::function<void(const QString& name)>;
 
-    Tfrm_language(const QString& programDir, Loader loader, QWidget* parent = nullptr);
-
-    // Names of the language files (without ".lng") in programDir/language, sorted by name.
-    static QStringList languageNames(const QString& programDir);
+    Tfrm_language(const DataFolder& folder, Loader loader, QWidget* parent = nullptr);
 
 public slots:
     void btn_okClick();

@@ -84,7 +84,11 @@ QString LanguageTable::filePath(const QString& programDir, const QString& name) 
 }
 
 bool LanguageTable::load(const QString& programDir, const QString& name) {
-    QFile file(filePath(programDir, name));
+    return loadFile(filePath(programDir, name));
+}
+
+bool LanguageTable::loadFile(const QString& path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray content = file.readAll();

@@ -24,6 +24,8 @@ public:
     // (entries past the file's last line are emptied). A file that cannot be opened or read
     // leaves the table as it was and returns false.
     bool load(const QString& programDir, const QString& name);
+    // The same with the file given (DataFolder::languageFile picks it).
+    bool loadFile(const QString& path);
 
     // Parses file content into entries (at most kMaxLines lines, CR LF or LF line ends,
     // UTF-8 when valid, else Latin-1; a UTF-8 byte-order mark at the start is dropped).

@@ -4,6 +4,7 @@
 #include "base/settings.h"
 #include "base/unit_service.h"
 #include "fire/fire_buttons.h"
+#include "fire/fire_log.h"
 #include "fire/fire_panel.h"
 #include "fire/fire_setup.h"
 #include "fire/fire_setup_console.h"
@@ -141,6 +142,25 @@ void FireConsole::useWarningLabel(QLabel* label) {
     if (!warning.isEmpty())
         m_warning->setText(warning);
     m_warning->setVisible(m_controller.isArmed());
+}
+
+void FireConsole::setFireLog(FireLog* log) {
+    if (m_log)
+        disconnect(m_log, nullptr, this, nullptr);
+    m_log = log;
+    m_controller.setLog(log);
+    if (m_log)
+        connect(m_log, &FireLog::stopped, this, &FireConsole::fireLogStopped);
+    m_setup->showLogPath();
+}
+
+void FireConsole::fireLogStopped(const QString& reason) {
+    // On the page, not in a message box: nothing may stand between the operator and the
+    // next click.
+    QLabel* label = m_firePage->logOffLabel();
+    label->setText(get_text(QStringLiteral("firemode_log_off")) + QLatin1Char(' ') + reason);
+    label->setToolTip(label->text());
+    label->show();
 }
 
 void FireConsole::setRouteActions(QAction* masterModule, QAction* rk40) {
@@ -342,7 +362,8 @@ void FireConsole::btn_firemode_sgl1Click() {
     if (!b)
         return;
     refreshIfStale();
-    m_controller.fire(b->property("tag").toInt());
+    m_controller.fire(b->property("tag").toInt(),
+                      m_clickSource.isEmpty() ? QStringLiteral("button") : m_clickSource);
 }
 
 void FireConsole::btn_firemode_seqX5MouseDown(int family, int number) {
@@ -389,7 +410,7 @@ bool FireConsole::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, bool aut
         return true;
     const HotkeyTable::Entry e = m_hotkeys.entry(code);
     if (!e.isFree())
-        clickButton(e.family, e.number);
+        clickButton(e.family, e.number, QStringLiteral("hotkey ") + QChar(code));
     return true;
 }
 
@@ -397,10 +418,13 @@ void FireConsole::FormKeyUp(int /*key*/, bool autoRepeat) {
     m_latch.release(autoRepeat);
 }
 
-void FireConsole::clickButton(int family, int number) {
+void FireConsole::clickButton(int family, int number, const QString& source) {
     // Exactly what a mouse click does, also for a hidden button.
-    if (QPushButton* b = m_firePage->fireButton(family, number))
+    if (QPushButton* b = m_firePage->fireButton(family, number)) {
+        m_clickSource = source;
         b->click();
+        m_clickSource.clear();
+    }
 }
 
 // ---------------------------------------------------------------- macros

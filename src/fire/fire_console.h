@@ -23,6 +23,7 @@ class Tfrm_gui_macroseq;
 
 namespace vz {
 
+class FireLog;
 class FireModePage;
 class FireSetupConsole;
 class FireSetupPage;
@@ -75,6 +76,8 @@ public:
     // settings.ini in the program folder, for [com] port.
     void setSettingsPath(const QString& path) { m_settingsPath = path; }
     void setHotkeyPath(const QString& path) { m_hotkeyPath = path; }
+    // The fire log of the show (nullptr: none); the set-up page shows where it writes.
+    void setFireLog(FireLog* log);
     void setConfiguredBox(int box) { m_controller.setConfiguredBox(box); }
     void setSavedPort(int port) { m_controller.setSavedPort(port); }
     int savedPort() const { return m_controller.savedPort(); }
@@ -144,7 +147,8 @@ private:
     // complete (a project load is hundreds of changes), or before the next click.
     void markButtonsStale();
     void refreshIfStale();
-    void clickButton(int family, int number);
+    void clickButton(int family, int number, const QString& source);
+    void fireLogStopped(const QString& reason);
     void frameWritten(const QByteArray& frame);
     QAction* routeAction(FireRoute route) const;
 
@@ -168,6 +172,9 @@ private:
     bool m_buttonsStale = false;
     QString m_settingsPath;
     QString m_hotkeyPath;
+    FireLog* m_log = nullptr;
+    // What fires the button being clicked: a hotkey, else the mouse.
+    QString m_clickSource;
     std::array<std::array<QString, 17>, 10> m_baseHints;
 };
 

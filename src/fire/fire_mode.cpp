@@ -2,6 +2,7 @@
 
 #include "base/unit_service.h"
 #include "fire/fire_frames.h"
+#include "fire/fire_log.h"
 #include "fire/frame_sender.h"
 
 namespace vz {
@@ -16,10 +17,54 @@ QString comText(int number) {
     return QStringLiteral("COM") + QString::number(number);
 }
 
+QString routeName(FireRoute r) {
+    return r == FireRoute::MasterModule ? QStringLiteral("mm")
+           : r == FireRoute::Rk40       ? QStringLiteral("rk40")
+                                        : QString();
+}
+
+bool isMacroCall(const QByteArray& f) {
+    return f.size() == kMacroCallFrameSize && quint8(f.at(2)) == 0x73 && quint8(f.at(3)) == 0xC8;
+}
+
 } // namespace
 
 FireModeController::FireModeController(FireModeHost& host, FirePort& port, FireFrameSender& sender)
-    : m_host(host), m_port(port), m_sender(sender) {}
+    : m_host(host), m_port(port), m_sender(sender) {
+    QObject::connect(&m_sender, &FireFrameSender::copyWritten, &m_sender,
+                     [this](const QByteArray& frame, const QString& source, bool written) {
+                         logCopy(frame, source, written);
+                     });
+}
+
+void FireModeController::logEvent(const QString& event, const QString& source,
+                                  const QString& outcome) {
+    if (!m_log)
+        return;
+    FireLogLine line;
+    line.event = event;
+    line.route = routeName(m_logRoute);
+    line.port = comText(m_port.comNumber());
+    line.source = source;
+    line.outcome = outcome;
+    m_log->append(std::move(line));
+}
+
+void FireModeController::logCopy(const QByteArray& frame, const QString& source, bool written) {
+    if (!m_log || frame.size() < 6)
+        return;
+    FireLogLine line;
+    line.event = QStringLiteral("frame");
+    line.route = routeName(m_logRoute);
+    line.port = comText(m_port.comNumber());
+    // A macro call names the box of the program; the route frames the configured one.
+    line.box = isMacroCall(frame) ? quint8(frame.at(4)) : m_configuredBox;
+    line.channel = quint8(frame.at(5));
+    line.source = source;
+    line.frame = frame;
+    line.outcome = written ? QStringLiteral("written") : QStringLiteral("failed");
+    m_log->append(std::move(line));
+}
 
 void FireModeController::toggle(FireRoute route) {
     if (route == FireRoute::None)
@@ -44,6 +89,7 @@ void FireModeController::switchOn(FireRoute route) {
     }
 
     m_route = route;
+    m_logRoute = route;
     m_host.setRouteActive(route, true);
     m_host.setRouteEnabled(otherRoute(route), false);
     // A transfer would open and finally close the port under the armed console.
@@ -62,8 +108,11 @@ void FireModeController::switchOn(FireRoute route) {
         m_host.setFirePortText(comText(number));
         *m_savedPort = number;
         m_host.savePortSetting(number);
+        logEvent(QStringLiteral("fire mode on"));
+        m_loggedOn = true;
         return;
     }
+    logEvent(QStringLiteral("port error"), QString(), QStringLiteral("cannot open"));
     // Disarm before the message box: while it is up the console must not look or act armed.
     // The number that failed is dropped, so the set-up page shows no port; the saved number
     // stays for the next try.
@@ -89,6 +138,10 @@ void FireModeController::disarm(bool closePort) {
     } else {
         m_sender.drop();
     }
+    if (m_loggedOn) {
+        logEvent(QStringLiteral("fire mode off"));
+        m_loggedOn = false;
+    }
     m_host.setRouteActive(route, false);
     m_host.setRouteEnabled(otherRoute(route), true);
     m_host.setTransferEnabled(true);
@@ -99,22 +152,23 @@ void FireModeController::disarm(bool closePort) {
         m_port.close();
 }
 
-void FireModeController::fire(int channel) {
+void FireModeController::fire(int channel, const QString& source) {
     if (m_route == FireRoute::MasterModule)
-        m_sender.send(masterModuleFrame(m_configuredBox, channel));
+        m_sender.send(masterModuleFrame(m_configuredBox, channel), source);
     else if (m_route == FireRoute::Rk40)
-        m_sender.send(rk40Frame(m_configuredBox, channel));
+        m_sender.send(rk40Frame(m_configuredBox, channel), source);
 }
 
-void FireModeController::callMacroChannel(int boxNumber, int channel) {
+void FireModeController::callMacroChannel(int boxNumber, int channel, const QString& source) {
     if (!isArmed())
         return; // fire mode went off: a macro must not outlive it
-    m_sender.send(macroCallFrame(boxNumber, channel));
+    m_sender.send(macroCallFrame(boxNumber, channel), source);
 }
 
 void FireModeController::portFailed() {
     if (!isArmed())
         return; // already handled: one message per failure, not one per frame
+    logEvent(QStringLiteral("port error"), QString(), QStringLiteral("failed"));
     m_sender.drop();
     m_port.close();
     m_port.setComNumber(0);

@@ -9,6 +9,7 @@
 namespace vz {
 
 class FireFrameSender;
+class FireLog;
 
 enum class FireRoute { None, MasterModule, Rk40 };
 
@@ -85,10 +86,19 @@ public:
     void switchOff();
 
     // A program button or its hotkey: sends the route frame for the channel, or nothing
-    // when no route is armed.
-    void fire(int channel);
+    // when no route is armed. source names what fired it in the fire log ("button",
+    // "hotkey a").
+    void fire(int channel, const QString& source = QStringLiteral("button"));
     // A call step of a running macro: the macro call frame, whatever the route.
-    void callMacroChannel(int boxNumber, int channel);
+    void callMacroChannel(int boxNumber, int channel, const QString& source = QString());
+
+    // The fire log (nullptr: none) gets every copy of every frame once the port has it,
+    // fire mode on and off and port errors.
+    void setLog(FireLog* log) { m_log = log; }
+    FireLog* log() const { return m_log; }
+    // One line of the given event ("macro start", ...) with the armed route and port.
+    void logEvent(const QString& event, const QString& source = QString(),
+                  const QString& outcome = QString());
 
     // The port failed (write refused, device gone) while armed: close it, disarm, and
     // tell the operator once.
@@ -102,6 +112,7 @@ public:
 
 private:
     void disarm(bool closePort);
+    void logCopy(const QByteArray& frame, const QString& source, bool written);
 
     FireModeHost& m_host;
     FirePort& m_port;
@@ -110,6 +121,10 @@ private:
     int m_configuredBox = 1;
     int m_ownSavedPort = 0;
     int* m_savedPort = &m_ownSavedPort;
+    FireLog* m_log = nullptr;
+    // The route the log names: the armed one, kept for the lines of switching off.
+    FireRoute m_logRoute = FireRoute::None;
+    bool m_loggedOn = false;
 };
 
 } // namespace vz

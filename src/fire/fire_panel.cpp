@@ -116,6 +116,9 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
     m_sent = makeLabel(m_panel, QStringLiteral("firemode_sent_lbl"), QString(), 0, true,
                        kSentColor.lighter(140));
     m_sent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_logOff = makeLabel(m_panel, QStringLiteral("firemode_log_off_lbl"), QString(), 0, true,
+                         QColor(0xff, 0xc0, 0x40));
+    m_logOff->hide();
 
     m_flashTimer = new QTimer(this);
     m_flashTimer->setSingleShot(true);
@@ -191,6 +194,8 @@ void FireModePage::firemode_panelResize() {
                              std::max(0, w / 2 - m_port->geometry().right() - 12),
                              m_comPortLbl->height());
     m_sent->setGeometry(w / 2, y, w / 2 - 3 * kFireGapX, m_comPortLbl->height());
+    m_logOff->setGeometry(3 * kFireGapX, y - m_comPortLbl->height() - 2, w - 6 * kFireGapX,
+                          m_comPortLbl->height());
 }
 
 void FireModePage::placeFixed() {

@@ -33,6 +33,8 @@ public:
     // Beside the port: the box that program buttons and hotkeys address, where it may
     // differ from the box list (RK40 route). Empty text hides it.
     QLabel* buttonBoxLabel() const { return m_buttonBox; }
+    // Hidden while the fire log works; says once that it is off and why.
+    QLabel* logOffLabel() const { return m_logOff; }
     QPushButton* stopButton() const { return m_stop; }
     QMenu* popup() const { return m_popup; }
     QAction* popupHotkey() const { return m_popupHotkey; }
@@ -71,6 +73,7 @@ private:
     QLabel* m_port = nullptr;
     QLabel* m_sent = nullptr;
     QLabel* m_buttonBox = nullptr;
+    QLabel* m_logOff = nullptr;
     QLabel* m_macroRunning = nullptr;
     QLabel* m_macroNr = nullptr;
     QPushButton* m_stop = nullptr;

@@ -58,6 +58,12 @@ FireSetupPage::FireSetupPage(QWidget* parent) : QWidget(parent) {
     m_addPause->setObjectName(QStringLiteral("firesetup_macro_addpause"));
     m_del = new QPushButton(QStringLiteral("Letzten Schritt löschen"), m_macroGb);
     m_del->setObjectName(QStringLiteral("firesetup_macro_del"));
+
+    m_logLbl = new QLabel(QStringLiteral("Feuerprotokoll:"), this);
+    m_logLbl->setObjectName(QStringLiteral("firesetup_log_lbl"));
+    m_logPath = new QLabel(this);
+    m_logPath->setObjectName(QStringLiteral("firesetup_log_path"));
+    m_logPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
 }
 
 void FireSetupPage::showEvent(QShowEvent* event) {
@@ -77,6 +83,9 @@ void FireSetupPage::resizeEvent(QResizeEvent* event) {
     m_add->setGeometry(12, 56 + 83 + 8, bw, 27);
     m_addPause->setGeometry(12 + bw + 8, 56 + 83 + 8, bw, 27);
     m_del->setGeometry(12 + 2 * (bw + 8), 56 + 83 + 8, bw, 27);
+    // A fixed caption box: the caption comes from the language file after the layout.
+    m_logLbl->setGeometry(16, 278, 110, 17);
+    m_logPath->setGeometry(130, 278, w - 16 - 130, 17);
 }
 
 } // namespace vz

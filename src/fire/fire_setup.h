@@ -20,6 +20,8 @@ public:
 
     QPushButton* portButton() const { return m_portBtn; }
     QLabel* portLabel() const { return m_portLbl; }
+    // Where the fire log is written.
+    QLabel* logPathLabel() const { return m_logPath; }
     QGroupBox* macroGroup() const { return m_macroGb; }
     QComboBox* macroSelect() const { return m_select; }
     QCheckBox* macroActive() const { return m_active; }
@@ -46,6 +48,8 @@ private:
     QPushButton* m_add = nullptr;
     QPushButton* m_addPause = nullptr;
     QPushButton* m_del = nullptr;
+    QLabel* m_logLbl = nullptr;
+    QLabel* m_logPath = nullptr;
 };
 
 } // namespace vz

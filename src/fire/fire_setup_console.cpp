@@ -1,6 +1,7 @@
 #include "fire/fire_setup_console.h"
 
 #include "base/unit_service.h"
+#include "fire/fire_log.h"
 #include "fire/fire_mode.h"
 #include "fire/fire_setup.h"
 #include "fire/gui_macropause.h"
@@ -10,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -66,7 +68,15 @@ QString FireSetupConsole::macroItemText(int number) {
 
 void FireSetupConsole::tab_fire_setupShow() {
     m_page->portLabel()->setText(m_controller.portLabel());
+    showLogPath();
     macroeditor_load_macro(selectedMacro());
+}
+
+void FireSetupConsole::showLogPath() {
+    const FireLog* log = m_controller.log();
+    QLabel* label = m_page->logPathLabel();
+    label->setText(log ? QDir::toNativeSeparators(log->fileFor(QDate::currentDate())) : QString());
+    label->setToolTip(label->text());
 }
 
 void FireSetupConsole::firesetup_comport_btnClick() {

@@ -29,6 +29,8 @@ public:
 
     // Items get_text("macro") + " " + n; the first selected. On the main window's show.
     void fillMacroList();
+    // Today's file of the fire log, empty without a log.
+    void showLogPath();
     // The items in the language now loaded; the macro being edited stays chosen.
     void applyMacroListTexts();
 

@@ -16,32 +16,37 @@ FireFrameSender::FireFrameSender(QObject* parent) : QObject(parent) {
     connect(&m_timer, &QTimer::timeout, this, &FireFrameSender::secondCopy);
 }
 
-void FireFrameSender::send(const QByteArray& frame) {
+void FireFrameSender::send(const QByteArray& frame, const QString& source) {
     if (m_inFlight) {
-        m_queue.enqueue(frame);
+        m_queue.enqueue({frame, source});
         return;
     }
-    startFrame(frame);
+    startFrame({frame, source});
 }
 
-bool FireFrameSender::write(const QByteArray& bytes) {
-    if (m_writer && m_writer(bytes))
+bool FireFrameSender::write(const Frame& frame) {
+    if (m_writer && m_writer(frame.bytes)) {
+        // The gap counts from the write, not from whatever listens to it.
+        m_written = Clock::now();
+        emit copyWritten(frame.bytes, frame.source, true);
         return true;
+    }
+    emit copyWritten(frame.bytes, frame.source, false);
     drop();
     emit writeFailed();
     return false;
 }
 
-void FireFrameSender::startFrame(const QByteArray& frame) {
+void FireFrameSender::startFrame(const Frame& frame) {
     if (!write(frame))
         return;
     m_current = frame;
     m_inFlight = true;
-    m_due = Clock::now() + std::chrono::milliseconds(kCopyGapMs);
+    m_due = m_written + std::chrono::milliseconds(kCopyGapMs);
     const auto wake =
         std::chrono::duration_cast<std::chrono::milliseconds>(m_due - kLead - Clock::now());
     m_timer.start(std::max<int>(0, int(wake.count())));
-    emit frameWritten(frame);
+    emit frameWritten(frame.bytes);
 }
 
 void FireFrameSender::secondCopy() {
@@ -75,7 +80,7 @@ void FireFrameSender::drop() {
     dropQueued();
     m_timer.stop();
     m_inFlight = false;
-    m_current.clear();
+    m_current = Frame();
 }
 
 } // namespace vz

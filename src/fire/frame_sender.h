@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QQueue>
+#include <QString>
 #include <QTimer>
 
 #include <chrono>
@@ -25,8 +26,9 @@ public:
 
     void setWriter(Writer writer) { m_writer = std::move(writer); }
 
-    // Queues a frame; its first copy leaves at once when nothing is in flight.
-    void send(const QByteArray& frame);
+    // Queues a frame; its first copy leaves at once when nothing is in flight. The source
+    // (what fired it, for the fire log) travels with it to copyWritten.
+    void send(const QByteArray& frame, const QString& source = QString());
     // Stop: frames that have not started are dropped; only the second copy of the frame on
     // the line still goes, at its time.
     void abort();
@@ -44,20 +46,28 @@ signals:
     void frameWritten(const QByteArray& frame);
     // A write was refused; everything pending has been dropped.
     void writeFailed();
+    // Each copy, once the port has taken it (written) or refused it: after the write, so
+    // whatever listens never holds up a copy.
+    void copyWritten(const QByteArray& frame, const QString& source, bool written);
 
 private:
     using Clock = std::chrono::steady_clock;
 
+    struct Frame {
+        QByteArray bytes;
+        QString source;
+    };
     void dropQueued();
-    void startFrame(const QByteArray& frame);
+    void startFrame(const Frame& frame);
     void secondCopy();
-    bool write(const QByteArray& bytes);
+    bool write(const Frame& frame);
 
     Writer m_writer;
-    QQueue<QByteArray> m_queue;
-    QByteArray m_current;
+    QQueue<Frame> m_queue;
+    Frame m_current;
     bool m_inFlight = false;
     Clock::time_point m_due;
+    Clock::time_point m_written;
     QTimer m_timer;
 };
 

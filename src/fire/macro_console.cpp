@@ -12,6 +12,15 @@
 
 namespace vz {
 
+namespace {
+
+// How the fire log names a macro.
+QString macroName(int number) {
+    return QStringLiteral("macro ") + QString::number(number);
+}
+
+} // namespace
+
 MacroConsole::MacroConsole(ProgramDocument& document, FireModeController& controller,
                            FireModePage& page, QObject* parent)
     : QObject(parent), m_doc(document), m_controller(controller), m_page(page) {
@@ -33,6 +42,7 @@ void MacroConsole::start(int macroNumber) {
     m_page.macroNrLabel()->setText(get_text(QStringLiteral("firemode_macro_nr")) +
                                    QLatin1Char(' ') + QString::number(macroNumber));
     m_page.setMacroRunning(true);
+    m_controller.logEvent(QStringLiteral("macro start"), macroName(macroNumber));
     m_clock.start();
     scheduleTick(m_runner.start(macroNumber, 0));
 }
@@ -44,17 +54,21 @@ void MacroConsole::scheduleTick(qint64 dueMs) {
 void MacroConsole::firemode_macro_timerTimer() {
     if (!m_runner.isRunning())
         return;
+    const QString macro = macroName(m_runner.macroIndex() + 1);
+    const int step = m_runner.stepIndex() + 1;
     const MacroRunner::Action a =
         m_runner.tick(m_doc.program().macros[m_runner.macroIndex()], m_clock.elapsed());
     switch (a.kind) {
     case MacroRunner::Action::End:
         m_timer->stop();
         m_page.setMacroRunning(false);
+        m_controller.logEvent(QStringLiteral("macro end"), macro);
         return;
     case MacroRunner::Action::Call: {
         QLabel* nr = m_page.macroNrLabel();
         nr->setText(nr->text() + QLatin1Char('.'));
-        m_controller.callMacroChannel(m_doc.program().boxNumber(), a.channel);
+        m_controller.callMacroChannel(m_doc.program().boxNumber(), a.channel,
+                                      macro + QStringLiteral(" step ") + QString::number(step));
         break;
     }
     case MacroRunner::Action::Pause:
@@ -67,6 +81,8 @@ void MacroConsole::firemode_macro_timerTimer() {
 }
 
 void MacroConsole::stop() {
+    if (m_runner.isRunning())
+        m_controller.logEvent(QStringLiteral("macro abort"), macroName(m_runner.macroIndex() + 1));
     m_runner.stop();
     m_timer->stop();
     m_page.setMacroRunning(false);

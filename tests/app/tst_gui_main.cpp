@@ -92,6 +92,7 @@ class TestGuiMain : public QObject {
 private slots:
     void startUpLanguage_data();
     void startUpLanguage();
+    void startUpDataFolderCannotBeMade();
     void startUpBoxList_data();
     void startUpBoxList();
     void startUpArgument_data();
@@ -172,6 +173,25 @@ void TestGuiMain::startUpLanguage() {
         QCOMPARE(w.findChild<UpDown*>("tab_single_modnr_1_ud")->toolTip(),
                  QStringLiteral("<hint_ud>"));
     }
+}
+
+void TestGuiMain::startUpDataFolderCannotBeMade() {
+    // An installed program whose data folder would lie below a file: one message, then the
+    // defaults and the shipped English.
+    MainWindowFixture f;
+    QVERIFY(f.folder.writeFile("file", "x"));
+    const DataFolder data(f.folder.path(), f.folder.path() + "/file/config", f.folder.path(),
+                          [](const QString&) { return false; });
+    languageTable().clear();
+    Tfrm_gui_main w(data, {}, f.prompts);
+    w.show();
+    QCoreApplication::processEvents();
+    QCOMPARE(f.prompts.kinds(), QStringList{"error"});
+    QCOMPARE(f.prompts.texts().constFirst(),
+             "Cannot create the data folder " + f.folder.path() +
+                 "/file/config/vestro-zandor.\n\rUsing default settings.");
+    QCOMPARE(menuTitle(w, "menu_file"), QStringLiteral("File"));
+    QCOMPARE(w.settings().box, Settings().box);
 }
 
 void TestGuiMain::startUpBoxList_data() {

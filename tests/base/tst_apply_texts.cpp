@@ -4,6 +4,7 @@
 #include "gui/text_keys.h"
 
 #include "app/unit_language.h"
+#include "base/data_folder.h"
 #include "base/unit_service.h"
 #include "base/unit_service_gui.h"
 #include "base/up_down.h"
@@ -165,11 +166,12 @@ void TestApplyTexts::languageList() {
                              ".hidden.lng", "two.lng.lng"})
         QVERIFY(folder.writeFile(QStringLiteral("language/") + QString::fromLatin1(file), "k=v\n"));
     QDir(folder.path()).mkpath("language/folder.lng");
-    QCOMPARE(Tfrm_language::languageNames(folder.path()),
-             (QStringList{"Mike", "alpha", "two", "zulu"}));
+    // "two.lng.lng" is the language "two.lng": its name finds its file again.
+    const DataFolder data(folder.path(), {}, {}, [](const QString&) { return true; });
+    QCOMPARE(data.languageNames(), (QStringList{"Mike", "alpha", "two.lng", "zulu"}));
 
     QString loaded;
-    Tfrm_language dialog(folder.path(), [&](const QString& name) { loaded = name; });
+    Tfrm_language dialog(data, [&](const QString& name) { loaded = name; });
     auto* drop = dialog.findChild<QComboBox*>("language_drop");
     QCOMPARE(drop->currentIndex(), 0);
     QVERIFY(!drop->isEditable());

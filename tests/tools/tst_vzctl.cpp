@@ -414,6 +414,20 @@ void TstVzctl::fireTwice20msApart() {
     const int gap = second.value("time_ms").toInt() - first.value("time_ms").toInt();
     QVERIFY2(gap >= 18 && gap < 80, qPrintable(QString::number(gap)));
     QCOMPARE(second.value("offset").toInt(), 9);
+
+    // Both copies in the fire log of the (writable) program folder.
+    const QDir logs(m_dir->filePath("logs"));
+    const QStringList files = logs.entryList({"fire-*.csv"});
+    QCOMPARE(files.size(), 1);
+    QFile file(logs.filePath(files.first()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 4); // header, two copies, end
+    const QRegularExpression copy("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} "
+                                  "[+-]\\d\\d:\\d\\d,frame,rk40,COM15,200,70,"
+                                  "vzctl,00 00 FF 32 2C 46 50 00 00,written$");
+    for (int i : {1, 2})
+        QVERIFY2(copy.match(QString::fromUtf8(lines.at(i))).hasMatch(), lines.at(i).constData());
 }
 
 void TstVzctl::frames_data() {

@@ -32,8 +32,9 @@ CommandLine::CommandLine(const QString& command, const QString& synopsis,
     m_parser.setApplicationDescription(QStringLiteral("vzctl %1\n\n%2").arg(synopsis, description));
     m_parser.addHelpOption();
     m_parser.addOption({QStringLiteral("program-dir"),
-                        QStringLiteral("Program folder whose ports/ links and settings.ini are "
-                                       "used (default: the folder of vzctl)."),
+                        QStringLiteral("Program folder (default: the folder of vzctl); its "
+                                       "ports/ links and settings.ini are used when it is "
+                                       "writable, else those of the data folder."),
                         QStringLiteral("DIR")});
 }
 
@@ -94,11 +95,11 @@ QString projectReadError(const QString& path, vz::ProjectReadStatus status) {
         .arg(path, vz::projectReadReason(status));
 }
 
-bool loadProject(const QString& projectPath, const QString& settingsPath, const QString& programDir,
+bool loadProject(const QString& projectPath, const QString& settingsPath, const DataFolder& folder,
                  LoadedProject* out) {
     QString settings = settingsPath;
     if (settings.isEmpty()) {
-        settings = SettingsFile::pathIn(programDir);
+        settings = folder.settingsPath();
     } else if (!QFileInfo(settings).isFile()) {
         printErr(QStringLiteral("vzctl: cannot read settings file '%1'").arg(settings));
         return false;
@@ -107,14 +108,14 @@ bool loadProject(const QString& projectPath, const QString& settingsPath, const 
 
     // The language as the program takes it: the chosen one, else English, else none (keys).
     out->texts = std::make_unique<LanguageTable>();
-    if (!out->texts->load(programDir, out->settings.language)) {
-        if (out->texts->load(programDir, QStringLiteral("english")))
+    if (!out->texts->loadFile(folder.languageFile(out->settings.language))) {
+        if (out->texts->loadFile(folder.languageFile(QStringLiteral("english"))))
             printErr(QStringLiteral("vzctl: language %1 not found, using english")
                          .arg(out->settings.language));
         else
             printErr(QStringLiteral("vzctl: no language file in %1/language; texts show their "
                                     "keys")
-                         .arg(programDir));
+                         .arg(folder.programDir()));
     }
 
     vz::ProgramDocument document;

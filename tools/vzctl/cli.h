@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/data_folder.h"
 #include "base/settings.h"
 #include "base/unit_service.h"
 #include "program/box_program.h"
@@ -29,6 +30,8 @@ public:
     void addPositional(const QString& name, const QString& description);
     bool parse(const QStringList& arguments, int* exitCode);
     QString programDir() const; // --program-dir, or the folder of vzctl
+    // Where settings.ini, ports/ and logs/ are: the program folder when it is writable.
+    DataFolder dataFolder() const { return DataFolder::forProgram(programDir()); }
     // An integer option in [min, max]; a usage error otherwise.
     bool intOption(const QString& name, int min, int max, int* value, int* exitCode) const;
     bool intArgument(const QString& text, const QString& what, int min, int max, int* value,
@@ -48,10 +51,10 @@ struct LoadedProject {
     std::unique_ptr<LanguageTable> texts;
 };
 
-// settingsPath empty: settings.ini beside the program (missing: defaults); a given settings
+// settingsPath empty: settings.ini of the data folder (missing: defaults); a given settings
 // path must exist. False with the error printed; a project file that cannot be read, or is no
 // project at all, is refused with its reason (exit code ExitError).
-bool loadProject(const QString& projectPath, const QString& settingsPath, const QString& programDir,
+bool loadProject(const QString& projectPath, const QString& settingsPath, const DataFolder& folder,
                  LoadedProject* out);
 
 // "vzctl: cannot read project file 'path': reason"

@@ -15,7 +15,7 @@ const char* const kUsage =
     "\n"
     "Commands:\n"
     "  sim [--port N] [--json]         virtual master module on a pseudo-terminal,\n"
-    "                                  linked as ports/COM<N> beside the program\n"
+    "                                  linked as ports/COM<N> in the data folder\n"
     "  ports                           present COM numbers and their devices\n"
     "  check FILE.kvx [--settings F]   duplicate-channel check of a project\n"
     "  image FILE.kvx [--settings F] [--raw]\n"
@@ -31,8 +31,9 @@ const char* const kUsage =
     "  sheet FILE.kvx --pdf OUT.pdf [--settings F]\n"
     "                                  the programming sheet as a PDF\n"
     "\n"
-    "Every command takes --help and --program-dir DIR (the folder holding settings.ini,\n"
-    "language/ and ports/; default: the folder of vzctl).\n"
+    "Every command takes --help and --program-dir DIR (the folder holding language/;\n"
+    "default: the folder of vzctl). settings.ini, ports/ and logs/ are kept there when it\n"
+    "is writable, else in $XDG_CONFIG_HOME/vestro-zandor (default ~/.config/vestro-zandor).\n"
     "Exit codes: 0 ok, 1 refused (channels used twice, macro steps that do not run as\n"
     "written), 2 usage or I/O error, or a project file that cannot be read or is no project.\n";
 

@@ -4,6 +4,7 @@
 #include "device/device_report.h"
 #include "device/virtual_master.h"
 #include "fire/fire_frames.h"
+#include "fire/fire_log.h"
 #include "serial/com_port.h"
 #include "serial/port_names.h"
 #include "transfer/block_transfer.h"
@@ -49,6 +50,16 @@ bool quitOnSignals(QObject* owner) {
     return true;
 }
 
+// Lines still queued are written before the command ends; a log that cannot be written is
+// reported, the command's result stays what the port made it.
+void finishLog(vz::FireLog& log) {
+    if (!log.drain(5000))
+        printErr(QStringLiteral("vzctl fire: the fire log in %1 did not finish writing")
+                     .arg(log.folder()));
+    else if (log.isStopped())
+        printErr(QStringLiteral("vzctl fire: fire log off: %1").arg(log.stopReason()));
+}
+
 void runFor(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
@@ -86,7 +97,7 @@ int cmdSim(const QStringList& args) {
         return code;
     const bool json = cl.parser().isSet(QStringLiteral("json"));
 
-    vz::VirtualMasterModule sim(cl.programDir());
+    vz::VirtualMasterModule sim(cl.dataFolder().portsBase());
     if (!quitOnSignals(&sim)) {
         printErr(QStringLiteral("vzctl sim: cannot watch for signals"));
         return ExitError;
@@ -132,7 +143,7 @@ int cmdPorts(const QStringList& args) {
         return code;
     if (!cl.parser().positionalArguments().isEmpty())
         return cl.usageError(QStringLiteral("no arguments expected"));
-    const QString dir = cl.programDir();
+    const QString dir = cl.dataFolder().portsBase();
     const QList<int> present = vz::ports::presentPorts(dir, 1, 255);
     for (int n : present) {
         const QString device = vz::ports::deviceFor(dir, n);
@@ -171,7 +182,7 @@ bool frameRequest(CommandLine& cl, const QString& kind, int channelIndex, FrameR
         return false;
     }
     out->kind = kind;
-    out->box = SettingsFile::load(SettingsFile::pathIn(cl.programDir())).settings.box;
+    out->box = SettingsFile::load(cl.dataFolder().settingsPath()).settings.box;
     return cl.intOption(QStringLiteral("box"), 0, 255, &out->box, code) &&
            cl.intArgument(positional.at(channelIndex), QStringLiteral("CHANNEL"), 1, vz::kChannels,
                           &out->channel, code);
@@ -242,19 +253,36 @@ int cmdFire(const QStringList& args) {
         return code;
     const QByteArray frame = frameOf(request);
 
-    TApdComPort com(cl.programDir());
+    const DataFolder data = cl.dataFolder();
+    TApdComPort com(data.portsBase());
+    vz::FireLog log(data.logDir());
+    vz::FireLogLine line;
+    line.event = QStringLiteral("frame");
+    line.route = route;
+    line.port = vz::ports::comName(port);
+    line.box = request.box;
+    line.channel = request.channel;
+    line.source = QStringLiteral("vzctl");
+    line.frame = frame;
+    // Each copy is logged once the port has it, or once it refused it.
+    bool writing = false;
+    auto writeCopy = [&] {
+        writing = true;
+        com.WriteString(frame);
+        writing = false;
+        line.outcome = QStringLiteral("written");
+        log.append(line);
+    };
     try {
         com.setComNumber(static_cast<quint16>(port));
         com.setBaud(route == QLatin1String("mm") ? vz::kMasterModuleBaud : vz::kRk40Baud);
         com.setOpen(true);
-        QElapsedTimer clock;
-        clock.start();
-        com.WriteString(frame);
+        writeCopy();
         runFor(vz::kFireRepeatMs); // the first copy leaves meanwhile
         const quint16 trigger = com.AddOutputSentTrigger();
         vz::OutputSentWait waiter(com, trigger);
         com.ArmOutputSentTrigger(trigger);
-        com.WriteString(frame);
+        writeCopy();
         const int limit = vz::outputSentTimeoutMs(2 * frame.size(), com.Baud());
         if (waiter.wait(limit) != vz::OutputSentWait::Result::Sent)
             throw ComPortError(
@@ -266,7 +294,20 @@ int cmdFire(const QStringList& args) {
         com.setOpen(false);
     } catch (const ComPortError& e) {
         printErr(QStringLiteral("vzctl fire: %1").arg(e.text()));
+        if (writing) {
+            line.outcome = QStringLiteral("failed");
+            log.append(line);
+        }
+        vz::FireLogLine error;
+        error.event = QStringLiteral("port error");
+        error.route = route;
+        error.port = line.port;
+        error.source = line.source;
+        error.outcome = e.text();
+        log.append(error);
+        finishLog(log);
         return ExitError;
     }
+    finishLog(log);
     return ExitOk;
 }

@@ -33,7 +33,7 @@ int loadChecked(CommandLine& cl, LoadedProject* project) {
     const QStringList files = cl.parser().positionalArguments();
     if (files.size() != 1)
         return cl.usageError(QStringLiteral("expected one project file (.kvx)"));
-    if (!loadProject(files.first(), cl.parser().value(kSettingsOption), cl.programDir(), project))
+    if (!loadProject(files.first(), cl.parser().value(kSettingsOption), cl.dataFolder(), project))
         return ExitError;
     const QString message = duplicateMessageFor(*project);
     if (!message.isEmpty()) {
@@ -170,7 +170,7 @@ int cmdSend(const QStringList& args) {
         block = project.settings.effectiveBlock();
     const QByteArray image = imageOf(project);
 
-    TApdComPort com(cl.programDir());
+    TApdComPort com(cl.dataFolder().portsBase());
     const QString name = vz::ports::comName(port);
     ProgressBar bar(::isatty(STDERR_FILENO) == 1);
     try {

@@ -1,0 +1,192 @@
+#include "fire/fire_log.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace vz {
+
+namespace {
+
+QString csvField(const QString& text) {
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString number(int n) {
+    return n < 0 ? QString() : QString::number(n);
+}
+
+QString offsetText(int seconds) {
+    const QChar sign = seconds < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    const int minutes = qAbs(seconds) / 60;
+    return sign + QStringLiteral("%1:%2")
+                      .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+                      .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+FireLog::FireLog(const QString& folder, QObject* parent)
+    : QObject(parent), m_folder(folder), m_clock([] { return QDateTime::currentDateTime(); }) {
+    m_thread = std::thread([this] { run(); });
+}
+
+FireLog::~FireLog() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+QString FireLog::fileFor(const QDate& day) const {
+    return QDir(m_folder).filePath(QStringLiteral("fire-") + day.toString(Qt::ISODate) +
+                                   QStringLiteral(".csv"));
+}
+
+QString FireLog::header() {
+    return QStringLiteral("time,event,route,port,box,channel,source,frame,outcome");
+}
+
+QString FireLog::format(const QDateTime& time, const FireLogLine& line) {
+    const QStringList fields{
+        time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz ")) +
+            offsetText(time.offsetFromUtc()),
+        csvField(line.event),
+        csvField(line.route),
+        csvField(line.port),
+        number(line.box),
+        number(line.channel),
+        csvField(line.source),
+        QString::fromLatin1(line.frame.toHex(' ').toUpper()),
+        csvField(line.outcome),
+    };
+    return fields.join(QLatin1Char(','));
+}
+
+void FireLog::append(FireLogLine line) {
+    if (m_stopped.load())
+        return;
+    const QDateTime now = m_clock();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // A disk that cannot keep up costs lines, never the caller's time.
+        if (int(m_queue.size()) >= kMaxQueued) {
+            ++m_lost;
+            return;
+        }
+        m_queue.push_back({now, std::move(line)});
+    }
+    m_wake.notify_one();
+}
+
+bool FireLog::drain(int timeoutMs) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [this] { return (m_queue.empty() && !m_busy) || m_stopped.load(); });
+}
+
+QString FireLog::stopReason() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_reason;
+}
+
+void FireLog::run() {
+    QFile file;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+        if (m_queue.empty())
+            break; // quit, everything written
+        Queued q = std::move(m_queue.front());
+        m_queue.pop_front();
+        const int lost = m_lost;
+        m_lost = 0;
+        m_busy = true;
+        lock.unlock();
+
+        QString error;
+        bool ok = true;
+        if (lost > 0) {
+            FireLogLine gap;
+            gap.event = QStringLiteral("lines lost");
+            gap.outcome = QString::number(lost);
+            ok = writeLine(file, {q.time, gap}, &error);
+        }
+        if (ok)
+            ok = writeLine(file, q, &error);
+        if (!ok) {
+            file.close();
+            stop(error);
+        }
+
+        lock.lock();
+        m_busy = false;
+        if (!ok)
+            m_queue.clear();
+        m_idle.notify_all();
+    }
+}
+
+bool FireLog::writeLine(QFile& file, const Queued& q, QString* error) {
+    const QString name = fileFor(q.time.date());
+    if (!file.isOpen() || file.fileName() != name) {
+        file.close();
+        if (!QDir().mkpath(m_folder)) {
+            *error = QStringLiteral("cannot create the folder %1")
+                         .arg(QDir::toNativeSeparators(m_folder));
+            return false;
+        }
+        file.setFileName(name);
+        // Unbuffered: each line goes to the system in one write, nothing waits in this process.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+            *error = QDir::toNativeSeparators(name) + QStringLiteral(": ") + file.errorString();
+            return false;
+        }
+        if (file.size() == 0) {
+            const QByteArray head = header().toUtf8() + '\n';
+            if (file.write(head) != head.size()) {
+                *error = QDir::toNativeSeparators(name) + QStringLiteral(": ") + file.errorString();
+                return false;
+            }
+        }
+    }
+    const QByteArray bytes = format(q.time, q.line).toUtf8() + '\n';
+    if (file.write(bytes) != bytes.size()) {
+        *error = QDir::toNativeSeparators(name) + QStringLiteral(": ") + file.errorString();
+        return false;
+    }
+#ifdef Q_OS_UNIX
+    // On the disk before the next line: a power cut loses at most the line being written.
+    if (::fdatasync(file.handle()) != 0 && errno != EINVAL) {
+        *error = QDir::toNativeSeparators(name) + QStringLiteral(": ") +
+                 QString::fromLocal8Bit(strerror(errno));
+        return false;
+    }
+#endif
+    return true;
+}
+
+void FireLog::stop(const QString& reason) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_reason = reason;
+    }
+    m_stopped.store(true);
+    QMetaObject::invokeMethod(
+        this, [this, reason] { emit stopped(reason); }, Qt::QueuedConnection);
+}
+
+} // namespace vz

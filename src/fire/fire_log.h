@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+class QFile;
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace vz {
+
+// One line of the fire log. Empty fields stay empty in the file; box and channel below 0 too.
+struct FireLogLine {
+    QString event; // "frame", "fire mode on", "fire mode off", "port error", "macro start", ...
+    QString route; // "mm", "rk40"
+    QString port;  // "COM7"
+    int box = -1;
+    int channel = -1;
+    QString source; // "button", "hotkey a", "macro 3 step 2", "vzctl"
+    QByteArray frame;
+    QString outcome; // "written", "failed", or what went wrong
+};
+
+// The flight recorder of a show: every fire frame and fire mode event as one CSV line in
+// <folder>/fire-YYYY-MM-DD.csv (local date of the line), header first in a new file.
+// append() only queues the line with its time: a thread of the log writes it, one write
+// and one sync per line, so neither a slow disk nor a full or read-only one ever holds up a
+// frame. When a line cannot be written the log stops for the rest of the session and says
+// why once (stopped()); firing goes on.
+class FireLog : public QObject {
+    Q_OBJECT
+public:
+    using Clock = std::function<QDateTime()>;
+    static constexpr int kMaxQueued = 4096;
+
+    // The folder is made with the first line.
+    explicit FireLog(const QString& folder, QObject* parent = nullptr);
+    // Writes what is queued, then ends the thread.
+    ~FireLog() override;
+
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    QString folder() const { return m_folder; }
+    QString fileFor(const QDate& day) const;
+
+    void append(FireLogLine line);
+
+    // Waits until every queued line is written or the log has stopped. False on time-out.
+    bool drain(int timeoutMs);
+    bool isStopped() const { return m_stopped.load(); }
+    // Why the log stopped; empty while it works.
+    QString stopReason() const;
+
+    static QString header();
+    // The CSV line (without line end) of a line at a time.
+    static QString format(const QDateTime& time, const FireLogLine& line);
+
+signals:
+    // Emitted once, in the log object's thread.
+    void stopped(const QString& reason);
+
+private:
+    struct Queued {
+        QDateTime time;
+        FireLogLine line;
+    };
+    void run();
+    bool writeLine(QFile& file, const Queued& q, QString* error);
+    void stop(const QString& reason);
+
+    QString m_folder;
+    Clock m_clock;
+    std::atomic<bool> m_stopped{false};
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::deque<Queued> m_queue;
+    int m_lost = 0;
+    bool m_busy = false;
+    bool m_quit = false;
+    QString m_reason;
+    std::thread m_thread;
+};
+
+} // namespace vz
