@@ -50,7 +50,7 @@ int cmdMacro(const QStringList& args) {
     if (!cl.intArgument(pos[1], QStringLiteral("macro number"), 1, vz::kMacros, &number, &code))
         return code;
     LoadedProject project;
-    if (!loadProject(pos[0], cl.parser().value(QStringLiteral("settings")), cl.programDir(),
+    if (!loadProject(pos[0], cl.parser().value(QStringLiteral("settings")), cl.dataFolder(),
                      &project))
         return ExitError;
 
