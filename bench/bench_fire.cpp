@@ -1,7 +1,9 @@
 // Fire console timing on a real pseudo-terminal:
 // 1. click on a fire button -> first byte at the far end, and the gap between the two
 //    copies of the frame, over 200 clicks;
-// 2. a macro of 20 calls and pauses: planned against measured time of every frame.
+// 2. a macro of 20 calls and pauses: the error of every step (measured gap to the call
+//    before against the planned gap; each deadline counts from the step before) and the
+//    drift of every frame from the plan over the whole run.
 // Usage: bench_fire [clicks]; with the fire log the program has, VZ_BENCH_NO_LOG=1 without.
 #include "base/prompts.h"
 #include "fire/com_fire_port.h"
@@ -201,6 +203,7 @@ int main(int argc, char** argv) {
     console.tab_fire_modeShow();
     QPushButton* m = console.firePage()->fireButton(9, 1);
     std::vector<double> errors;
+    std::vector<double> stepErrors;
     for (int run = 0; run < 3; ++run) {
         far.clear();
         QTest::qWait(50);
@@ -210,15 +213,24 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "macro incomplete\n");
             return 1;
         }
+        double before = 0;
         for (int i = 0; i < plan.size(); ++i) {
             const double measured = (far.timeOf(size_t(i) * 18) - t0) / 1000.0;
             errors.push_back(std::abs(measured - plan[i]));
+            const double planned = plan[i] - (i > 0 ? plan[i - 1] : 0);
+            stepErrors.push_back(std::abs((measured - before) - planned));
+            before = measured;
         }
         while (console.runner().isRunning())
             QTest::qWait(5);
     }
     std::printf("macro: %d calls, planned end of last call %d ms\n", int(plan.size()), plan.last());
-    report("macro frame |measured - planned|", errors, "ms");
+    report("macro step |gap - planned gap|", stepErrors, "ms");
+    std::printf(
+        "steps off by more than 5 ms: %d of %zu\n",
+        int(std::count_if(stepErrors.begin(), stepErrors.end(), [](double e) { return e > 5.0; })),
+        stepErrors.size());
+    report("macro frame drift from the plan", errors, "ms");
     if (logging) {
         fireLog.drain(5000);
         QFile log(fireLog.fileFor(QDate::currentDate()));

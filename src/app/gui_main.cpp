@@ -8,6 +8,7 @@
 #include "fire/fire_console.h"
 #include "fire/fire_log.h"
 #include "fire/fire_wiring.h"
+#include "fire/macro_checks.h"
 #include "output/output_wiring.h"
 #include "preview/preview_area.h"
 #include "preview/preview_wiring.h"
@@ -394,6 +395,9 @@ void Tfrm_gui_main::closeEvent(QCloseEvent* event) {
 }
 
 void Tfrm_gui_main::FormCloseQuery(bool& canClose) {
+    // Nothing fires while the operator answers the question, nor after the window is gone.
+    if (m_fire)
+        m_fire->stopMacro();
     if (m_document->isModified()) {
         switch (m_prompts.warningYesNoCancel(this, get_text(QStringLiteral("msg_saveproject")))) {
         case Prompts::Answer::Yes:
@@ -540,6 +544,11 @@ bool Tfrm_gui_main::read_project(const QString& path) {
     // Also when the page ActiveTab names was the last program page on show and the set-up
     // page is on show now: the document sees no change then.
     showActiveTab(m_document->program().activeTab);
+    // Learnt at the desk, not at the show.
+    const QString problems = vz::macroProblemsMessage(
+        vz::macroProblems(m_document->program()), [](const QString& key) { return get_text(key); });
+    if (!problems.isEmpty())
+        m_prompts.error(this, problems);
     return true;
 }
 

@@ -100,6 +100,8 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
     connect(&m_doc, &ProgramDocument::groupChanged, this, &FireConsole::markButtonsStale);
     connect(&m_doc, &ProgramDocument::seqChanged, this, &FireConsole::markButtonsStale);
     connect(&m_doc, &ProgramDocument::macrosChanged, this, &FireConsole::markButtonsStale);
+    // A macro belongs to its document: New or Open ends it before the first value changes.
+    connect(&m_doc, &ProgramDocument::replacing, this, &FireConsole::stopMacro);
 
     fillMacroList();
     applyTexts();
@@ -187,6 +189,7 @@ void FireConsole::applyTexts() {
     if (!hotkey.isEmpty())
         m_firePage->popupHotkey()->setText(hotkey);
     m_setup->applyMacroListTexts();
+    showButtonBox();
 }
 
 QString FireConsole::baseHint(int family, int number) const {
@@ -267,12 +270,25 @@ void FireConsole::setSetupPortText(const QString& text) {
     m_setup->page()->portLabel()->setText(text);
 }
 
+void FireConsole::showButtonBox() {
+    // The RK40 shows the box list for macros, but its buttons and hotkeys keep firing the
+    // configured box: the operator sees which.
+    QLabel* l = m_firePage->buttonBoxLabel();
+    const bool show = m_controller.route() == FireRoute::Rk40;
+    l->setText(
+        show ? get_text(QStringLiteral("firemode_button_box"))
+                   .replace(QLatin1String("%1"), QString::number(m_controller.configuredBox()))
+             : QString());
+    l->setVisible(show);
+}
+
 void FireConsole::setRk40BoxList(bool rk40On) {
     m_doc.setRk40Active(rk40On);
     if (!rk40On)
         m_doc.applyBoxMode(); // box mode 0: the derived number comes back
     if (m_hooks.setRk40BoxList)
         m_hooks.setRk40BoxList(rk40On);
+    showButtonBox();
 }
 
 void FireConsole::showError(const QString& text) {
@@ -422,6 +438,7 @@ void FireConsole::btn_firemode_macroClick() {
 
 void FireConsole::stopMacro() {
     m_macros->stop();
+    m_sender.abort();
 }
 
 void FireConsole::btn_firemode_stopClick() {

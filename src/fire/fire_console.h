@@ -121,7 +121,8 @@ public slots:
 
     // The port reported an error on its own (device gone).
     void portFailed();
-    // Ends a running macro at once: no frame after this.
+    // Escape, Stop, fire mode off, the close request, New and Open: ends a running macro
+    // and drops every frame that has not started.
     void stopMacro() override;
 
 private:
@@ -139,6 +140,7 @@ private:
     void savePortSetting(int port) override;
 
     bool firePageOnShow() const;
+    void showButtonBox();
     // Tags, captions, visibility and hints of the fire buttons from the document now.
     void refreshButtons();
     // The document changed while the fire page is on show: refresh once the change is

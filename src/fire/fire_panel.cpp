@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace vz {
 
 namespace {
@@ -55,6 +57,10 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
     m_stop = new QPushButton(QStringLiteral("Stop"), this);
     m_stop->setObjectName(QStringLiteral("btn_firemode_stop"));
     m_stop->setProperty("tag", 0);
+    QFont sf = m_stop->font();
+    sf.setBold(true);
+    sf.setPointSize(14);
+    m_stop->setFont(sf);
     m_stop->hide();
 
     m_panel = new QWidget(this);
@@ -104,6 +110,9 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
                              0, false, Qt::white);
     m_port =
         makeLabel(m_panel, QStringLiteral("tab_fire_mode_comport"), QString(), 0, true, Qt::white);
+    m_buttonBox = makeLabel(m_panel, QStringLiteral("firemode_button_box_lbl"), QString(), 0, true,
+                            Qt::yellow);
+    m_buttonBox->hide();
     m_sent = makeLabel(m_panel, QStringLiteral("firemode_sent_lbl"), QString(), 0, true,
                        kSentColor.lighter(140));
     m_sent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -181,6 +190,9 @@ void FireModePage::firemode_panelResize() {
     m_comPortLbl->adjustSize();
     m_comPortLbl->move(3 * kFireGapX, y);
     m_port->setGeometry(m_comPortLbl->geometry().right() + 6, y, 160, m_comPortLbl->height());
+    m_buttonBox->setGeometry(m_port->geometry().right() + 6, y,
+                             std::max(0, w / 2 - m_port->geometry().right() - 12),
+                             m_comPortLbl->height());
     m_sent->setGeometry(w / 2, y, w / 2 - 3 * kFireGapX, m_comPortLbl->height());
     m_logOff->setGeometry(3 * kFireGapX, y - m_comPortLbl->height() - 2, w - 6 * kFireGapX,
                           m_comPortLbl->height());
@@ -189,10 +201,12 @@ void FireModePage::firemode_panelResize() {
 void FireModePage::placeFixed() {
     const int border = m_armed ? kArmedBorder : 0;
     m_panel->setGeometry(rect().adjusted(border, border, -border, -border));
-    const int cy = height() / 2;
-    m_macroRunning->setGeometry(0, cy - 70, width(), 40);
-    m_macroNr->setGeometry(0, cy - 25, width(), 40);
-    m_stop->setGeometry(width() / 2 - 60, cy + 30, 120, 30);
+    const QRect stop = fireStopRect(m_panel->width(), m_panel->height()).translated(m_panel->pos());
+    m_stop->setGeometry(stop);
+    // The running labels centred in the space above Stop.
+    const int cy = stop.top() / 2;
+    m_macroRunning->setGeometry(0, cy - 45, width(), 40);
+    m_macroNr->setGeometry(0, cy + 5, width(), 40);
 }
 
 void FireModePage::showEvent(QShowEvent* event) {

@@ -30,6 +30,9 @@ public:
     QLabel* macroRunningLabel() const { return m_macroRunning; }
     QLabel* macroNrLabel() const { return m_macroNr; }
     QLabel* sentLabel() const { return m_sent; }
+    // Beside the port: the box that program buttons and hotkeys address, where it may
+    // differ from the box list (RK40 route). Empty text hides it.
+    QLabel* buttonBoxLabel() const { return m_buttonBox; }
     // Hidden while the fire log works; says once that it is off and why.
     QLabel* logOffLabel() const { return m_logOff; }
     QPushButton* stopButton() const { return m_stop; }
@@ -69,6 +72,7 @@ private:
     QLabel* m_comPortLbl = nullptr;
     QLabel* m_port = nullptr;
     QLabel* m_sent = nullptr;
+    QLabel* m_buttonBox = nullptr;
     QLabel* m_logOff = nullptr;
     QLabel* m_macroRunning = nullptr;
     QLabel* m_macroNr = nullptr;

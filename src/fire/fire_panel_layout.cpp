@@ -40,11 +40,27 @@ QRect fireButtonRect(int family, int number, int w, int h) {
         left = firePanelColumnLeft(family + 1, cell.width);
         row = number - 1;
     } else {
-        // Macros run along row 6 from column 2, one gap apart.
-        left = 6 * kFireGapX + 2 * cell.width + (number - 1) * (kFireGapX + cell.width);
-        row = 6;
+        // Macros run along row 6, one gap apart, from the left edge of column 2 to the right
+        // edge of column 9: ten buttons a little narrower than the columns, all on the panel.
+        const int from = firePanelColumnLeft(2, cell.width);
+        const int span = firePanelColumnLeft(9, cell.width) + cell.width - from;
+        const int width = std::max(0, (span - 9 * kFireGapX) / 10);
+        return QRect(from + (number - 1) * (width + kFireGapX), firePanelRowTop(6, cell.height),
+                     width, cell.height);
     }
     return QRect(left, firePanelRowTop(row, cell.height), cell.width, cell.height);
+}
+
+QRect fireStopRect(int w, int h) {
+    // Rows 7 and 8 under columns 2..9 hold no button (singles 8 and 16 stand in columns 0
+    // and 1, row 8 only the port labels), so a click meant for Stop that comes just after
+    // the panel is back lands on no button.
+    const FirePanelCell cell = firePanelCell(w, h);
+    const int left = firePanelColumnLeft(2, cell.width);
+    const int right = firePanelColumnLeft(9, cell.width) + cell.width;
+    const int top = firePanelRowTop(7, cell.height);
+    const int bottom = h - kFireGapY;
+    return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
 }
 
 } // namespace vz

@@ -24,5 +24,8 @@ int firePanelRowTop(int row, int buttonHeight);
 // Rectangle of fire button (family 0..9, number) on a panel of w x h pixels;
 // a null rectangle when (family, number) names no fire button.
 QRect fireButtonRect(int family, int number, int w, int h);
+// Where Stop stands while a macro runs (the panel then hidden): a place on which no fire
+// button ever lies, so it stays clear of every button at every panel size.
+QRect fireStopRect(int w, int h);
 
 } // namespace vz

@@ -142,7 +142,9 @@ void FireSetupConsole::macroeditor_load_macro(int index) {
     grid->setColumnCount(cells.size() + 1);
     for (int i = 0; i < cells.size(); ++i) {
         grid->setItem(0, i, new QTableWidgetItem(cells[i].time));
-        grid->setItem(1, i, new QTableWidgetItem(cells[i].action));
+        auto* action = new QTableWidgetItem(cells[i].action);
+        action->setToolTip(cells[i].problem);
+        grid->setItem(1, i, action);
     }
     const bool active = m_doc.program().macros[index].active;
     m_page->macroActive()->setChecked(active);

@@ -60,8 +60,16 @@ void FireFrameSender::secondCopy() {
         startFrame(m_queue.dequeue());
 }
 
-void FireFrameSender::finishAndDrop() {
+void FireFrameSender::dropQueued() {
     m_queue.clear();
+}
+
+void FireFrameSender::abort() {
+    dropQueued();
+}
+
+void FireFrameSender::finishAndDrop() {
+    dropQueued();
     if (!m_inFlight)
         return;
     m_timer.stop();
@@ -69,8 +77,8 @@ void FireFrameSender::finishAndDrop() {
 }
 
 void FireFrameSender::drop() {
+    dropQueued();
     m_timer.stop();
-    m_queue.clear();
     m_inFlight = false;
     m_current = Frame();
 }

@@ -12,7 +12,7 @@
 // Writes every fire frame twice, the second copy 20 ms after the first, and never lets two
 // frames interleave: a frame handed in while another's second copy is due waits until that
 // copy has gone. The window stays responsive meanwhile: the second copy is scheduled, not
-// slept for.
+// slept for. Every byte for the port passes write(); every abort passes dropQueued().
 namespace vz {
 
 class FireFrameSender : public QObject {
@@ -29,8 +29,11 @@ public:
     // Queues a frame; its first copy leaves at once when nothing is in flight. The source
     // (what fired it, for the fire log) travels with it to copyWritten.
     void send(const QByteArray& frame, const QString& source = QString());
-    // Writes the second copy of the frame in flight at its time (a blocking wait of at most
-    // 20 ms) and drops frames that have not started. Used before the port closes.
+    // Stop: frames that have not started are dropped; only the second copy of the frame on
+    // the line still goes, at its time.
+    void abort();
+    // As abort, but that second copy is written now (a blocking wait of at most 20 ms).
+    // Used before the port closes.
     void finishAndDrop();
     // Forgets everything without writing (the port is gone).
     void drop();
@@ -54,6 +57,7 @@ private:
         QByteArray bytes;
         QString source;
     };
+    void dropQueued();
     void startFrame(const Frame& frame);
     void secondCopy();
     bool write(const Frame& frame);

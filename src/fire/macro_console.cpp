@@ -42,18 +42,13 @@ void MacroConsole::start(int macroNumber) {
     m_page.macroNrLabel()->setText(get_text(QStringLiteral("firemode_macro_nr")) +
                                    QLatin1Char(' ') + QString::number(macroNumber));
     m_page.setMacroRunning(true);
-    m_interval = m_runner.start(macroNumber);
     m_controller.logEvent(QStringLiteral("macro start"), macroName(macroNumber));
-    // Deadlines count from the click, so the steps do not drift by the timer's latency.
     m_clock.start();
-    m_due = 0;
-    scheduleTick(m_interval);
+    scheduleTick(m_runner.start(macroNumber, 0));
 }
 
-void MacroConsole::scheduleTick(int intervalMs) {
-    m_due += intervalMs;
-    m_timer->setInterval(intervalMs);
-    m_timer->start(int(std::max<qint64>(0, m_due - m_clock.elapsed())));
+void MacroConsole::scheduleTick(qint64 dueMs) {
+    m_timer->start(int(std::clamp<qint64>(dueMs - m_clock.elapsed(), 0, 60 * 60 * 1000)));
 }
 
 void MacroConsole::firemode_macro_timerTimer() {
@@ -61,7 +56,8 @@ void MacroConsole::firemode_macro_timerTimer() {
         return;
     const QString macro = macroName(m_runner.macroIndex() + 1);
     const int step = m_runner.stepIndex() + 1;
-    const MacroRunner::Action a = m_runner.tick(m_doc.program().macros[m_runner.macroIndex()]);
+    const MacroRunner::Action a =
+        m_runner.tick(m_doc.program().macros[m_runner.macroIndex()], m_clock.elapsed());
     switch (a.kind) {
     case MacroRunner::Action::End:
         m_timer->stop();
@@ -81,9 +77,7 @@ void MacroConsole::firemode_macro_timerTimer() {
     }
     if (!m_runner.isRunning())
         return; // the call failed and fire mode went off
-    if (a.intervalMs >= 0)
-        m_interval = a.intervalMs;
-    scheduleTick(m_interval);
+    scheduleTick(a.nextDueMs);
 }
 
 void MacroConsole::stop() {

@@ -34,7 +34,7 @@ public slots:
     void firemode_macro_timerTimer();
 
 private:
-    void scheduleTick(int intervalMs);
+    void scheduleTick(qint64 dueMs);
 
     ProgramDocument& m_doc;
     FireModeController& m_controller;
@@ -42,8 +42,6 @@ private:
     MacroRunner m_runner;
     QTimer* m_timer = nullptr;
     QElapsedTimer m_clock;
-    qint64 m_due = 0;
-    int m_interval = MacroRunner::kStartDelayMs;
 };
 
 } // namespace vz

@@ -4,76 +4,75 @@
 
 namespace vz {
 
-int MacroRunner::start(int macroNumber) {
+qint64 MacroRunner::start(int macroNumber, qint64 nowMs) {
     m_macro = std::clamp(macroNumber - 1, 0, kMacros - 1);
     m_step = 0;
     m_running = true;
-    return kStartDelayMs;
+    m_interval = kStartDelayMs;
+    return nowMs + kStartDelayMs;
 }
 
 void MacroRunner::stop() {
     m_running = false;
 }
 
-MacroRunner::Action MacroRunner::tick(const Macro& macro) {
+MacroRunner::Action MacroRunner::tick(const Macro& macro, qint64 nowMs) {
     Action a;
     if (!m_running)
         return a;
+    a.slot = m_step;
     // Slot 200 is always an end mark; a raw table that says otherwise still ends there.
     const MacroStep s = m_step < kMacroSlots ? macro.steps[m_step] : MacroStep{};
+    ++m_step;
     if (s.type <= MacroEnd) {
         m_running = false;
         a.kind = Action::End;
-    } else if (s.type == MacroPause) {
-        a.kind = Action::Pause;
-        a.intervalMs = std::max(s.value, kMinPause) * 10;
-    } else if (s.type == MacroCall) {
-        a.kind = Action::Call;
-        a.channel = s.value;
-        a.intervalMs = kAfterCallMs;
-    } else {
-        a.kind = Action::Skip;
+        a.nextDueMs = nowMs;
+        return a;
     }
-    ++m_step;
+    a.check = checkMacroStep(s);
+    switch (a.check.kind) {
+    case MacroStepCheck::Call:
+        a.kind = Action::Call;
+        a.channel = a.check.channel;
+        m_interval = kAfterCallMs;
+        break;
+    case MacroStepCheck::Pause:
+        a.kind = Action::Pause;
+        m_interval = a.check.pause * 10; // checked: at most 60000
+        break;
+    case MacroStepCheck::Skip:
+        a.kind = Action::Skip; // never sent; the interval in force stays
+        break;
+    }
+    a.intervalMs = m_interval;
+    a.nextDueMs = nowMs + m_interval;
     return a;
 }
 
-namespace {
-
-// Runs the macro on paper: calls back (kind, time) for every tick.
-template <typename F> void simulate(const Macro& macro, F&& onTick) {
+MacroRunner::Plan MacroRunner::plan(const Macro& macro) {
+    Plan p;
     MacroRunner r;
-    int t = r.start(1);
-    int interval = t;
+    qint64 t = r.start(1, 0);
     for (;;) {
-        const MacroRunner::Action a = r.tick(macro);
-        onTick(a, t);
-        if (a.kind == MacroRunner::Action::End)
-            return;
-        if (a.intervalMs >= 0)
-            interval = a.intervalMs;
-        t += interval;
+        const Action a = r.tick(macro, t);
+        if (a.kind == Action::End) {
+            p.endMs = t;
+            return p;
+        }
+        p.steps << a;
+        p.times << t;
+        t = a.nextDueMs;
     }
 }
 
-} // namespace
-
 QVector<int> MacroRunner::plannedCallTimes(const Macro& macro) {
+    const Plan p = plan(macro);
     QVector<int> out;
-    simulate(macro, [&](const Action& a, int t) {
-        if (a.kind == Action::Call)
-            out << t;
-    });
+    for (int i = 0; i < p.steps.size(); ++i)
+        if (p.steps[i].kind == Action::Call)
+            out << int(p.times[i]);
     return out;
-}
-
-int MacroRunner::plannedEnd(const Macro& macro) {
-    int end = 0;
-    simulate(macro, [&](const Action& a, int t) {
-        if (a.kind == Action::End)
-            end = t;
-    });
-    return end;
 }
 
 } // namespace vz

@@ -1,6 +1,7 @@
 #include "fire/macro_texts.h"
 
-#include "fire/macro_runner.h"
+#include "base/unit_service.h"
+#include "fire/macro_checks.h"
 
 #include <algorithm>
 
@@ -51,19 +52,29 @@ QVector<MacroStepCells> macroEditorCells(const BoxProgram& program, int macroInd
     long long hundredths = 0;
     for (int i = 0; i < kMacroSlots && m.steps[i].type > MacroEnd; ++i) {
         const MacroStep& s = m.steps[i];
+        const MacroStepCheck check = checkMacroStep(s);
         MacroStepCells c;
         c.time = formatFixed2(hundredths / 100.0, locale) + QStringLiteral(" s");
+        c.problem = macroStepProblemText(
+            s, check, [](const QString& key) { return get_text(key); }, locale);
+        const QString notRunnable = get_text(QStringLiteral("macro_not_runnable"));
         if (s.type == MacroPause) {
             c.action = QStringLiteral("Pause") + nl + formatFixed2(s.value / 100.0, locale) +
                        QStringLiteral(" s");
-            // A pause below the shortest one runs as the shortest one.
-            hundredths += std::max(s.value, MacroRunner::kMinPause);
-        } else if (s.type == MacroCall) {
+            if (check.problem != MacroStepCheck::None)
+                c.action += QStringLiteral(" -> ") + formatFixed2(check.pause / 100.0, locale) +
+                            QStringLiteral(" s");
+            hundredths += check.pause; // as it runs
+        } else if (s.type == MacroCall && check.kind == MacroStepCheck::Call) {
             c.action = QStringLiteral("Sequenz ") + QString::number(s.value) + nl +
                        QStringLiteral("Laufzeit: ");
             const double d = channelDuration(program, s.value);
             if (d >= 0)
                 c.action += formatFixed2(d, locale) + QStringLiteral(" s");
+        } else if (s.type == MacroCall) {
+            c.action = QStringLiteral("Sequenz ") + QString::number(s.value) + nl + notRunnable;
+        } else {
+            c.action = notRunnable;
         }
         out << c;
     }

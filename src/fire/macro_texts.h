@@ -19,8 +19,9 @@ double channelDuration(const BoxProgram& program, int channel);
 
 // Cells of one step of the editor grid.
 struct MacroStepCells {
-    QString time;   // running time: the pauses before the step
-    QString action; // two lines for pauses and calls, empty for other types
+    QString time;    // running time: the pauses before the step
+    QString action;  // two lines for pauses and calls; steps that never run say so
+    QString problem; // what happens to a step that does not run as written, else empty
 };
 QVector<MacroStepCells> macroEditorCells(const BoxProgram& program, int macroIndex,
                                          const QLocale& locale = QLocale());

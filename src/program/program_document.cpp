@@ -65,7 +65,8 @@ void ProgramDocument::endEdit() {
 }
 
 ProgramDocument::Replacement::Replacement(ProgramDocument& document) : m_document(document) {
-    ++m_document.m_replacing;
+    if (m_document.m_replacing++ == 0)
+        emit m_document.replacing();
 }
 
 ProgramDocument::Replacement::~Replacement() {

@@ -126,6 +126,9 @@ signals:
     void activeTabChanged(int page);
     void modifiedChanged(bool modified);
     void pathChanged(const QString& path);
+    // The whole project is about to be replaced (start-up, New, Open): whatever runs on
+    // the old one (a macro) ends first.
+    void replacing();
     // A step was recorded, undone or redone, or the history emptied.
     void historyChanged();
 

@@ -200,6 +200,10 @@ private slots:
     void macroFromProject_data();
     void macroFromProject();
     void macroEdges();
+    void abortDropsQueued_data();
+    void abortDropsQueued();
+    void macroEndsWithItsDocument_data();
+    void macroEndsWithItsDocument();
     void macroEditor();
     void newAndOpenWhileArmed();
     void undoWhileArmed();
@@ -722,6 +726,91 @@ void TestFireMain::macroEdges() {
     QCOMPARE(m.channels(), (QList<int>{5, 5}));
 }
 
+void TestFireMain::abortDropsQueued_data() {
+    QTest::addColumn<QString>("abort");
+    QTest::newRow("Escape") << "escape";
+    QTest::newRow("Stop") << "stop";
+    QTest::newRow("fire mode off, then on again") << "off";
+}
+
+void TestFireMain::abortDropsQueued() {
+    QFETCH(QString, abort);
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    vz::ProgramDocument& d = w.document();
+    d.setMacroSlot(0, 0, vz::MacroPause, 60); // the call comes 0.6 s after the click
+    d.setMacroSlot(0, 1, vz::MacroCall, 9);
+    d.setMacroActive(0, true);
+    w.hotkeys().bind('a', 1, 1); // channel 21
+    w.hotkeys().bind('b', 1, 2); // channel 22
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    QTest::mouseClick(m.fireButton(9, 1), Qt::LeftButton);
+    // A frame on the line, one queued behind it, then the abort: only the second copy of
+    // the first may follow.
+    tapKey(&w, Qt::Key_A, "a");
+    tapKey(&w, Qt::Key_B, "b");
+    if (abort == "escape")
+        tapKey(&w, Qt::Key_Escape, "\x1b");
+    else if (abort == "stop")
+        QTest::mouseClick(m.console().firePage()->stopButton(), Qt::LeftButton);
+    else
+        m.entry("menu_fire_mastermodul")->trigger();
+    QVERIFY(!m.console().runner().isRunning());
+    if (abort == "off")
+        QVERIFY(m.arm("menu_fire_mastermodul")); // never resumes the macro
+    QTest::qWait(900);
+    QCOMPARE(m.channels(), (QList<int>{21, 21}));
+}
+
+void TestFireMain::macroEndsWithItsDocument_data() {
+    QTest::addColumn<QString>("action");
+    QTest::newRow("close request") << "close";
+    QTest::newRow("New") << "new";
+    QTest::newRow("Open") << "open";
+}
+
+void TestFireMain::macroEndsWithItsDocument() {
+    QFETCH(QString, action);
+    FireMain m;
+    const auto macro = [](vz::BoxProgram& p, int first, int second) {
+        p.macros[0].steps[0] = {vz::MacroCall, first};
+        p.macros[0].steps[1] = {vz::MacroPause, 40};
+        p.macros[0].steps[2] = {vz::MacroCall, second};
+        p.macros[0].active = true;
+    };
+    const QString project =
+        writeProject(m.f.folder.filePath("show.kvx"), [&](vz::BoxProgram& p) { macro(p, 21, 22); });
+    // Another show whose macro would carry on at the same step, with a call no box knows.
+    const QString other = writeProject(m.f.folder.filePath("other.kvx"), [&](vz::BoxProgram& p) {
+        macro(p, 31, 32);
+        p.macros[0].steps[3] = {vz::MacroCall, 277};
+    });
+    Tfrm_gui_main& w = m.start({project});
+    w.document().setModified(true); // the close request asks about saving
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    QTest::mouseClick(m.fireButton(9, 1), Qt::LeftButton);
+    QVERIFY(m.far->waitFor(18));
+    m.f.prompts.clear();
+    if (action == "close") {
+        m.f.prompts.answers.enqueue(Prompts::Answer::Cancel); // the window stays
+        QVERIFY(!w.close());
+        QCOMPARE(m.f.prompts.kinds(), QStringList{"warningYesNoCancel"});
+    } else if (action == "new") {
+        m.f.prompts.answers.enqueue(Prompts::Answer::Yes);
+        m.entry("menu_file_new")->trigger();
+    } else {
+        m.f.prompts.answers.enqueue(Prompts::Answer::Yes);
+        m.f.prompts.fileNames.enqueue(other);
+        m.entry("menu_file_open")->trigger();
+        // The steps that will not run as written, told once on reading.
+        QCOMPARE(m.f.prompts.kinds().constLast(), QString("error"));
+        QVERIFY(m.f.prompts.texts().constLast().contains("277"));
+    }
+    QVERIFY(!m.console().runner().isRunning());
+    QTest::qWait(700); // past the second call's time
+    QCOMPARE(m.channels(), (QList<int>{21, 21}));
+}
+
 void TestFireMain::macroEditor() {
     FireMain m;
     Tfrm_gui_main& w = m.start();
@@ -831,6 +920,12 @@ void TestFireMain::newAndOpenWhileArmed() {
     QCOMPARE(w.pageControl()->currentIndex(), vz::kPageFireMode);
     QVERIFY(m.f.find<QComboBox>("box_nr_cb")->isVisible()); // still the RK40's list
     QVERIFY(m.console().controller().isArmed());
+    // Beside the list the RK40 shows, the box its buttons and hotkeys fire ([df] box).
+    QLabel* box = m.console().firePage()->buttonBoxLabel();
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->text(), get_text("firemode_button_box").replace("%1", "1"));
+    m.entry("menu_fire_rk40")->trigger();
+    QVERIFY(!box->isVisible());
 }
 
 void TestFireMain::hiddenButtonKeepsItsPlace() {
@@ -931,7 +1026,7 @@ void TestFireMain::layoutInEachLanguage() {
     d.setMacroSlot(2, 2, vz::MacroCall, 31);
     d.setMacroActive(0, true);
     d.setMacroActive(2, true);
-    d.setMacroActive(9, true); // its place lies partly beyond the panel's right edge
+    d.setMacroActive(9, true);
     d.setSeqInUse(3, 4, false);
 
     w.pageControl()->setCurrentIndex(vz::kPageFireSetup);
@@ -949,15 +1044,29 @@ void TestFireMain::layoutInEachLanguage() {
     QTest::mouseClick(m.fireButton(1, 2), Qt::LeftButton);
     QVERIFY(m.far->waitFor(16));
     // Every button the operator can see lies on the panel.
-    QWidget* panel = m.console().firePage()->panel();
+    vz::FireModePage* page = m.console().firePage();
+    QWidget* panel = page->panel();
     for (QPushButton* b : panel->findChildren<QPushButton*>())
-        if (b->isVisible() && b != m.fireButton(9, 10))
+        if (b->isVisible())
             QVERIFY2(panel->rect().contains(b->geometry()), qPrintable(b->objectName()));
+    // From the smallest window up: every button whole on the panel, none under Stop.
+    const QSize start = w.size();
+    for (const QSize size : {w.minimumSize(), QSize(1000, 600), QSize(1600, 900)}) {
+        w.resize(size);
+        QTRY_COMPARE(w.size(), size);
+        const QRect stop = page->stopButton()->geometry().translated(-panel->pos());
+        for (QPushButton* b : panel->findChildren<QPushButton*>()) {
+            if (!b->isVisible())
+                continue;
+            QVERIFY2(panel->rect().contains(b->geometry()), qPrintable(b->objectName()));
+            QVERIFY2(!b->geometry().intersects(stop), qPrintable(b->objectName()));
+        }
+    }
+    w.resize(start);
 
     // A macro running: its labels across the whole page, whatever the texts did to them.
     QTest::mouseClick(m.fireButton(9, 3), Qt::LeftButton);
     QVERIFY(m.far->waitFor(16 + 18));
-    vz::FireModePage* page = m.console().firePage();
     for (QLabel* label : {page->macroRunningLabel(), page->macroNrLabel()}) {
         QVERIFY(label->isVisible());
         QCOMPARE(label->width(), page->width());

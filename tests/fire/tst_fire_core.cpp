@@ -12,6 +12,8 @@
 
 #include <QtTest>
 
+#include <climits>
+
 using namespace vz;
 
 Q_DECLARE_METATYPE(QVector<int>)
@@ -136,6 +138,8 @@ private slots:
 
     void panelGrid_data();
     void panelGrid();
+    void panelStaysClear_data();
+    void panelStaysClear();
 
     void keyCode_data();
     void keyCode();
@@ -148,6 +152,8 @@ private slots:
 
     void runnerTimeline_data();
     void runnerTimeline();
+    void runnerDeadlines();
+    void problemMessage();
     void runnerStopsAtSlot200();
 
     void callChoices();
@@ -176,6 +182,11 @@ void TestFireCore::initTestCase() {
         {"msg_selectcomport", "Select port"},
         {"msg_comport_error", "Port error"},
         {"msg_firemode", "Fire?"},
+        {"macro", "Macro"},
+        {"macro_step", "step"},
+        {"macro_problem_pause", "pause of %1 s runs as %2 s"},
+        {"macro_problem_call", "channel %1 is outside 1..70"},
+        {"macro_problems_more", "and %1 more"},
     });
 }
 
@@ -192,12 +203,13 @@ void TestFireCore::panelGrid_data() {
     QTest::newRow("737 sgl16") << 737 << 306 << 0 << 16 << QRect(93, 239, 49, 25);
     QTest::newRow("737 all1") << 737 << 306 << 1 << 1 << QRect(164, 8, 49, 25);
     QTest::newRow("737 X5") << 737 << 306 << 8 << 5 << QRect(661, 140, 49, 25);
-    QTest::newRow("737 macro1") << 737 << 306 << 9 << 1 << QRect(164, 206, 49, 25);
-    QTest::newRow("737 macro10") << 737 << 306 << 9 << 10 << QRect(704, 206, 49, 25);
+    // Macros from column 2 to the right edge of column 9, one gap apart.
+    QTest::newRow("737 macro1") << 737 << 306 << 9 << 1 << QRect(164, 206, 44, 25);
+    QTest::newRow("737 macro10") << 737 << 306 << 9 << 10 << QRect(659, 206, 44, 25);
     // A bigger window: bw = 658 div 10 = 65, bh = 320 div 9 = 35 (remainders dropped).
     QTest::newRow("900 sgl12") << 900 << 400 << 0 << 12 << QRect(109, 137, 65, 35);
     QTest::newRow("900 all3") << 900 << 400 << 1 << 3 << QRect(196, 94, 65, 35);
-    QTest::newRow("900 macro3") << 900 << 400 << 9 << 3 << QRect(348, 266, 65, 35);
+    QTest::newRow("900 macro3") << 900 << 400 << 9 << 3 << QRect(332, 266, 57, 35);
     QTest::newRow("too small: empty, never negative") << 100 << 50 << 0 << 1 << QRect(33, 8, 0, 0);
     QTest::newRow("no button") << 737 << 306 << 1 << 4 << QRect();
 }
@@ -209,6 +221,35 @@ void TestFireCore::panelGrid() {
     QFETCH(int, number);
     QFETCH(QRect, rect);
     QCOMPARE(fireButtonRect(family, number, w, h), rect);
+}
+
+void TestFireCore::panelStaysClear_data() {
+    QTest::addColumn<QSize>("panel");
+    // From the panel of the smallest window (armed: 3 pixels of frame) up.
+    for (const QSize s : {QSize(731, 300), QSize(737, 306), QSize(739, 308), QSize(800, 300),
+                          QSize(731, 600), QSize(1200, 320), QSize(1913, 1000), QSize(2553, 1400)})
+        QTest::newRow(qPrintable(QStringLiteral("%1x%2").arg(s.width()).arg(s.height()))) << s;
+}
+
+void TestFireCore::panelStaysClear() {
+    QFETCH(QSize, panel);
+    const QRect all(QPoint(0, 0), panel);
+    const QRect stop = fireStopRect(panel.width(), panel.height());
+    QVERIFY(all.contains(stop));
+    QVERIFY(stop.width() >= 100 && stop.height() >= 20);
+    QVector<QRect> placed;
+    for (int f = 0; f <= 9; ++f)
+        for (int n = 1; n <= 16; ++n) {
+            if (!isFireButton(f, n))
+                continue;
+            const QRect r = fireButtonRect(f, n, panel.width(), panel.height());
+            const QString name = names::fireButton(f, n);
+            QVERIFY2(r.width() > 0 && all.contains(r), qPrintable(name));
+            QVERIFY2(!r.intersects(stop), qPrintable(name));
+            for (const QRect& other : placed)
+                QVERIFY2(!r.intersects(other), qPrintable(name));
+            placed << r;
+        }
 }
 
 // ---------------------------------------------------------------- keys
@@ -330,52 +371,92 @@ void TestFireCore::buttonShownAndTag() {
 void TestFireCore::runnerTimeline_data() {
     QTest::addColumn<QVector<int>>("steps"); // type, value pairs
     QTest::addColumn<QString>("ticks");      // kind@time, kinds C P S E
+    QTest::addColumn<QString>("problems");   // per step: - none, R refused, U raised, D lowered,
+                                             // N no meaning
     QTest::newRow("call, pause 1.5 s, call")
-        << QVector<int>{1, 21, 0, 150, 1, 31} << "C21@20 P@41 C31@1541 E@1562";
-    QTest::newRow("empty macro ends after one tick") << QVector<int>{} << "E@20";
-    QTest::newRow("ends with a pause") << QVector<int>{1, 5, 0, 50} << "C5@20 P@41 E@541";
+        << QVector<int>{1, 21, 0, 150, 1, 31} << "C21@20 P@41 C31@1541 E@1562"
+        << "---";
+    QTest::newRow("empty macro ends after one tick") << QVector<int>{} << "E@20"
+                                                     << "";
+    QTest::newRow("ends with a pause") << QVector<int>{1, 5, 0, 50} << "C5@20 P@41 E@541"
+                                       << "--";
     QTest::newRow("pause below 2 runs as 2")
-        << QVector<int>{0, 0, 0, 1, 0, -7, 1, 3} << "P@20 P@40 P@60 C3@80 E@101";
+        << QVector<int>{0, 0, 0, 1, 0, -7, 1, 3} << "P@20 P@40 P@60 C3@80 E@101"
+        << "UUU-";
     QTest::newRow("unknown type keeps the interval")
-        << QVector<int>{0, 30, 7, 99, 1, 4} << "P@20 S@320 C4@620 E@641";
+        << QVector<int>{0, 30, 7, 99, 1, 4} << "P@20 S@320 C4@620 E@641"
+        << "-N-";
+    QTest::newRow("calls outside 1..70 are skipped, never sent")
+        << QVector<int>{1, 277, 1, 0, 1, 71, 1, -5, 1, 70} << "S@20 S@40 S@60 S@80 C70@100 E@121"
+        << "RRRR-";
+    QTest::newRow("pauses above 60 s run as 60 s, without overflow")
+        << QVector<int>{0, 300000000, 0, INT_MAX, 1, 1} << "P@20 P@60020 C1@120020 E@120041"
+        << "DD-";
 }
 
 void TestFireCore::runnerTimeline() {
     QFETCH(QVector<int>, steps);
     QFETCH(QString, ticks);
+    QFETCH(QString, problems);
     QVector<QPair<int, int>> pairs;
     for (int i = 0; i + 1 < steps.size(); i += 2)
         pairs << qMakePair(steps[i], steps[i + 1]);
     const Macro m = macroOf(pairs);
-    MacroRunner r;
-    int t = r.start(1);
-    int interval = t;
+    const MacroRunner::Plan plan = MacroRunner::plan(m);
     QStringList got;
-    for (int guard = 0; guard < 300; ++guard) {
-        const MacroRunner::Action a = r.tick(m);
-        static const char kinds[] = {'C', 'P', 'S', 'E'};
-        QString s = QChar(kinds[a.kind]);
+    QString kinds;
+    static const char kCodes[] = {'-', 'R', 'U', 'D', 'N'};
+    for (int i = 0; i < plan.steps.size(); ++i) {
+        const MacroRunner::Action& a = plan.steps[i];
+        static const char kKinds[] = {'C', 'P', 'S', 'E'};
+        QString t = QChar(kKinds[a.kind]);
         if (a.kind == MacroRunner::Action::Call)
-            s += QString::number(a.channel);
-        got << s + "@" + QString::number(t);
-        if (a.kind == MacroRunner::Action::End)
-            break;
-        if (a.intervalMs >= 0)
-            interval = a.intervalMs;
-        t += interval;
+            t += QString::number(a.channel);
+        got << t + "@" + QString::number(plan.times[i]);
+        kinds += kCodes[a.check.problem];
     }
+    got << "E@" + QString::number(plan.endMs);
     QCOMPARE(got.join(' '), ticks);
+    QCOMPARE(kinds, problems);
+    // The message on reading lists exactly these steps.
+    BoxProgram p = BoxProgram::startValues();
+    p.macros[4] = m;
+    const QVector<MacroProblem> listed = macroProblems(p);
+    QCOMPARE(listed.size(), int(problems.size() - problems.count(QLatin1Char('-'))));
+    for (const MacroProblem& x : listed)
+        QCOMPARE(x.macro, 4);
+}
+
+void TestFireCore::runnerDeadlines() {
+    // Each deadline counts from the step that ran: a stall delays the rest of the macro
+    // and never shortens a pause.
+    const Macro m = macroOf({{1, 21}, {0, 150}, {1, 31}, {7, 0}, {1, 32}});
+    MacroRunner r;
+    QCOMPARE(r.start(1, 1000), qint64(1020));
+    QCOMPARE(r.tick(m, 1020).nextDueMs, qint64(1041));
+    QCOMPARE(r.tick(m, 1900).nextDueMs, qint64(3400)); // late by 859 ms: the pause stays 1.5 s
+    const MacroRunner::Action call = r.tick(m, 3401);
+    QCOMPARE(call.kind, MacroRunner::Action::Call);
+    QCOMPARE(call.nextDueMs, qint64(3422));
+    QCOMPARE(r.tick(m, 3430).nextDueMs, qint64(3451)); // a skip keeps the interval in force
+    QCOMPARE(r.tick(m, 3451).channel, 32);
+    QCOMPARE(r.tick(m, 3472).kind, MacroRunner::Action::End);
     QVERIFY(!r.isRunning());
-    // The plan the benchmark measures against says the same.
-    QStringList calls;
-    for (const QString& s : got)
-        if (s.startsWith('C'))
-            calls << s.mid(s.indexOf('@') + 1);
-    QStringList planned;
-    for (int c : MacroRunner::plannedCallTimes(m))
-        planned << QString::number(c);
-    QCOMPARE(planned, calls);
-    QCOMPARE(QString::number(MacroRunner::plannedEnd(m)), got.last().mid(2));
+}
+
+void TestFireCore::problemMessage() {
+    BoxProgram p = BoxProgram::startValues();
+    for (int i = 0; i < 25; ++i)
+        p.macros[2].steps[i] = {MacroCall, 100 + i};
+    p.macros[0].steps[0] = {MacroPause, 7000};
+    const QString msg = macroProblemsMessage(
+        macroProblems(p), [](const QString& k) { return languageTable().getText(k); },
+        QLocale::c());
+    const QStringList lines = msg.split("\n\r");
+    QCOMPARE(lines.size(), 2 + 20 + 1); // heading, empty line, the first 20, how many more
+    QCOMPARE(lines[2], QString("Macro 1, step 1: pause of 70.00 s runs as 60.00 s"));
+    QCOMPARE(lines[3], QString("Macro 3, step 1: channel 100 is outside 1..70"));
+    QCOMPARE(lines.last(), QString("and 6 more"));
 }
 
 void TestFireCore::runnerStopsAtSlot200() {
@@ -383,11 +464,11 @@ void TestFireCore::runnerStopsAtSlot200() {
     for (int i = 0; i < kMacroSlots; ++i)
         m.steps[i] = MacroStep{1, 1}; // a raw table with no end mark at all
     MacroRunner r;
-    r.start(3);
+    r.start(3, 0);
     QCOMPARE(r.macroIndex(), 2);
     int calls = 0;
     for (int i = 0; i < 500 && r.isRunning(); ++i)
-        if (r.tick(m).kind == MacroRunner::Action::Call)
+        if (r.tick(m, i).kind == MacroRunner::Action::Call)
             ++calls;
     QVERIFY(!r.isRunning());
     QCOMPARE(calls, kMacroSlots);
@@ -410,21 +491,24 @@ void TestFireCore::callChoices() {
 
 void TestFireCore::editorCells() {
     BoxProgram p = BoxProgram::startValues();
-    p.macros[1] = macroOf({{1, 21}, {0, 150}, {1, 31}, {0, 1}, {1, 69}, {5, 5}, {0, 20}});
+    p.macros[1] = macroOf({{1, 21}, {0, 150}, {1, 31}, {0, 1}, {1, 69}, {5, 5}, {0, 20}, {1, 277}});
     const QVector<MacroStepCells> c = macroEditorCells(p, 1, QLocale(QLocale::German));
-    QCOMPARE(c.size(), 7);
+    QCOMPARE(c.size(), 8);
     QCOMPARE(c[0].time, QString("0,00 s"));
     QCOMPARE(c[0].action, QString("Sequenz 21\n\rLaufzeit: 0,40 s"));
     QCOMPARE(c[1].action, QString("Pause\n\r1,50 s"));
     QCOMPARE(c[2].time, QString("1,50 s"));
     // LR with 6 modules and all times 5: 0.90 s.
     QCOMPARE(c[2].action, QString("Sequenz 31\n\rLaufzeit: 0,90 s"));
-    QCOMPARE(c[3].action, QString("Pause\n\r0,01 s"));
+    QCOMPARE(c[3].action, QString("Pause\n\r0,01 s -> 0,02 s"));
+    QCOMPARE(c[3].problem, QString("pause of 0,01 s runs as 0,02 s"));
     // The short pause runs as 0.02 s.
     QCOMPARE(c[4].time, QString("1,52 s"));
     QCOMPARE(c[4].action, QString("Sequenz 69\n\rLaufzeit: "));
-    QCOMPARE(c[5].action, QString());
+    QCOMPARE(c[5].action, get_text("macro_not_runnable"));
     QCOMPARE(c[6].time, QString("1,52 s"));
+    QCOMPARE(c[7].action, "Sequenz 277\n\r" + get_text("macro_not_runnable"));
+    QCOMPARE(c[7].problem, QString("channel 277 is outside 1..70"));
 }
 
 // ---------------------------------------------------------------- fire mode
@@ -610,6 +694,12 @@ void TestFireCore::senderQueuesWithoutInterleaving() {
     QCOMPARE(log.mid(6), (QList<QByteArray>{"D", "D"}));
     QTest::qWait(50);
     QCOMPARE(log.size(), 8);
+    // Stop: the frame not started is dropped, the copy of the one on the line still goes.
+    s.send("F");
+    s.send("G");
+    s.abort();
+    QTest::qWait(60);
+    QCOMPARE(log.mid(8), (QList<QByteArray>{"F", "F"}));
 }
 
 void TestFireCore::shippedLanguageKeys_data() {

@@ -44,9 +44,9 @@ void TestFireWindows::panelLayout_data() {
     QTest::addColumn<QRect>("rect");
     const QSize s(737, 306); // bw 49, bh 25
     QTest::newRow("sgl1") << s << "btn_firemode_sgl1" << QRect(33, 8, 49, 25);
-    QTest::newRow("macro4") << s << "btn_firemode_macro4" << QRect(344, 206, 49, 25);
+    QTest::newRow("macro4") << s << "btn_firemode_macro4" << QRect(329, 206, 44, 25);
     const QSize big(1000, 500); // bw 75, bh 46
-    QTest::newRow("big macro4") << big << "btn_firemode_macro4" << QRect(474, 332, 75, 46);
+    QTest::newRow("big macro4") << big << "btn_firemode_macro4" << QRect(444, 332, 65, 46);
 }
 
 void TestFireWindows::panelLayout() {

@@ -89,6 +89,8 @@ private slots:
     void init();
     void usage_data();
     void usage();
+    void macroDryRun_data();
+    void macroDryRun();
     void imageHex();
     void imageRaw_data();
     void imageRaw();
@@ -132,6 +134,7 @@ void TstVzctl::usage_data() {
     QTest::newRow("block 0") << QStringList{"send", kDemo, "--port", "9", "--block", "0"} << 2;
     QTest::newRow("channel 71") << QStringList{"frame", "mm", "71"} << 2;
     QTest::newRow("fire without route") << QStringList{"fire", "--port", "9", "3"} << 2;
+    QTest::newRow("macro 11") << QStringList{"macro", kDemo, "11"} << 2;
 }
 
 void TstVzctl::usage() {
@@ -143,6 +146,56 @@ void TstVzctl::usage() {
         QVERIFY(r.out.startsWith("Usage: vzctl"));
     else
         QVERIFY2(!r.err.isEmpty(), "an error says why on stderr");
+}
+
+void TstVzctl::macroDryRun_data() {
+    QTest::addColumn<QVector<int>>("steps"); // type, value pairs of macro 4
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("kinds"); // kind@t_ms
+    QTest::addColumn<int>("problems");
+    QTest::addColumn<int>("end");
+    QTest::newRow("as written") << QVector<int>{1, 21, 0, 150, 1, 40} << 0
+                                << "call@20 pause@41 call@1541" << 0 << 1562;
+    QTest::newRow("a refused call, a lowered pause, a type without meaning")
+        << QVector<int>{1, 277, 0, 300000000, 7, 1, 1, 40} << 1
+        << "skip@20 pause@40 skip@60040 call@120040" << 3 << 120061;
+}
+
+void TstVzctl::macroDryRun() {
+    QFETCH(QVector<int>, steps);
+    QFETCH(int, code);
+    QFETCH(QString, kinds);
+    QFETCH(int, problems);
+    QFETCH(int, end);
+    BoxProgram p = BoxProgram::startValues();
+    for (int i = 0; i + 1 < steps.size(); i += 2)
+        p.macros[3].steps[i / 2] = {steps[i], steps[i + 1]};
+    const QString path = m_dir->filePath("macro.kvx");
+    QVERIFY(ProjectFile::write(path, p));
+    const Run r = vzctl({"macro", path, "4", "--json", "--program-dir", m_dir->path()});
+    QCOMPARE(r.code, code);
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    QCOMPARE(o["macro"].toInt(), 4);
+    QCOMPARE(o["active"].toBool(), false);
+    QCOMPARE(o["box"].toInt(), 36); // box mode 0, 6 modules: what a call would carry
+    QCOMPARE(o["end_ms"].toInt(), end);
+    QStringList got;
+    int withProblem = 0;
+    for (const QJsonValue& v : o["steps"].toArray()) {
+        const QJsonObject step = v.toObject();
+        got << step["kind"].toString() + "@" + QString::number(step["t_ms"].toInt());
+        withProblem += step.contains("problem") ? 1 : 0;
+        QCOMPARE(step.contains("frame"), step["kind"] == "call");
+        if (step["kind"] == "call")
+            QCOMPARE(step["frame"].toString(),
+                     QString(macroCallFrame(36, step["channel"].toInt()).toHex().toUpper()));
+    }
+    QCOMPARE(got.join(' '), kinds);
+    QCOMPARE(withProblem, problems);
+    // Plain: one line per step and the end.
+    const Run plain = vzctl({"macro", path, "4", "--program-dir", m_dir->path()});
+    QCOMPARE(plain.code, code);
+    QCOMPARE(plain.out.count('\n'), got.size() + 1);
 }
 
 void TstVzctl::imageHex() {

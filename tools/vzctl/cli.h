@@ -70,3 +70,4 @@ int cmdImage(const QStringList& args);
 int cmdSend(const QStringList& args);
 int cmdFrame(const QStringList& args);
 int cmdFire(const QStringList& args);
+int cmdMacro(const QStringList& args);

@@ -26,14 +26,16 @@ const char* const kUsage =
     "                                  print a fire frame as hex\n"
     "  fire --route mm|rk40 --port N [--box B] CHANNEL\n"
     "                                  send a fire frame twice, 20 ms apart\n"
+    "  macro FILE.kvx N [--json] [--settings F]\n"
+    "                                  dry run of macro N (1..10): steps, times, frames\n"
     "  sheet FILE.kvx --pdf OUT.pdf [--settings F]\n"
     "                                  the programming sheet as a PDF\n"
     "\n"
     "Every command takes --help and --program-dir DIR (the folder holding language/;\n"
     "default: the folder of vzctl). settings.ini, ports/ and logs/ are kept there when it\n"
     "is writable, else in $XDG_CONFIG_HOME/vestro-zandor (default ~/.config/vestro-zandor).\n"
-    "Exit codes: 0 ok, 1 refused (channels used twice), 2 usage or I/O error, or a\n"
-    "project file that cannot be read or is no project.\n";
+    "Exit codes: 0 ok, 1 refused (channels used twice, macro steps that do not run as\n"
+    "written), 2 usage or I/O error, or a project file that cannot be read or is no project.\n";
 
 } // namespace
 
@@ -54,7 +56,7 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("sim"), cmdSim},     {QStringLiteral("ports"), cmdPorts},
         {QStringLiteral("check"), cmdCheck}, {QStringLiteral("image"), cmdImage},
         {QStringLiteral("send"), cmdSend},   {QStringLiteral("frame"), cmdFrame},
-        {QStringLiteral("fire"), cmdFire},
+        {QStringLiteral("fire"), cmdFire},   {QStringLiteral("macro"), cmdMacro},
     };
     if (args.isEmpty()) {
         printErr(QString::fromLatin1(kUsage).trimmed());

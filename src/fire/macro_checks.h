@@ -1,0 +1,52 @@
+#pragma once
+
+#include "program/box_program.h"
+
+#include <QLocale>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+// What a macro step read from a file really does. A slot can hold any integer: the window,
+// the runner and vzctl all go through this one check before a step reaches a frame or a timer.
+namespace vz {
+
+// Pauses run within the pause dialog's range, in hundredths of a second (0.02 s .. 60 s).
+constexpr int kMacroMinPause = 2;
+constexpr int kMacroMaxPause = 6000;
+
+struct MacroStepCheck {
+    enum Kind { Call, Pause, Skip };
+    enum Problem { None, CallRefused, PauseRaised, PauseLowered, NoMeaning };
+    Kind kind = Skip;
+    Problem problem = None;
+    int channel = 0; // Call: 1..70
+    int pause = 0;   // Pause: the length it runs with, kMacroMinPause..kMacroMaxPause
+};
+
+// A step that is not the end mark (type >= 0).
+MacroStepCheck checkMacroStep(const MacroStep& step);
+
+struct MacroProblem {
+    int macro = 0; // 0..9
+    int slot = 0;  // 0..200
+    MacroStep step;
+    MacroStepCheck check;
+};
+
+// Every step of every macro (up to its end mark) that does not run as written.
+QVector<MacroProblem> macroProblems(const BoxProgram& program);
+
+using TextLookup = std::function<QString(const QString&)>;
+
+// What happens to the step, e.g. "channel 277 is outside 1..70: not sent"; empty without a
+// problem.
+QString macroStepProblemText(const MacroStep& step, const MacroStepCheck& check,
+                             const TextLookup& text, const QLocale& locale = QLocale());
+// The message on reading a project: a heading, then one line per problem ("Macro 3, step 5:
+// ..."; the first 20, then how many more), lines ending with "\n\r". Empty when there is none.
+QString macroProblemsMessage(const QVector<MacroProblem>& problems, const TextLookup& text,
+                             const QLocale& locale = QLocale());
+
+} // namespace vz

@@ -1,0 +1,102 @@
+// macro: a dry run of one macro of a project, through the window's runner and checks.
+#include "cli.h"
+
+#include "device/device_report.h"
+#include "fire/fire_frames.h"
+#include "fire/macro_runner.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+
+namespace {
+
+const char* kindName(vz::MacroRunner::Action::Kind kind) {
+    switch (kind) {
+    case vz::MacroRunner::Action::Call:
+        return "call";
+    case vz::MacroRunner::Action::Pause:
+        return "pause";
+    default:
+        return "skip";
+    }
+}
+
+} // namespace
+
+int cmdMacro(const QStringList& args) {
+    CommandLine cl(QStringLiteral("macro"),
+                   QStringLiteral("macro FILE.kvx N [--json] [--settings FILE]"),
+                   QStringLiteral("Dry run of macro N (1..10, as the fire page numbers them): "
+                                  "each step with its planned time in ms after the click, its "
+                                  "kind, channel or pause, the call frame and its problem, then "
+                                  "the planned end. Sends nothing. Exit 1 when any step does not "
+                                  "run as written."));
+    cl.addPositional(QStringLiteral("FILE.kvx"), QStringLiteral("Project file."));
+    cl.addPositional(QStringLiteral("N"), QStringLiteral("Macro number, 1..10."));
+    cl.parser().addOption({QStringLiteral("settings"),
+                           QStringLiteral("Settings file for box mode, box list and language "
+                                          "(default: settings.ini in the program folder)."),
+                           QStringLiteral("FILE")});
+    cl.parser().addOption({QStringLiteral("json"), QStringLiteral("One JSON object.")});
+    int code = ExitOk;
+    if (!cl.parse(args, &code))
+        return code;
+    const QStringList pos = cl.parser().positionalArguments();
+    if (pos.size() != 2)
+        return cl.usageError(QStringLiteral("expected a project file and a macro number"));
+    int number = 0;
+    if (!cl.intArgument(pos[1], QStringLiteral("macro number"), 1, vz::kMacros, &number, &code))
+        return code;
+    LoadedProject project;
+    if (!loadProject(pos[0], cl.parser().value(QStringLiteral("settings")), cl.dataFolder(),
+                     &project))
+        return ExitError;
+
+    const vz::Macro& macro = project.program.macros[number - 1];
+    const int box = project.program.boxNumber();
+    const vz::MacroRunner::Plan plan = vz::MacroRunner::plan(macro);
+    const LanguageTable& texts = *project.texts;
+    const vz::TextLookup text = [&texts](const QString& key) { return texts.getText(key); };
+    const QLocale c = QLocale::c();
+    bool problems = false;
+    QJsonArray steps;
+    for (int i = 0; i < plan.steps.size(); ++i) {
+        const vz::MacroRunner::Action& a = plan.steps[i];
+        const QString problem = vz::macroStepProblemText(macro.steps[a.slot], a.check, text, c);
+        problems = problems || !problem.isEmpty();
+        QJsonObject o{{"slot", a.slot}, {"kind", kindName(a.kind)}, {"t_ms", plan.times[i]}};
+        QString line = QStringLiteral("%1 ms  slot %2  %3")
+                           .arg(plan.times[i], 8)
+                           .arg(a.slot, 3)
+                           .arg(QLatin1String(kindName(a.kind)), -5);
+        if (a.kind == vz::MacroRunner::Action::Call) {
+            const QByteArray frame = vz::macroCallFrame(box, a.channel);
+            o.insert("channel", a.channel);
+            o.insert("frame", QString::fromLatin1(frame.toHex().toUpper()));
+            line += QStringLiteral("  channel %1  %2").arg(a.channel, 2).arg(vz::hexBytes(frame));
+        } else if (a.kind == vz::MacroRunner::Action::Pause) {
+            o.insert("pause_ms", a.check.pause * 10);
+            line += QStringLiteral("  %1 ms").arg(a.check.pause * 10);
+        }
+        if (!problem.isEmpty()) {
+            o.insert("problem", problem);
+            line += QStringLiteral("  (%1)").arg(problem);
+        }
+        steps.append(o);
+        if (!cl.parser().isSet(QStringLiteral("json")))
+            printOut(line);
+    }
+    if (cl.parser().isSet(QStringLiteral("json"))) {
+        const QJsonObject all{{"macro", number},
+                              {"active", macro.active},
+                              {"box", box},
+                              {"steps", steps},
+                              {"end_ms", plan.endMs}};
+        printOut(QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Compact)));
+    } else {
+        printOut(QStringLiteral("%1 ms  end").arg(plan.endMs, 8));
+    }
+    return problems ? ExitRefused : ExitOk;
+}
