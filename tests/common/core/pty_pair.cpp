@@ -63,32 +63,21 @@ bool PtyPair::linkAs(const QString& programDir, int n) {
     return true;
 }
 
-QVector<PtyPair::Chunk> PtyPair::readTimed(int count, int timeoutMs) {
-    QVector<Chunk> chunks;
-    if (!isValid())
-        return chunks;
+QByteArray PtyPair::readFar(int count, int timeoutMs) {
+    QByteArray out;
     QElapsedTimer clock;
     clock.start();
-    int got = 0;
-    while (got < count && clock.elapsed() < timeoutMs) {
+    while (isValid() && out.size() < count && clock.elapsed() < timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         pollfd p{m_master, POLLIN, 0};
         if (::poll(&p, 1, 2) <= 0)
             continue;
         char buf[4096];
-        const ssize_t n = ::read(m_master, buf, std::min<int>(sizeof buf, count - got));
-        if (n <= 0)
-            continue;
-        chunks.append({clock.elapsed(), QByteArray(buf, static_cast<int>(n))});
-        got += static_cast<int>(n);
+        const ssize_t n =
+            ::read(m_master, buf, std::min<qsizetype>(sizeof buf, count - out.size()));
+        if (n > 0)
+            out.append(buf, static_cast<int>(n));
     }
-    return chunks;
-}
-
-QByteArray PtyPair::readFar(int count, int timeoutMs) {
-    QByteArray out;
-    for (const Chunk& c : readTimed(count, timeoutMs))
-        out += c.bytes;
     return out;
 }
 

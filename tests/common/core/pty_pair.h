@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QVector>
+#include <QStringList>
 
 // A real pseudo-terminal pair for serial tests: the program side is the slave device
 // (slavePath(), e.g. "/dev/pts/5"), which a TApdComPort opens through a ports/COMn link; the
@@ -20,11 +20,6 @@
 // hangUp() closes the far end to make the line die under the port.
 class PtyPair {
 public:
-    struct Chunk {
-        qint64 ms = 0; // arrival, from the start of the read call
-        QByteArray bytes;
-    };
-
     PtyPair();
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
@@ -43,8 +38,6 @@ public:
     QByteArray readFar(int count, int timeoutMs = 3000);
     // Reads until nothing arrived for quietMs (or timeoutMs passed in all).
     QByteArray readUntilQuiet(int quietMs = 150, int timeoutMs = 3000);
-    // As readFar, keeping each read's arrival time.
-    QVector<Chunk> readTimed(int count, int timeoutMs = 3000);
     // Sends bytes from the far end towards the port.
     bool writeFar(const QByteArray& bytes);
     // Closes the far end: the port's line is dead from now on.

@@ -15,30 +15,16 @@ public:
     explicit ProgramFolder(bool withLanguages = true) {
         QDir(m_dir.path()).mkpath(QStringLiteral("language"));
         QDir(m_dir.path()).mkpath(QStringLiteral("help"));
+        const QDir source(QStringLiteral(VZ_SOURCE_DIR "/resources/language"));
         if (withLanguages)
-            copyShippedLanguages();
+            for (const QString& file : source.entryList({QStringLiteral("*.lng")}, QDir::Files))
+                QFile::copy(source.filePath(file), filePath(QStringLiteral("language/") + file));
     }
 
     bool isValid() const { return m_dir.isValid(); }
     QString path() const { return m_dir.path(); }
     QString filePath(const QString& relative) const { return m_dir.filePath(relative); }
     QString settingsPath() const { return filePath(QStringLiteral("settings.ini")); }
-    QString languagePath(const QString& name) const {
-        return filePath(QStringLiteral("language/") + name + QStringLiteral(".lng"));
-    }
-
-    static QString shippedLanguageDir() {
-        return QStringLiteral(VZ_SOURCE_DIR) + QStringLiteral("/resources/language");
-    }
-
-    void copyShippedLanguages() const {
-        const QDir source(shippedLanguageDir());
-        for (const QString& file : source.entryList({QStringLiteral("*.lng")}, QDir::Files)) {
-            QFile::remove(filePath(QStringLiteral("language/") + file));
-            QFile::copy(source.filePath(file), filePath(QStringLiteral("language/") + file));
-        }
-    }
-
     // Writes a whole file (relative path), replacing what was there.
     bool writeFile(const QString& relative, const QByteArray& content) const {
         QFile file(filePath(relative));
@@ -46,19 +32,16 @@ public:
             return false;
         return file.write(content) == content.size();
     }
-    QByteArray readFile(const QString& relative) const {
-        QFile file(filePath(relative));
-        if (!file.open(QIODevice::ReadOnly))
-            return QByteArray();
-        return file.readAll();
-    }
-
     bool writeSettings(const QByteArray& iniText) const {
         return writeFile(QStringLiteral("settings.ini"), iniText);
     }
-    QByteArray settingsText() const { return readFile(QStringLiteral("settings.ini")); }
-    void removeSettings() const { QFile::remove(settingsPath()); }
-    void removeLanguage(const QString& name) const { QFile::remove(languagePath(name)); }
+    QByteArray settingsText() const {
+        QFile file(settingsPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void removeLanguage(const QString& name) const {
+        QFile::remove(filePath(QStringLiteral("language/") + name + QStringLiteral(".lng")));
+    }
     bool writeLanguage(const QString& name, const QByteArray& content) const {
         return writeFile(QStringLiteral("language/") + name + QStringLiteral(".lng"), content);
     }
