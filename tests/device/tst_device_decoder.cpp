@@ -50,102 +50,96 @@ QStringList decodeAll(const QByteArray& stream, int chunk) {
 class TstDeviceDecoder : public QObject {
     Q_OBJECT
 private slots:
-    void stream_data();
-    void stream();
-    void imageRecords();
-    void longIdleIsReportedInParts();
-    void quietLineReleasesAPartialFrame();
+    void stream_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("expected");
+        const QByteArray image = startImage();
+        const QByteArray mm = masterModuleFrame(1, 21);
+
+        QTest::newRow("idle, image, idle")
+            << QByteArray("____") + image + "__"
+            << QStringList{"idle@0 n=4", "image@4 ok box=36", "idle@434 n=2"};
+        QTest::newRow("wait check byte of program 5")
+            << patched(image, 15, 0x06) << QStringList{"image@0 fault@15"};
+        QTest::newRow("wait 01 05 is no wait")
+            << patched(patched(image, 91, 1), 93, 6) << QStringList{"image@0 fault@91"};
+        QTest::newRow("gap byte") << patched(image, 209, 1) << QStringList{"image@0 fault@209"};
+        QTest::newRow("marker") << patched(image, 216, 'Y') << QStringList{"image@0 fault@216"};
+        QTest::newRow("main check byte of program 70")
+            << patched(image, 426, 0) << QStringList{"image@0 fault@426"};
+        QTest::newRow("last trailer box")
+            << patched(image, 428, 0x25) << QStringList{"image@0 fault@428"};
+        QTest::newRow("truncated image") << image.left(300) << QStringList{"image@0 fault@300"};
+
+        QTest::newRow("mm frame") << mm << QStringList{"mm@0 ok box=1 ch=21"};
+        QTest::newRow("mm bad check") << patched(mm, 6, 0xAD) << QStringList{"mm@0 fault@6"};
+        QTest::newRow("mm channel 0") << masterModuleFrame(1, 0) << QStringList{"mm@0 fault@5"};
+        QTest::newRow("rk40 frame") << rk40Frame(200, 70) << QStringList{"rk40@0 ok box=200 ch=70"};
+        QTest::newRow("rk40 bad +10 byte")
+            << patched(rk40Frame(1, 21), 6, 0x20) << QStringList{"rk40@0 fault@6"};
+        QTest::newRow("macro frame")
+            << macroCallFrame(36, 40) << QStringList{"macro@0 ok box=36 ch=40"};
+        QTest::newRow("macro bad end")
+            << patched(macroCallFrame(36, 40), 8, 1) << QStringList{"macro@0 fault@8"};
+        QTest::newRow("unknown bytes, then a frame")
+            << QByteArray("\x01\x02\x00\x07", 4) + rk40Frame(1, 5)
+            << QStringList{"bytes@0 01 02 00 07", "rk40@4 ok box=1 ch=5"};
+    }
+
+    void stream() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, expected);
+        // Whole, and in pieces that split every event somewhere.
+        QCOMPARE(decodeAll(bytes, static_cast<int>(bytes.size())), expected);
+        QCOMPARE(decodeAll(bytes, 1), expected);
+        QCOMPARE(decodeAll(bytes, 4), expected);
+    }
+
+    void imageRecords() {
+        BoxProgram p = BoxProgram::startValues();
+        p.seqAt(0, 1).chk = false;
+        p.seqAt(4, 5).wait = 255;
+        p.singleAt(7).ch = 69;
+        p.singleAt(7).fire = 200;
+        const RecordTable sent = buildRecordTable(p, 1);
+        const DeviceEvent e = DeviceDecoder::decodeImage(build_transfer_image(sent));
+        QVERIFY2(e.valid, qPrintable(e.fault));
+        QCOMPARE(DeviceDecoder::decodeImage(build_transfer_image(sent).left(17)).fault,
+                 QString("image ends after 17 of 430 bytes"));
+        for (int i = 0; i < kTransferRecords; ++i)
+            QVERIFY2(e.records[i] == sent[i], qPrintable(QString::number(i + 1)));
+        QCOMPARE(e.box, 1);
+    }
+
+    void longIdleIsReportedInParts() {
+        DeviceDecoder d;
+        for (int t = 0; t < 1200; t += 25)
+            d.feed("_", t);
+        d.poll(1200);
+        const QVector<DeviceEvent> first = d.takeEvents();
+        // Reported once the run is a second old (41 bytes by then), two held back: they may
+        // open "__s2".
+        QCOMPARE(first.size(), 1);
+        QCOMPARE(first[0].bytes.size(), 41 - 2);
+        d.feed(masterModuleFrame(1, 21).mid(2), 1300);
+        QStringList rest;
+        for (const DeviceEvent& e : d.takeEvents())
+            rest << summary(e);
+        QCOMPARE(rest, (QStringList{"idle@39 n=7", "mm@46 ok box=1 ch=21"}));
+    }
+
+    void quietLineReleasesAPartialFrame() {
+        DeviceDecoder d;
+        d.feed(QByteArray("\x00\x00\x73", 3), 100);
+        d.poll(100 + DeviceDecoder::kQuietMs - 1);
+        QVERIFY(d.takeEvents().isEmpty());
+        d.poll(100 + DeviceDecoder::kQuietMs);
+        const QVector<DeviceEvent> events = d.takeEvents();
+        QCOMPARE(events.size(), 1);
+        QCOMPARE(summary(events[0]), QStringLiteral("bytes@0 00 00 73"));
+        QCOMPARE(events[0].timeMs, qint64(100));
+    }
 };
-
-void TstDeviceDecoder::stream_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("expected");
-    const QByteArray image = startImage();
-    const QByteArray mm = masterModuleFrame(1, 21);
-
-    QTest::newRow("idle, image, idle")
-        << QByteArray("____") + image + "__"
-        << QStringList{"idle@0 n=4", "image@4 ok box=36", "idle@434 n=2"};
-    QTest::newRow("wait check byte of program 5")
-        << patched(image, 15, 0x06) << QStringList{"image@0 fault@15"};
-    QTest::newRow("wait 01 05 is no wait")
-        << patched(patched(image, 91, 1), 93, 6) << QStringList{"image@0 fault@91"};
-    QTest::newRow("gap byte") << patched(image, 209, 1) << QStringList{"image@0 fault@209"};
-    QTest::newRow("marker") << patched(image, 216, 'Y') << QStringList{"image@0 fault@216"};
-    QTest::newRow("main check byte of program 70")
-        << patched(image, 426, 0) << QStringList{"image@0 fault@426"};
-    QTest::newRow("last trailer box")
-        << patched(image, 428, 0x25) << QStringList{"image@0 fault@428"};
-    QTest::newRow("truncated image") << image.left(300) << QStringList{"image@0 fault@300"};
-
-    QTest::newRow("mm frame") << mm << QStringList{"mm@0 ok box=1 ch=21"};
-    QTest::newRow("mm bad check") << patched(mm, 6, 0xAD) << QStringList{"mm@0 fault@6"};
-    QTest::newRow("mm channel 0") << masterModuleFrame(1, 0) << QStringList{"mm@0 fault@5"};
-    QTest::newRow("rk40 frame") << rk40Frame(200, 70) << QStringList{"rk40@0 ok box=200 ch=70"};
-    QTest::newRow("rk40 bad +10 byte")
-        << patched(rk40Frame(1, 21), 6, 0x20) << QStringList{"rk40@0 fault@6"};
-    QTest::newRow("macro frame") << macroCallFrame(36, 40)
-                                 << QStringList{"macro@0 ok box=36 ch=40"};
-    QTest::newRow("macro bad end")
-        << patched(macroCallFrame(36, 40), 8, 1) << QStringList{"macro@0 fault@8"};
-    QTest::newRow("unknown bytes, then a frame")
-        << QByteArray("\x01\x02\x00\x07", 4) + rk40Frame(1, 5)
-        << QStringList{"bytes@0 01 02 00 07", "rk40@4 ok box=1 ch=5"};
-}
-
-void TstDeviceDecoder::stream() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, expected);
-    // Whole, and in pieces that split every event somewhere.
-    QCOMPARE(decodeAll(bytes, static_cast<int>(bytes.size())), expected);
-    QCOMPARE(decodeAll(bytes, 1), expected);
-    QCOMPARE(decodeAll(bytes, 4), expected);
-}
-
-void TstDeviceDecoder::imageRecords() {
-    BoxProgram p = BoxProgram::startValues();
-    p.seqAt(0, 1).chk = false;
-    p.seqAt(4, 5).wait = 255;
-    p.singleAt(7).ch = 69;
-    p.singleAt(7).fire = 200;
-    const RecordTable sent = buildRecordTable(p, 1);
-    const DeviceEvent e = DeviceDecoder::decodeImage(build_transfer_image(sent));
-    QVERIFY2(e.valid, qPrintable(e.fault));
-    QCOMPARE(DeviceDecoder::decodeImage(build_transfer_image(sent).left(17)).fault,
-             QString("image ends after 17 of 430 bytes"));
-    for (int i = 0; i < kTransferRecords; ++i)
-        QVERIFY2(e.records[i] == sent[i], qPrintable(QString::number(i + 1)));
-    QCOMPARE(e.box, 1);
-}
-
-void TstDeviceDecoder::longIdleIsReportedInParts() {
-    DeviceDecoder d;
-    for (int t = 0; t < 1200; t += 25)
-        d.feed("_", t);
-    d.poll(1200);
-    const QVector<DeviceEvent> first = d.takeEvents();
-    // Reported once the run is a second old (41 bytes by then), two held back: they may
-    // open "__s2".
-    QCOMPARE(first.size(), 1);
-    QCOMPARE(first[0].bytes.size(), 41 - 2);
-    d.feed(masterModuleFrame(1, 21).mid(2), 1300);
-    QStringList rest;
-    for (const DeviceEvent& e : d.takeEvents())
-        rest << summary(e);
-    QCOMPARE(rest, (QStringList{"idle@39 n=7", "mm@46 ok box=1 ch=21"}));
-}
-
-void TstDeviceDecoder::quietLineReleasesAPartialFrame() {
-    DeviceDecoder d;
-    d.feed(QByteArray("\x00\x00\x73", 3), 100);
-    d.poll(100 + DeviceDecoder::kQuietMs - 1);
-    QVERIFY(d.takeEvents().isEmpty());
-    d.poll(100 + DeviceDecoder::kQuietMs);
-    const QVector<DeviceEvent> events = d.takeEvents();
-    QCOMPARE(events.size(), 1);
-    QCOMPARE(summary(events[0]), QStringLiteral("bytes@0 00 00 73"));
-    QCOMPARE(events[0].timeMs, qint64(100));
-}
 
 QTEST_GUILESS_MAIN(TstDeviceDecoder)
 #include "tst_device_decoder.moc"

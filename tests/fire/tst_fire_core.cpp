@@ -117,420 +117,394 @@ struct Rig {
 class TestFireCore : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() {
+        languageTable().setEntries({
+            {"tab_single_caption2_A", "Fire time"},
+            {"tab_seqAI_caption1_A", "Fire"},
+            {"tab_seqAI_caption2_A", "Wait"},
+            {"msg_selectcomport", "Select port"},
+            {"msg_comport_error", "Port error"},
+        });
+    }
 
-    void frames_data();
-    void frames();
-    void panelGrid_data();
-    void panelGrid();
+    void frames_data() {
+        QTest::addColumn<int>("kind"); // 0 master module, 1 RK40, 2 macro call
+        QTest::addColumn<int>("box");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("mm") << 0 << 1 << 21 << QByteArray::fromHex("5F5F73326515AC00");
+        QTest::newRow("mm wraps") << 0 << 200 << 70 << QByteArray::fromHex("5F5F73322C46A400");
+        QTest::newRow("rk40") << 1 << 200 << 70 << QByteArray::fromHex("0000FF322C46500000");
+        QTest::newRow("rk40 wraps") << 1 << 1 << 250 << QByteArray::fromHex("0000FF3265FA040000");
+        QTest::newRow("macro") << 2 << 36 << 40 << QByteArray::fromHex("000073C824281400 00");
+        QTest::newRow("macro wraps") << 2 << 255 << 70 << QByteArray::fromHex("000073C8FF460D0000");
+    }
 
-    void keyCode_data();
-    void keyCode();
-    void latch_data();
-    void latch();
+    void frames() {
+        QFETCH(int, kind);
+        QFETCH(int, box);
+        QFETCH(int, channel);
+        QFETCH(QByteArray, expected);
+        const QByteArray got = kind == 0   ? masterModuleFrame(box, channel)
+                               : kind == 1 ? rk40Frame(box, channel)
+                                           : macroCallFrame(box, channel);
+        QCOMPARE(got.toHex(' '), expected.toHex(' '));
+    }
 
-    void hints_data();
-    void hints();
-    void buttonShownAndTag();
+    void panelGrid_data() {
+        QTest::addColumn<int>("w");
+        QTest::addColumn<int>("h");
+        QTest::addColumn<int>("family");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QRect>("rect");
+        // The panel the window is laid out with: bw 49, bh 25.
+        QTest::newRow("737 sgl1") << 737 << 306 << 0 << 1 << QRect(33, 8, 49, 25);
+        // Macros from column 2 to the right edge of column 9, one gap apart.
+        QTest::newRow("737 macro10") << 737 << 306 << 9 << 10 << QRect(659, 206, 44, 25);
+        // A bigger window: bw = 658 div 10 = 65, bh = 320 div 9 = 35 (remainders dropped).
+        QTest::newRow("900 sgl12") << 900 << 400 << 0 << 12 << QRect(109, 137, 65, 35);
+        QTest::newRow("too small: empty, never negative")
+            << 100 << 50 << 0 << 1 << QRect(33, 8, 0, 0);
+    }
 
-    void runnerTimeline_data();
-    void runnerTimeline();
-    void runnerDeadlines();
-    void runnerStopsAtSlot200();
+    void panelGrid() {
+        QFETCH(int, w);
+        QFETCH(int, h);
+        QFETCH(int, family);
+        QFETCH(int, number);
+        QFETCH(QRect, rect);
+        QCOMPARE(fireButtonRect(family, number, w, h), rect);
+    }
 
-    void switching_data();
-    void switching();
-    void portFailsToOpen_data();
-    void portFailsToOpen();
-    void portErrorWhileArmed();
-    void choosePort_data();
-    void choosePort();
-    void senderQueuesWithoutInterleaving();
+    void keyCode_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("code");
+        const int none = int(Qt::NoModifier);
+        const int pad = int(Qt::KeypadModifier);
+        QTest::newRow("z, Caps Lock or not") << int(Qt::Key_Z) << none << 122;
+        QTest::newRow("keypad 1 is 1") << int(Qt::Key_1) << pad << 49;
+        QTest::newRow("F1") << int(Qt::Key_F1) << none << -1;
+        // Characters between the digits and the letters are no keys to fire with.
+        QTest::newRow("underscore") << int(Qt::Key_Underscore) << none << -1;
+        QTest::newRow("shift a") << int(Qt::Key_A) << int(Qt::ShiftModifier) << -1;
+        QTest::newRow("ctrl 1") << int(Qt::Key_1) << int(Qt::ControlModifier) << -1;
+        QTest::newRow("alt x") << int(Qt::Key_X) << int(Qt::AltModifier) << -1;
+        QTest::newRow("meta q") << int(Qt::Key_Q) << int(Qt::MetaModifier) << -1;
+    }
+
+    void keyCode() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, code);
+        QCOMPARE(fireKeyCode(key, Qt::KeyboardModifiers(modifiers)), code);
+    }
+
+    void latch_data() {
+        // Events: P press, R release, p auto-repeat press, r auto-repeat release.
+        // Expected: for each press, whether it may fire.
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("fires");
+        QTest::newRow("one press") << "P"
+                                   << "1";
+        QTest::newRow("held key repeats (release/press pairs)") << "PrprpR"
+                                                                << "100";
+        QTest::newRow("a modifier, then a key") << "PP"
+                                                << "10";
+    }
+
+    void latch() {
+        QFETCH(QString, events);
+        QFETCH(QString, fires);
+        KeyLatch l;
+        QString got;
+        for (QChar e : events) {
+            if (e == 'P' || e == 'p')
+                got += l.press(e == 'p') ? '1' : '0';
+            else
+                l.release(e == 'r');
+        }
+        QCOMPARE(got, fires);
+    }
+
+    void hints_data() {
+        QTest::addColumn<int>("family");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("single, keys a and 7 in ascending order")
+            << 0 << 3 << QList<int>{'a', '7'} << "Fire time: 0.10s\n\rHotkey: 7\n\rHotkey: a";
+        QTest::newRow("sequence, two lines")
+            << 6 << 4 << QList<int>{'z'} << "Fire: 0.10s\n\rWait: 0.24s\n\rHotkey: z";
+        QTest::newRow("macro with q starts with the break")
+            << 9 << 2 << QList<int>{'q'} << "\n\rHotkey: q";
+    }
+
+    void hints() {
+        QFETCH(int, family);
+        QFETCH(int, number);
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, hint);
+        BoxProgram p = BoxProgram::startValues();
+        p.seqAt(2, 4).wait = 12;
+        HotkeyTable t;
+        // Another button's key must not show up.
+        t.bind('b', 0, 4);
+        for (int k : keys)
+            t.setEntry(k, {family, number});
+        const QLocale c(QLocale::C);
+        QCOMPARE(fireHint(fireBaseHint(p, family, number, c), t, family, number), hint);
+    }
+
+    void buttonShownAndTag() {
+        BoxProgram p = BoxProgram::startValues(); // 6 modules
+        p.seqAt(1, 3).chk = false;
+        p.macros[4].active = true;
+        p.singleAt(3).ch = 39;
+        QString shown; // single 6 and 7, LR 2 and 3, macro 5 and 1
+        for (auto [f, n] : {std::pair{0, 6}, {0, 7}, {5, 2}, {5, 3}, {9, 5}, {9, 1}})
+            shown += fireButtonShown(p, f, n) ? '1' : '0';
+        QCOMPARE(shown, QString("101010"));
+        QCOMPARE(QVector<int>({fireButtonTag(p, 0, 3), fireButtonTag(p, 2, 1),
+                               fireButtonTag(p, 8, 5), fireButtonTag(p, 9, 10)}),
+                 QVector<int>({40, 22, 55, 10}));
+    }
+
+    void runnerTimeline_data() {
+        QTest::addColumn<QVector<int>>("steps"); // type, value pairs
+        QTest::addColumn<QString>("ticks");      // kind@time, kinds C P S E
+        QTest::addColumn<QString>("problems"); // per step: - none, R refused, U raised, D lowered,
+                                               // N no meaning
+        QTest::newRow("call, pause 1.5 s, call")
+            << QVector<int>{1, 21, 0, 150, 1, 31} << "C21@20 P@41 C31@1541 E@1562"
+            << "---";
+        QTest::newRow("pause below 2 runs as 2")
+            << QVector<int>{0, 0, 0, 1, 0, -7, 1, 3} << "P@20 P@40 P@60 C3@80 E@101"
+            << "UUU-";
+        QTest::newRow("unknown type keeps the interval")
+            << QVector<int>{0, 30, 7, 99, 1, 4} << "P@20 S@320 C4@620 E@641"
+            << "-N-";
+        QTest::newRow("calls outside 1..70 are skipped, never sent")
+            << QVector<int>{1, 277, 1, 0, 1, 71, 1, -5, 1, 70}
+            << "S@20 S@40 S@60 S@80 C70@100 E@121"
+            << "RRRR-";
+        QTest::newRow("pauses above 60 s run as 60 s, without overflow")
+            << QVector<int>{0, 300000000, 0, INT_MAX, 1, 1} << "P@20 P@60020 C1@120020 E@120041"
+            << "DD-";
+    }
+
+    void runnerTimeline() {
+        QFETCH(QVector<int>, steps);
+        QFETCH(QString, ticks);
+        QFETCH(QString, problems);
+        QVector<QPair<int, int>> pairs;
+        for (int i = 0; i + 1 < steps.size(); i += 2)
+            pairs << qMakePair(steps[i], steps[i + 1]);
+        const Macro m = macroOf(pairs);
+        const MacroRunner::Plan plan = MacroRunner::plan(m);
+        QStringList got;
+        QString kinds;
+        static const char kCodes[] = {'-', 'R', 'U', 'D', 'N'};
+        for (int i = 0; i < plan.steps.size(); ++i) {
+            const MacroRunner::Action& a = plan.steps[i];
+            static const char kKinds[] = {'C', 'P', 'S', 'E'};
+            QString t = QChar(kKinds[a.kind]);
+            if (a.kind == MacroRunner::Action::Call)
+                t += QString::number(a.channel);
+            got << t + "@" + QString::number(plan.times[i]);
+            kinds += kCodes[a.check.problem];
+        }
+        got << "E@" + QString::number(plan.endMs);
+        QCOMPARE(got.join(' '), ticks);
+        QCOMPARE(kinds, problems);
+        // The message on reading lists exactly these steps.
+        BoxProgram p = BoxProgram::startValues();
+        p.macros[4] = m;
+        const QVector<MacroProblem> listed = macroProblems(p);
+        QCOMPARE(listed.size(), int(problems.size() - problems.count(QLatin1Char('-'))));
+        for (const MacroProblem& x : listed)
+            QCOMPARE(x.macro, 4);
+    }
+
+    void runnerDeadlines() {
+        // Each deadline counts from the step that ran: a stall delays the rest of the macro
+        // and never shortens a pause.
+        const Macro m = macroOf({{1, 21}, {0, 150}, {1, 31}, {7, 0}, {1, 32}});
+        MacroRunner r;
+        QCOMPARE(r.start(1, 1000), qint64(1020));
+        QCOMPARE(r.tick(m, 1020).nextDueMs, qint64(1041));
+        QCOMPARE(r.tick(m, 1900).nextDueMs, qint64(3400)); // late by 859 ms: the pause stays 1.5 s
+        const MacroRunner::Action call = r.tick(m, 3401);
+        QCOMPARE(call.kind, MacroRunner::Action::Call);
+        QCOMPARE(call.nextDueMs, qint64(3422));
+        QCOMPARE(r.tick(m, 3430).nextDueMs, qint64(3451)); // a skip keeps the interval in force
+        QCOMPARE(r.tick(m, 3451).channel, 32);
+        QCOMPARE(r.tick(m, 3472).kind, MacroRunner::Action::End);
+        QVERIFY(!r.isRunning());
+    }
+
+    void runnerStopsAtSlot200() {
+        Macro m;
+        for (int i = 0; i < kMacroSlots; ++i)
+            m.steps[i] = MacroStep{1, 1}; // a raw table with no end mark at all
+        MacroRunner r;
+        r.start(3, 0);
+        QCOMPARE(r.macroIndex(), 2);
+        int calls = 0;
+        for (int i = 0; i < 500 && r.isRunning(); ++i)
+            if (r.tick(m, i).kind == MacroRunner::Action::Call)
+                ++calls;
+        QVERIFY(!r.isRunning());
+        QCOMPARE(calls, kMacroSlots);
+    }
+
+    void switching_data() {
+        QTest::addColumn<int>("route");
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("master module")
+            << int(FireRoute::MasterModule) << 1200 << QByteArray::fromHex("5f5f7332651fb600");
+        QTest::newRow("rk40") << int(FireRoute::Rk40) << 2400
+                              << QByteArray::fromHex("0000ff32651f290000");
+    }
+
+    void switching() {
+        QFETCH(int, route);
+        QFETCH(int, baud);
+        QFETCH(QByteArray, frame);
+        const FireRoute which = FireRoute(route);
+        const FireRoute other =
+            which == FireRoute::Rk40 ? FireRoute::MasterModule : FireRoute::Rk40;
+        const bool rk40 = which == FireRoute::Rk40;
+        Rig r(4);
+        r.c.fire(31); // not armed: nothing
+        r.c.callMacroChannel(36, 40);
+        QVERIFY(r.port.written.isEmpty());
+
+        r.c.toggle(which);
+        QVERIFY(r.c.isArmed() && r.port.opened);
+        QCOMPARE(r.port.baud, baud);
+        QCOMPARE(r.host.savedSetting, 4);
+        QVERIFY(!r.host.transferEnabled && r.host.firePages);
+        for (const QString& e :
+             {QStringLiteral("route%1=1").arg(route), QStringLiteral("enabled%1=0").arg(int(other)),
+              QString("port:COM4")})
+            QVERIFY2(r.host.log.contains(e), qPrintable(e));
+        QCOMPARE(r.host.log.contains("boxlist=1"), rk40);
+        r.c.toggle(other); // the other route's entry cannot change the route
+        QCOMPARE(r.c.route(), which);
+
+        r.c.fire(31);
+        r.c.callMacroChannel(36, 40);
+        r.host.log.clear();
+        r.c.toggle(which);
+        QVERIFY(!r.c.isArmed() && !r.port.opened);
+        QVERIFY(r.host.transferEnabled && !r.host.firePages);
+        QVERIFY(r.host.log.contains("stopMacro"));
+        QVERIFY(r.host.log.contains(QStringLiteral("enabled%1=1").arg(int(other))));
+        QCOMPARE(r.host.log.contains("boxlist=0"), rk40);
+        // The frame in flight got its second copy before the port closed; the call waited.
+        QCOMPARE(r.port.written, (QList<QByteArray>{frame, frame}));
+        QCOMPARE(r.host.errors, 0);
+    }
+
+    void portFailsToOpen_data() {
+        QTest::addColumn<int>("saved");
+        QTest::newRow("saved port") << 7;
+        QTest::newRow("no saved port: the chooser's port fails") << 0;
+    }
+
+    void portFailsToOpen() {
+        QFETCH(int, saved);
+        Rig r(saved);
+        r.port.chooserAnswer = 6;
+        r.port.openFails = true;
+        r.c.toggle(FireRoute::Rk40);
+        QVERIFY(!r.c.isArmed() && !r.port.opened && r.host.transferEnabled);
+        QCOMPARE(r.host.errors, 1);
+        // Disarmed before the box, so the console never looks armed under it.
+        QVERIFY(r.host.log.indexOf("pages=0") < r.host.log.indexOf("error:Port error"));
+        QVERIFY(r.host.log.contains("boxlist=0"));
+        QCOMPARE(r.c.savedPort(), saved);
+        QCOMPARE(r.host.savedSetting, -100);
+        QCOMPARE(r.c.portLabel(), QStringLiteral("Select port")); // not the port that failed
+    }
+
+    void portErrorWhileArmed() {
+        Rig r(3);
+        r.host.controller = &r.c;
+        r.c.toggle(FireRoute::MasterModule);
+        QVERIFY(r.c.isArmed());
+        r.port.writeFails = true; // the device went away
+        r.c.fire(1);
+        r.c.fire(2);
+        QVERIFY(!r.c.isArmed() && !r.port.opened && !r.host.firePages && r.host.transferEnabled);
+        QCOMPARE(r.c.portLabel(), QStringLiteral("Select port"));
+        r.c.portFailed(); // a later report changes nothing and shows nothing
+        QCOMPARE(r.host.errors, 1);
+    }
+
+    void choosePort_data() {
+        QTest::addColumn<int>("chooser");
+        QTest::addColumn<bool>("openFails");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("saved");
+        QTest::newRow("chosen") << 5 << false << "COM5" << 5;
+        QTest::newRow("cancelled") << 0 << false << "Select port" << 0;
+        QTest::newRow("cannot open") << 6 << true << "Select port" << 0;
+    }
+
+    void choosePort() {
+        QFETCH(int, chooser);
+        QFETCH(bool, openFails);
+        QFETCH(QString, label);
+        QFETCH(int, saved);
+        Rig r(9);
+        r.port.number = 9;
+        r.port.chooserAnswer = chooser;
+        r.port.openFails = openFails;
+        r.c.choosePort();
+        QCOMPARE(r.host.setupPort, label);
+        QCOMPARE(r.host.savedSetting, saved);
+        QCOMPARE(r.host.errors, saved ? 0 : 1);
+        QVERIFY(!r.port.opened); // the choice takes effect at the next switching on
+        QCOMPARE(r.c.portLabel(), label);
+    }
+
+    void senderQueuesWithoutInterleaving() {
+        using Clock = std::chrono::steady_clock;
+        QList<QByteArray> log;
+        QList<Clock::time_point> at; // taken where the sender writes: no reading jitter
+        FireFrameSender s;
+        s.setWriter([&](const QByteArray& b) {
+            at << Clock::now();
+            log << b;
+            return true;
+        });
+        s.send("A");
+        s.send("B");
+        QCOMPARE(log, QList<QByteArray>{"A"});
+        QCOMPARE(s.queued(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(log.size(), 4, 1000);
+        QCOMPARE(log, (QList<QByteArray>{"A", "A", "B", "B"}));
+        // The second copy 20 ms after the first, however late the event loop ran.
+        for (int i : {1, 3})
+            QVERIFY(at[i] - at[i - 1] >= std::chrono::microseconds(19500));
+        QVERIFY(!s.isBusy());
+        // Finishing before a close: the copy in flight goes, frames not started are dropped.
+        s.send("D");
+        s.send("E");
+        s.finishAndDrop();
+        QCOMPARE(log.mid(4), (QList<QByteArray>{"D", "D"}));
+        // Stop: the frame not started is dropped, the copy of the one on the line still goes.
+        s.send("F");
+        s.send("G");
+        s.abort();
+        QTRY_COMPARE_WITH_TIMEOUT(log.size(), 8, 1000);
+        QTest::qWait(60);
+        QCOMPARE(log.mid(6), (QList<QByteArray>{"F", "F"}));
+    }
 };
-
-void TestFireCore::initTestCase() {
-    languageTable().setEntries({
-        {"tab_single_caption2_A", "Fire time"},
-        {"tab_seqAI_caption1_A", "Fire"},
-        {"tab_seqAI_caption2_A", "Wait"},
-        {"msg_selectcomport", "Select port"},
-        {"msg_comport_error", "Port error"},
-    });
-}
-
-void TestFireCore::frames_data() {
-    QTest::addColumn<int>("kind"); // 0 master module, 1 RK40, 2 macro call
-    QTest::addColumn<int>("box");
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("mm") << 0 << 1 << 21 << QByteArray::fromHex("5F5F73326515AC00");
-    QTest::newRow("mm wraps") << 0 << 200 << 70 << QByteArray::fromHex("5F5F73322C46A400");
-    QTest::newRow("rk40") << 1 << 200 << 70 << QByteArray::fromHex("0000FF322C46500000");
-    QTest::newRow("rk40 wraps") << 1 << 1 << 250 << QByteArray::fromHex("0000FF3265FA040000");
-    QTest::newRow("macro") << 2 << 36 << 40 << QByteArray::fromHex("000073C824281400 00");
-    QTest::newRow("macro wraps") << 2 << 255 << 70 << QByteArray::fromHex("000073C8FF460D0000");
-}
-
-void TestFireCore::frames() {
-    QFETCH(int, kind);
-    QFETCH(int, box);
-    QFETCH(int, channel);
-    QFETCH(QByteArray, expected);
-    const QByteArray got = kind == 0   ? masterModuleFrame(box, channel)
-                           : kind == 1 ? rk40Frame(box, channel)
-                                       : macroCallFrame(box, channel);
-    QCOMPARE(got.toHex(' '), expected.toHex(' '));
-}
-
-void TestFireCore::panelGrid_data() {
-    QTest::addColumn<int>("w");
-    QTest::addColumn<int>("h");
-    QTest::addColumn<int>("family");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QRect>("rect");
-    // The panel the window is laid out with: bw 49, bh 25.
-    QTest::newRow("737 sgl1") << 737 << 306 << 0 << 1 << QRect(33, 8, 49, 25);
-    // Macros from column 2 to the right edge of column 9, one gap apart.
-    QTest::newRow("737 macro10") << 737 << 306 << 9 << 10 << QRect(659, 206, 44, 25);
-    // A bigger window: bw = 658 div 10 = 65, bh = 320 div 9 = 35 (remainders dropped).
-    QTest::newRow("900 sgl12") << 900 << 400 << 0 << 12 << QRect(109, 137, 65, 35);
-    QTest::newRow("too small: empty, never negative") << 100 << 50 << 0 << 1 << QRect(33, 8, 0, 0);
-}
-
-void TestFireCore::panelGrid() {
-    QFETCH(int, w);
-    QFETCH(int, h);
-    QFETCH(int, family);
-    QFETCH(int, number);
-    QFETCH(QRect, rect);
-    QCOMPARE(fireButtonRect(family, number, w, h), rect);
-}
-
-void TestFireCore::keyCode_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("code");
-    const int none = int(Qt::NoModifier);
-    const int pad = int(Qt::KeypadModifier);
-    QTest::newRow("z, Caps Lock or not") << int(Qt::Key_Z) << none << 122;
-    QTest::newRow("keypad 1 is 1") << int(Qt::Key_1) << pad << 49;
-    QTest::newRow("F1") << int(Qt::Key_F1) << none << -1;
-    // Characters between the digits and the letters are no keys to fire with.
-    QTest::newRow("underscore") << int(Qt::Key_Underscore) << none << -1;
-    QTest::newRow("shift a") << int(Qt::Key_A) << int(Qt::ShiftModifier) << -1;
-    QTest::newRow("ctrl 1") << int(Qt::Key_1) << int(Qt::ControlModifier) << -1;
-    QTest::newRow("alt x") << int(Qt::Key_X) << int(Qt::AltModifier) << -1;
-    QTest::newRow("meta q") << int(Qt::Key_Q) << int(Qt::MetaModifier) << -1;
-}
-
-void TestFireCore::keyCode() {
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(int, code);
-    QCOMPARE(fireKeyCode(key, Qt::KeyboardModifiers(modifiers)), code);
-}
-
-void TestFireCore::latch_data() {
-    // Events: P press, R release, p auto-repeat press, r auto-repeat release.
-    // Expected: for each press, whether it may fire.
-    QTest::addColumn<QString>("events");
-    QTest::addColumn<QString>("fires");
-    QTest::newRow("one press") << "P"
-                               << "1";
-    QTest::newRow("held key repeats (release/press pairs)") << "PrprpR"
-                                                            << "100";
-    QTest::newRow("a modifier, then a key") << "PP"
-                                            << "10";
-}
-
-void TestFireCore::latch() {
-    QFETCH(QString, events);
-    QFETCH(QString, fires);
-    KeyLatch l;
-    QString got;
-    for (QChar e : events) {
-        if (e == 'P' || e == 'p')
-            got += l.press(e == 'p') ? '1' : '0';
-        else
-            l.release(e == 'r');
-    }
-    QCOMPARE(got, fires);
-}
-
-void TestFireCore::hints_data() {
-    QTest::addColumn<int>("family");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QList<int>>("keys");
-    QTest::addColumn<QString>("hint");
-    QTest::newRow("single, keys a and 7 in ascending order")
-        << 0 << 3 << QList<int>{'a', '7'} << "Fire time: 0.10s\n\rHotkey: 7\n\rHotkey: a";
-    QTest::newRow("sequence, two lines")
-        << 6 << 4 << QList<int>{'z'} << "Fire: 0.10s\n\rWait: 0.24s\n\rHotkey: z";
-    QTest::newRow("macro with q starts with the break")
-        << 9 << 2 << QList<int>{'q'} << "\n\rHotkey: q";
-}
-
-void TestFireCore::hints() {
-    QFETCH(int, family);
-    QFETCH(int, number);
-    QFETCH(QList<int>, keys);
-    QFETCH(QString, hint);
-    BoxProgram p = BoxProgram::startValues();
-    p.seqAt(2, 4).wait = 12;
-    HotkeyTable t;
-    // Another button's key must not show up.
-    t.bind('b', 0, 4);
-    for (int k : keys)
-        t.setEntry(k, {family, number});
-    const QLocale c(QLocale::C);
-    QCOMPARE(fireHint(fireBaseHint(p, family, number, c), t, family, number), hint);
-}
-
-void TestFireCore::buttonShownAndTag() {
-    BoxProgram p = BoxProgram::startValues(); // 6 modules
-    p.seqAt(1, 3).chk = false;
-    p.macros[4].active = true;
-    p.singleAt(3).ch = 39;
-    QString shown; // single 6 and 7, LR 2 and 3, macro 5 and 1
-    for (auto [f, n] : {std::pair{0, 6}, {0, 7}, {5, 2}, {5, 3}, {9, 5}, {9, 1}})
-        shown += fireButtonShown(p, f, n) ? '1' : '0';
-    QCOMPARE(shown, QString("101010"));
-    QCOMPARE(QVector<int>({fireButtonTag(p, 0, 3), fireButtonTag(p, 2, 1), fireButtonTag(p, 8, 5),
-                           fireButtonTag(p, 9, 10)}),
-             QVector<int>({40, 22, 55, 10}));
-}
-
-void TestFireCore::runnerTimeline_data() {
-    QTest::addColumn<QVector<int>>("steps"); // type, value pairs
-    QTest::addColumn<QString>("ticks");      // kind@time, kinds C P S E
-    QTest::addColumn<QString>("problems");   // per step: - none, R refused, U raised, D lowered,
-                                             // N no meaning
-    QTest::newRow("call, pause 1.5 s, call")
-        << QVector<int>{1, 21, 0, 150, 1, 31} << "C21@20 P@41 C31@1541 E@1562"
-        << "---";
-    QTest::newRow("pause below 2 runs as 2")
-        << QVector<int>{0, 0, 0, 1, 0, -7, 1, 3} << "P@20 P@40 P@60 C3@80 E@101"
-        << "UUU-";
-    QTest::newRow("unknown type keeps the interval")
-        << QVector<int>{0, 30, 7, 99, 1, 4} << "P@20 S@320 C4@620 E@641"
-        << "-N-";
-    QTest::newRow("calls outside 1..70 are skipped, never sent")
-        << QVector<int>{1, 277, 1, 0, 1, 71, 1, -5, 1, 70} << "S@20 S@40 S@60 S@80 C70@100 E@121"
-        << "RRRR-";
-    QTest::newRow("pauses above 60 s run as 60 s, without overflow")
-        << QVector<int>{0, 300000000, 0, INT_MAX, 1, 1} << "P@20 P@60020 C1@120020 E@120041"
-        << "DD-";
-}
-
-void TestFireCore::runnerTimeline() {
-    QFETCH(QVector<int>, steps);
-    QFETCH(QString, ticks);
-    QFETCH(QString, problems);
-    QVector<QPair<int, int>> pairs;
-    for (int i = 0; i + 1 < steps.size(); i += 2)
-        pairs << qMakePair(steps[i], steps[i + 1]);
-    const Macro m = macroOf(pairs);
-    const MacroRunner::Plan plan = MacroRunner::plan(m);
-    QStringList got;
-    QString kinds;
-    static const char kCodes[] = {'-', 'R', 'U', 'D', 'N'};
-    for (int i = 0; i < plan.steps.size(); ++i) {
-        const MacroRunner::Action& a = plan.steps[i];
-        static const char kKinds[] = {'C', 'P', 'S', 'E'};
-        QString t = QChar(kKinds[a.kind]);
-        if (a.kind == MacroRunner::Action::Call)
-            t += QString::number(a.channel);
-        got << t + "@" + QString::number(plan.times[i]);
-        kinds += kCodes[a.check.problem];
-    }
-    got << "E@" + QString::number(plan.endMs);
-    QCOMPARE(got.join(' '), ticks);
-    QCOMPARE(kinds, problems);
-    // The message on reading lists exactly these steps.
-    BoxProgram p = BoxProgram::startValues();
-    p.macros[4] = m;
-    const QVector<MacroProblem> listed = macroProblems(p);
-    QCOMPARE(listed.size(), int(problems.size() - problems.count(QLatin1Char('-'))));
-    for (const MacroProblem& x : listed)
-        QCOMPARE(x.macro, 4);
-}
-
-void TestFireCore::runnerDeadlines() {
-    // Each deadline counts from the step that ran: a stall delays the rest of the macro
-    // and never shortens a pause.
-    const Macro m = macroOf({{1, 21}, {0, 150}, {1, 31}, {7, 0}, {1, 32}});
-    MacroRunner r;
-    QCOMPARE(r.start(1, 1000), qint64(1020));
-    QCOMPARE(r.tick(m, 1020).nextDueMs, qint64(1041));
-    QCOMPARE(r.tick(m, 1900).nextDueMs, qint64(3400)); // late by 859 ms: the pause stays 1.5 s
-    const MacroRunner::Action call = r.tick(m, 3401);
-    QCOMPARE(call.kind, MacroRunner::Action::Call);
-    QCOMPARE(call.nextDueMs, qint64(3422));
-    QCOMPARE(r.tick(m, 3430).nextDueMs, qint64(3451)); // a skip keeps the interval in force
-    QCOMPARE(r.tick(m, 3451).channel, 32);
-    QCOMPARE(r.tick(m, 3472).kind, MacroRunner::Action::End);
-    QVERIFY(!r.isRunning());
-}
-
-void TestFireCore::runnerStopsAtSlot200() {
-    Macro m;
-    for (int i = 0; i < kMacroSlots; ++i)
-        m.steps[i] = MacroStep{1, 1}; // a raw table with no end mark at all
-    MacroRunner r;
-    r.start(3, 0);
-    QCOMPARE(r.macroIndex(), 2);
-    int calls = 0;
-    for (int i = 0; i < 500 && r.isRunning(); ++i)
-        if (r.tick(m, i).kind == MacroRunner::Action::Call)
-            ++calls;
-    QVERIFY(!r.isRunning());
-    QCOMPARE(calls, kMacroSlots);
-}
-
-void TestFireCore::switching_data() {
-    QTest::addColumn<int>("route");
-    QTest::addColumn<int>("baud");
-    QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("master module")
-        << int(FireRoute::MasterModule) << 1200 << QByteArray::fromHex("5f5f7332651fb600");
-    QTest::newRow("rk40") << int(FireRoute::Rk40) << 2400
-                          << QByteArray::fromHex("0000ff32651f290000");
-}
-
-void TestFireCore::switching() {
-    QFETCH(int, route);
-    QFETCH(int, baud);
-    QFETCH(QByteArray, frame);
-    const FireRoute which = FireRoute(route);
-    const FireRoute other = which == FireRoute::Rk40 ? FireRoute::MasterModule : FireRoute::Rk40;
-    const bool rk40 = which == FireRoute::Rk40;
-    Rig r(4);
-    r.c.fire(31); // not armed: nothing
-    r.c.callMacroChannel(36, 40);
-    QVERIFY(r.port.written.isEmpty());
-
-    r.c.toggle(which);
-    QVERIFY(r.c.isArmed() && r.port.opened);
-    QCOMPARE(r.port.baud, baud);
-    QCOMPARE(r.host.savedSetting, 4);
-    QVERIFY(!r.host.transferEnabled && r.host.firePages);
-    for (const QString& e : {QStringLiteral("route%1=1").arg(route),
-                             QStringLiteral("enabled%1=0").arg(int(other)), QString("port:COM4")})
-        QVERIFY2(r.host.log.contains(e), qPrintable(e));
-    QCOMPARE(r.host.log.contains("boxlist=1"), rk40);
-    r.c.toggle(other); // the other route's entry cannot change the route
-    QCOMPARE(r.c.route(), which);
-
-    r.c.fire(31);
-    r.c.callMacroChannel(36, 40);
-    r.host.log.clear();
-    r.c.toggle(which);
-    QVERIFY(!r.c.isArmed() && !r.port.opened);
-    QVERIFY(r.host.transferEnabled && !r.host.firePages);
-    QVERIFY(r.host.log.contains("stopMacro"));
-    QVERIFY(r.host.log.contains(QStringLiteral("enabled%1=1").arg(int(other))));
-    QCOMPARE(r.host.log.contains("boxlist=0"), rk40);
-    // The frame in flight got its second copy before the port closed; the call waited.
-    QCOMPARE(r.port.written, (QList<QByteArray>{frame, frame}));
-    QCOMPARE(r.host.errors, 0);
-}
-
-void TestFireCore::portFailsToOpen_data() {
-    QTest::addColumn<int>("saved");
-    QTest::newRow("saved port") << 7;
-    QTest::newRow("no saved port: the chooser's port fails") << 0;
-}
-
-void TestFireCore::portFailsToOpen() {
-    QFETCH(int, saved);
-    Rig r(saved);
-    r.port.chooserAnswer = 6;
-    r.port.openFails = true;
-    r.c.toggle(FireRoute::Rk40);
-    QVERIFY(!r.c.isArmed() && !r.port.opened && r.host.transferEnabled);
-    QCOMPARE(r.host.errors, 1);
-    // Disarmed before the box, so the console never looks armed under it.
-    QVERIFY(r.host.log.indexOf("pages=0") < r.host.log.indexOf("error:Port error"));
-    QVERIFY(r.host.log.contains("boxlist=0"));
-    QCOMPARE(r.c.savedPort(), saved);
-    QCOMPARE(r.host.savedSetting, -100);
-    QCOMPARE(r.c.portLabel(), QStringLiteral("Select port")); // not the port that failed
-}
-
-void TestFireCore::portErrorWhileArmed() {
-    Rig r(3);
-    r.host.controller = &r.c;
-    r.c.toggle(FireRoute::MasterModule);
-    QVERIFY(r.c.isArmed());
-    r.port.writeFails = true; // the device went away
-    r.c.fire(1);
-    r.c.fire(2);
-    QVERIFY(!r.c.isArmed() && !r.port.opened && !r.host.firePages && r.host.transferEnabled);
-    QCOMPARE(r.c.portLabel(), QStringLiteral("Select port"));
-    r.c.portFailed(); // a later report changes nothing and shows nothing
-    QCOMPARE(r.host.errors, 1);
-}
-
-void TestFireCore::choosePort_data() {
-    QTest::addColumn<int>("chooser");
-    QTest::addColumn<bool>("openFails");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<int>("saved");
-    QTest::newRow("chosen") << 5 << false << "COM5" << 5;
-    QTest::newRow("cancelled") << 0 << false << "Select port" << 0;
-    QTest::newRow("cannot open") << 6 << true << "Select port" << 0;
-}
-
-void TestFireCore::choosePort() {
-    QFETCH(int, chooser);
-    QFETCH(bool, openFails);
-    QFETCH(QString, label);
-    QFETCH(int, saved);
-    Rig r(9);
-    r.port.number = 9;
-    r.port.chooserAnswer = chooser;
-    r.port.openFails = openFails;
-    r.c.choosePort();
-    QCOMPARE(r.host.setupPort, label);
-    QCOMPARE(r.host.savedSetting, saved);
-    QCOMPARE(r.host.errors, saved ? 0 : 1);
-    QVERIFY(!r.port.opened); // the choice takes effect at the next switching on
-    QCOMPARE(r.c.portLabel(), label);
-}
-
-void TestFireCore::senderQueuesWithoutInterleaving() {
-    using Clock = std::chrono::steady_clock;
-    QList<QByteArray> log;
-    QList<Clock::time_point> at; // taken where the sender writes: no reading jitter
-    FireFrameSender s;
-    s.setWriter([&](const QByteArray& b) {
-        at << Clock::now();
-        log << b;
-        return true;
-    });
-    s.send("A");
-    s.send("B");
-    QCOMPARE(log, QList<QByteArray>{"A"});
-    QCOMPARE(s.queued(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(log.size(), 4, 1000);
-    QCOMPARE(log, (QList<QByteArray>{"A", "A", "B", "B"}));
-    // The second copy 20 ms after the first, however late the event loop ran.
-    for (int i : {1, 3})
-        QVERIFY(at[i] - at[i - 1] >= std::chrono::microseconds(19500));
-    QVERIFY(!s.isBusy());
-    // Finishing before a close: the copy in flight goes, frames not started are dropped.
-    s.send("D");
-    s.send("E");
-    s.finishAndDrop();
-    QCOMPARE(log.mid(4), (QList<QByteArray>{"D", "D"}));
-    // Stop: the frame not started is dropped, the copy of the one on the line still goes.
-    s.send("F");
-    s.send("G");
-    s.abort();
-    QTRY_COMPARE_WITH_TIMEOUT(log.size(), 8, 1000);
-    QTest::qWait(60);
-    QCOMPARE(log.mid(6), (QList<QByteArray>{"F", "F"}));
-}
 
 QTEST_GUILESS_MAIN(TestFireCore)
 #include "tst_fire_core.moc"

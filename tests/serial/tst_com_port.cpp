@@ -45,171 +45,159 @@ struct OpenPort {
 
 class TstComPort : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void deviceTable_data();
-    void deviceTable();
-    void presentPorts();
-    void openWriteAndSettings();
-    void openFailures_data();
-    void openFailures();
-    void outputSentOncePerArming();
-    void deadLineReportedOnce();
-
 private:
     QScopedPointer<QTemporaryDir> m_dir;
-};
+private slots:
+    void init() { m_dir.reset(new QTemporaryDir); }
 
-void TstComPort::init() {
-    m_dir.reset(new QTemporaryDir);
-}
-
-void TstComPort::deviceTable_data() {
-    QTest::addColumn<int>("n");
-    QTest::addColumn<QString>("device");
-    QTest::newRow("COM1") << 1 << "/dev/ttyS0";
-    QTest::newRow("COM17") << 17 << "/dev/ttyUSB0";
-    QTest::newRow("COM33") << 33 << "/dev/ttyACM0";
-    QTest::newRow("COM48") << 48 << "/dev/ttyACM15";
-    QTest::newRow("COM49 has none") << 49 << "";
-}
-
-void TstComPort::deviceTable() {
-    QFETCH(int, n);
-    QFETCH(QString, device);
-    QCOMPARE(ports::deviceFor(m_dir->path(), n), device);
-}
-
-void TstComPort::presentPorts() {
-    PtyPair a, b;
-    QVERIFY(a.linkAs(m_dir->path(), 4));
-    QVERIFY(b.linkAs(m_dir->path(), 50));
-    QVERIFY(::symlink("/nonexistent/tty", qPrintable(m_dir->filePath("ports/COM7"))) == 0);
-    QFile plain(m_dir->filePath("ports/COM9"));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    const QSet<QString> none;
-    QVERIFY(!ports::isPresent(m_dir->path(), 7, none)); // dangling link
-    QVERIFY(!ports::isPresent(m_dir->path(), 9, none)); // not a device
-    // The fixed table counts only what the system reports.
-    QVERIFY(!ports::isPresent(m_dir->path(), 1, none));
-    QVERIFY(ports::isPresent(m_dir->path(), 1, {QStringLiteral("/dev/ttyS0")}));
-    // A dangling link hides the fixed device rather than silently opening another line.
-    QCOMPARE(ports::deviceFor(m_dir->path(), 7), m_dir->filePath("ports/COM7"));
-    const QList<int> present = ports::presentPorts(m_dir->path());
-    QVERIFY(present.contains(4) && present.contains(50));
-    QVERIFY(!present.contains(7) && !present.contains(9));
-}
-
-// COM77: a number above the chooser's 50 still opens unchanged.
-void TstComPort::openWriteAndSettings() {
-    PtyPair pty;
-    QVERIFY(pty.linkAs(m_dir->path(), 77));
-    TApdComPort port(m_dir->path());
-    port.setOpen(false); // closed already: nothing, no error
-    port.setComNumber(77);
-    QVERIFY(!port.Open()); // never opens by itself
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.WriteString("abc"));
-    port.setOpen(true);
-    QCOMPARE(port.ComNumber(), quint16(77));
-
-    termios t{};
-    QCOMPARE(::tcgetattr(pty.slaveFd(), &t), 0);
-    QCOMPARE(cfgetospeed(&t), speed_t(B1200));
-    // A pseudo-terminal always reports 8 data bits and no parity, so only these can show.
-    QCOMPARE(t.c_cflag & (CSTOPB | CRTSCTS), tcflag_t(0));
-    QCOMPARE(t.c_iflag & (IXON | IXOFF), tcflag_t(0));
-
-    port.WriteString(QByteArray("W\x00\x01", 3));
-    port.setOpen(true); // open already: the line is not reopened, the queue stays
-    port.WriteChar('_');
-    port.WriteString(QByteArray("\n\r\xFF", 3));
-    // Refused whole: not even a part of it reaches the line.
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.WriteString(QByteArray(4097, 'x')));
-    QCOMPARE(pty.readFar(7).toHex(' '), QByteArray("57 00 01 5f 0a 0d ff"));
-    QCOMPARE(pty.readUntilQuiet(50), QByteArray());
-    port.setBaud(2400); // on the open line at once
-    QCOMPARE(::tcgetattr(pty.slaveFd(), &t), 0);
-    QCOMPARE(cfgetospeed(&t), speed_t(B2400));
-    port.setOpen(false);
-    QVERIFY(!port.Open());
-}
-
-void TstComPort::openFailures_data() {
-    QTest::addColumn<int>("n");
-    QTest::addColumn<QString>("setup");
-    QTest::newRow("no device for the number") << 49 << "";
-    QTest::newRow("dangling link") << 5 << "dangling";
-    QTest::newRow("link to a file that is no terminal") << 6 << "file";
-}
-
-void TstComPort::openFailures() {
-    QFETCH(int, n);
-    QFETCH(QString, setup);
-    QDir().mkpath(m_dir->filePath("ports"));
-    const QString link = m_dir->filePath(QStringLiteral("ports/COM%1").arg(n));
-    if (setup == QLatin1String("dangling"))
-        QVERIFY(::symlink("/nonexistent/tty", qPrintable(link)) == 0);
-    if (setup == QLatin1String("file"))
-        QVERIFY(::symlink("/dev/null", qPrintable(link)) == 0);
-    TApdComPort port(m_dir->path());
-    port.setComNumber(static_cast<quint16>(n));
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.setOpen(true));
-    QVERIFY(!port.Open());
-    QCOMPARE(port.ComNumber(), quint16(n)); // falling back to 0 is the caller's
-}
-
-void TstComPort::outputSentOncePerArming() {
-    OpenPort o(m_dir->path());
-    QVERIFY(o.linked);
-    TApdComPort& port = o.port;
-    PtyPair& pty = o.pty;
-    QSignalSpy spy(&port, &TApdComPort::TriggerOutSent);
-    const quint16 a = port.AddOutputSentTrigger();
-    const quint16 b = port.AddOutputSentTrigger();
-
-    port.WriteChar('0'); // nothing armed: no event
-    port.ArmOutputSentTrigger(a);
-    QCOMPARE(spy.count(), 0); // armed, nothing written yet
-    port.WriteString("1234");
-    QCOMPARE(spy.count(), 0); // never from inside the write
-    QVERIFY(spy.wait(1000));
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).value<quint16>(), a);
-    QCOMPARE(pty.readFar(5), QByteArray("01234"));
-
-    port.WriteString("5678"); // not armed again
-    QVERIFY(!spy.wait(50));
-
-    // An armed trigger fires only after the queue ran empty: stop the line, and it waits.
-    QVERIFY(stopLine(pty));
-    port.ArmOutputSentTrigger(b);
-    port.WriteString("9");
-    QVERIFY(!spy.wait(50));
-    pty.writeFar(QByteArray(1, 0x11)); // XON
-    QVERIFY(spy.wait(1000));
-    QCOMPARE(spy.count(), 2);
-    QCOMPARE(spy.at(1).at(0).value<quint16>(), b);
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.ArmOutputSentTrigger(99));
-}
-
-void TstComPort::deadLineReportedOnce() {
-    OpenPort o(m_dir->path());
-    QVERIFY(o.linked);
-    TApdComPort& port = o.port;
-    QSignalSpy failed(&port, &TApdComPort::PortFailed);
-    o.pty.hangUp();
-    QVERIFY(failed.wait(1000));
-    QTest::qWait(100); // a dead pseudo-terminal keeps raising errors until closed
-    QCOMPARE(failed.count(), 1);
-    QVERIFY(!port.Open());
-    try {
-        port.WriteChar('x');
-        QFAIL("a write on the dead port went through");
-    } catch (const ComPortError& e) {
-        QVERIFY2(e.text().contains(failed.at(0).at(0).toString()), qPrintable(e.text()));
+    void deviceTable_data() {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("COM1") << 1 << "/dev/ttyS0";
+        QTest::newRow("COM17") << 17 << "/dev/ttyUSB0";
+        QTest::newRow("COM33") << 33 << "/dev/ttyACM0";
+        QTest::newRow("COM48") << 48 << "/dev/ttyACM15";
+        QTest::newRow("COM49 has none") << 49 << "";
     }
-}
+
+    void deviceTable() {
+        QFETCH(int, n);
+        QFETCH(QString, device);
+        QCOMPARE(ports::deviceFor(m_dir->path(), n), device);
+    }
+
+    void presentPorts() {
+        PtyPair a, b;
+        QVERIFY(a.linkAs(m_dir->path(), 4));
+        QVERIFY(b.linkAs(m_dir->path(), 50));
+        QVERIFY(::symlink("/nonexistent/tty", qPrintable(m_dir->filePath("ports/COM7"))) == 0);
+        QFile plain(m_dir->filePath("ports/COM9"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QSet<QString> none;
+        QVERIFY(!ports::isPresent(m_dir->path(), 7, none)); // dangling link
+        QVERIFY(!ports::isPresent(m_dir->path(), 9, none)); // not a device
+        // The fixed table counts only what the system reports.
+        QVERIFY(!ports::isPresent(m_dir->path(), 1, none));
+        QVERIFY(ports::isPresent(m_dir->path(), 1, {QStringLiteral("/dev/ttyS0")}));
+        // A dangling link hides the fixed device rather than silently opening another line.
+        QCOMPARE(ports::deviceFor(m_dir->path(), 7), m_dir->filePath("ports/COM7"));
+        const QList<int> present = ports::presentPorts(m_dir->path());
+        QVERIFY(present.contains(4) && present.contains(50));
+        QVERIFY(!present.contains(7) && !present.contains(9));
+    }
+
+    // COM77: a number above the chooser's 50 still opens unchanged.
+
+    void openWriteAndSettings() {
+        PtyPair pty;
+        QVERIFY(pty.linkAs(m_dir->path(), 77));
+        TApdComPort port(m_dir->path());
+        port.setOpen(false); // closed already: nothing, no error
+        port.setComNumber(77);
+        QVERIFY(!port.Open()); // never opens by itself
+        QVERIFY_THROWS_EXCEPTION(ComPortError, port.WriteString("abc"));
+        port.setOpen(true);
+        QCOMPARE(port.ComNumber(), quint16(77));
+
+        termios t{};
+        QCOMPARE(::tcgetattr(pty.slaveFd(), &t), 0);
+        QCOMPARE(cfgetospeed(&t), speed_t(B1200));
+        // A pseudo-terminal always reports 8 data bits and no parity, so only these can show.
+        QCOMPARE(t.c_cflag & (CSTOPB | CRTSCTS), tcflag_t(0));
+        QCOMPARE(t.c_iflag & (IXON | IXOFF), tcflag_t(0));
+
+        port.WriteString(QByteArray("W\x00\x01", 3));
+        port.setOpen(true); // open already: the line is not reopened, the queue stays
+        port.WriteChar('_');
+        port.WriteString(QByteArray("\n\r\xFF", 3));
+        // Refused whole: not even a part of it reaches the line.
+        QVERIFY_THROWS_EXCEPTION(ComPortError, port.WriteString(QByteArray(4097, 'x')));
+        QCOMPARE(pty.readFar(7).toHex(' '), QByteArray("57 00 01 5f 0a 0d ff"));
+        QCOMPARE(pty.readUntilQuiet(50), QByteArray());
+        port.setBaud(2400); // on the open line at once
+        QCOMPARE(::tcgetattr(pty.slaveFd(), &t), 0);
+        QCOMPARE(cfgetospeed(&t), speed_t(B2400));
+        port.setOpen(false);
+        QVERIFY(!port.Open());
+    }
+
+    void openFailures_data() {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("setup");
+        QTest::newRow("no device for the number") << 49 << "";
+        QTest::newRow("dangling link") << 5 << "dangling";
+        QTest::newRow("link to a file that is no terminal") << 6 << "file";
+    }
+
+    void openFailures() {
+        QFETCH(int, n);
+        QFETCH(QString, setup);
+        QDir().mkpath(m_dir->filePath("ports"));
+        const QString link = m_dir->filePath(QStringLiteral("ports/COM%1").arg(n));
+        if (setup == QLatin1String("dangling"))
+            QVERIFY(::symlink("/nonexistent/tty", qPrintable(link)) == 0);
+        if (setup == QLatin1String("file"))
+            QVERIFY(::symlink("/dev/null", qPrintable(link)) == 0);
+        TApdComPort port(m_dir->path());
+        port.setComNumber(static_cast<quint16>(n));
+        QVERIFY_THROWS_EXCEPTION(ComPortError, port.setOpen(true));
+        QVERIFY(!port.Open());
+        QCOMPARE(port.ComNumber(), quint16(n)); // falling back to 0 is the caller's
+    }
+
+    void outputSentOncePerArming() {
+        OpenPort o(m_dir->path());
+        QVERIFY(o.linked);
+        TApdComPort& port = o.port;
+        PtyPair& pty = o.pty;
+        QSignalSpy spy(&port, &TApdComPort::TriggerOutSent);
+        const quint16 a = port.AddOutputSentTrigger();
+        const quint16 b = port.AddOutputSentTrigger();
+
+        port.WriteChar('0'); // nothing armed: no event
+        port.ArmOutputSentTrigger(a);
+        QCOMPARE(spy.count(), 0); // armed, nothing written yet
+        port.WriteString("1234");
+        QCOMPARE(spy.count(), 0); // never from inside the write
+        QVERIFY(spy.wait(1000));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).value<quint16>(), a);
+        QCOMPARE(pty.readFar(5), QByteArray("01234"));
+
+        port.WriteString("5678"); // not armed again
+        QVERIFY(!spy.wait(50));
+
+        // An armed trigger fires only after the queue ran empty: stop the line, and it waits.
+        QVERIFY(stopLine(pty));
+        port.ArmOutputSentTrigger(b);
+        port.WriteString("9");
+        QVERIFY(!spy.wait(50));
+        pty.writeFar(QByteArray(1, 0x11)); // XON
+        QVERIFY(spy.wait(1000));
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1).at(0).value<quint16>(), b);
+        QVERIFY_THROWS_EXCEPTION(ComPortError, port.ArmOutputSentTrigger(99));
+    }
+
+    void deadLineReportedOnce() {
+        OpenPort o(m_dir->path());
+        QVERIFY(o.linked);
+        TApdComPort& port = o.port;
+        QSignalSpy failed(&port, &TApdComPort::PortFailed);
+        o.pty.hangUp();
+        QVERIFY(failed.wait(1000));
+        QTest::qWait(100); // a dead pseudo-terminal keeps raising errors until closed
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!port.Open());
+        try {
+            port.WriteChar('x');
+            QFAIL("a write on the dead port went through");
+        } catch (const ComPortError& e) {
+            QVERIFY2(e.text().contains(failed.at(0).at(0).toString()), qPrintable(e.text()));
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TstComPort)
 #include "tst_com_port.moc"

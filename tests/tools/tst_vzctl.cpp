@@ -82,205 +82,196 @@ QByteArray expectedImage(const QString& project, int boxMode) {
 
 class TstVzctl : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void commands_data();
-    void commands();
-    void macroJson();
-    void imageRaw_data();
-    void imageRaw();
-    void sendExactBytesInBlocks();
-    void fireTwice20msApart();
-    void simAndPorts();
-
 private:
     QScopedPointer<QTemporaryDir> m_dir;
+private slots:
+    void init() {
+        m_dir.reset(new QTemporaryDir);
+        // The program folder of the runs: the shipped language files, no settings file.
+        const QString lang = m_dir->filePath("language");
+        QDir().mkpath(lang);
+        for (const char* name : {"english.lng", "deutsch.lng"})
+            QVERIFY(QFile::copy(QStringLiteral(VZ_SOURCE_DIR "/resources/language/") + name,
+                                lang + "/" + QLatin1String(name)));
+        // A project using channel 3 twice; a file that is no project.
+        BoxProgram p = BoxProgram::startValues();
+        p.singleAt(5).ch = 2;
+        QVERIFY(ProjectFile::write(m_dir->filePath("twice.kvx"), p));
+        QFile junk(m_dir->filePath("junk.kvx"));
+        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(5000, '\x9c')) == 5000);
+    }
+
+    // One row per command and outcome: exit code, then what stdout or stderr says.
+
+    void commands_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err"); // the start of stderr, trimmed
+        QTest::newRow("help") << QStringList{"--help"} << "" << 0 << "Usage: vzctl"
+                              << "";
+        QTest::newRow("unknown command") << QStringList{"transmit"} << "" << 2 << ""
+                                         << "vzctl";
+        QTest::newRow("frame mm, box from the settings default")
+            << QStringList{"frame", "mm", "21"} << "" << 0 << "5F 5F 73 32 65 15 AC 00"
+            << "";
+        QTest::newRow("frame macro") << QStringList{"frame", "macro", "--box", "36", "40"} << ""
+                                     << 0 << "00 00 73 C8 24 28 14 00 00"
+                                     << "";
+        QTest::newRow("check") << QStringList{"check", kDemo} << "" << 0 << ""
+                               << "";
+        QTest::newRow("check refuses, German texts")
+            << QStringList{"check", "twice.kvx"} << "deutsch" << 1 << ""
+            << "Mehrfach belegter Kanal 3:\nEinzelmodul 3\nEinzelmodul 5";
+        QTest::newRow("send refuses before the port")
+            << QStringList{"send", "twice.kvx", "--port", "49"} << "english" << 1 << ""
+            << "Duplicate channel 3:";
+        QTest::newRow("image of no project") << QStringList{"image", "junk.kvx"} << "" << 2 << ""
+                                             << "vzctl: cannot read project file";
+        QTest::newRow("send fails on the port")
+            << QStringList{"send", kDemo, "--port", "49"} << "" << 2 << ""
+            << "vzctl send: COM49";
+        QTest::newRow("fire fails on the port")
+            << QStringList{"fire", "--route", "mm", "--port", "49", "3"} << "" << 2 << ""
+            << "vzctl fire: COM49";
+    }
+
+    void commands() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, language);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QStringList all;
+        for (const QString& a : args)
+            all << (a.endsWith(".kvx") && !a.startsWith('/') ? m_dir->filePath(a) : a);
+        all << "--program-dir" << m_dir->path();
+        if (!language.isEmpty()) {
+            QFile settings(m_dir->filePath("other.ini"));
+            QVERIFY(settings.open(QIODevice::WriteOnly));
+            settings.write(QStringLiteral("[languagefiles]\nactive=%1\n").arg(language).toUtf8());
+            settings.close();
+            all << "--settings" << settings.fileName();
+        }
+        const Run r = vzctl(all);
+        QVERIFY2(r.code == code, qPrintable(r.err));
+        QVERIFY2(r.out.trimmed().startsWith(out.toUtf8()), r.out.constData());
+        QVERIFY2(err.isEmpty() || r.err.trimmed().startsWith(err), qPrintable(r.err));
+        if (code != 0)
+            QVERIFY(r.out.isEmpty() && !r.err.isEmpty());
+    }
+
+    void macroJson() {
+        BoxProgram p = BoxProgram::startValues();
+        const QVector<int> steps{1, 277, 0, 300000000, 7, 1, 1, 40};
+        for (int i = 0; i + 1 < steps.size(); i += 2)
+            p.macros[3].steps[i / 2] = {steps[i], steps[i + 1]};
+        const QString path = m_dir->filePath("macro.kvx");
+        QVERIFY(ProjectFile::write(path, p));
+        const Run r = vzctl({"macro", path, "4", "--json", "--program-dir", m_dir->path()});
+        QCOMPARE(r.code, 1); // problems found
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(o["macro"].toInt(), 4);
+        QCOMPARE(o["box"].toInt(), 36); // box mode 0, 6 modules: what a call would carry
+        QCOMPARE(o["end_ms"].toInt(), 120061);
+        QStringList got;
+        for (const QJsonValue& v : o["steps"].toArray()) {
+            const QJsonObject step = v.toObject();
+            got << step["kind"].toString() + "@" + QString::number(step["t_ms"].toInt()) +
+                       (step.contains("problem") ? "!" : "");
+            if (step["kind"] == "call")
+                QCOMPARE(step["frame"].toString(),
+                         QString(macroCallFrame(36, 40).toHex().toUpper()));
+        }
+        QCOMPARE(got.join(' '), QString("skip@20! pause@40! skip@60040! call@120040"));
+    }
+
+    void imageRaw_data() {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<int>("boxMode");
+        QTest::newRow("no settings file: box mode 0") << "" << 0;
+        QTest::newRow("box mode 1") << "[misc]\nnew_boxmode=1\n" << 1;
+    }
+
+    void imageRaw() {
+        QFETCH(QString, settings);
+        QFETCH(int, boxMode);
+        QStringList args{"image", kDemo, "--raw", "--program-dir", m_dir->path()};
+        if (!settings.isEmpty()) {
+            QFile f(m_dir->filePath("other.ini"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(settings.toUtf8());
+            f.close();
+            args << "--settings" << f.fileName();
+        }
+        const Run r = vzctl(args);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, expectedImage(kDemo, boxMode));
+        // The demo has 8 modules: the count in the box record only in box mode 1.
+        QCOMPARE(int(quint8(r.out[424])), boxMode == 1 ? 8 : 0);
+    }
+
+    void sendExactBytesInBlocks() {
+        PtyPair pty;
+        QVERIFY(pty.linkAs(m_dir->path(), 14));
+        QProcess p;
+        p.start(kVzctl,
+                {"send", kDemo, "--port", "14", "--block", "5", "--program-dir", m_dir->path()});
+        const QByteArray got = pty.readFar(430, 5000);
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(got, expectedImage(kDemo, 0));
+        QVERIFY(p.readAllStandardError().contains("86 blocks of 5,"));
+    }
+
+    void fireTwice20msApart() {
+        Sim sim(m_dir->path(), {"--port", "15"});
+        QCOMPARE(sim.next().value("com").toInt(), 15);
+        const Run r = vzctl({"fire", "--route", "rk40", "--port", "15", "--box", "200", "70",
+                             "--program-dir", m_dir->path()});
+        QCOMPARE(r.code, 0);
+        for (int i = 0; i < 2; ++i) {
+            const QJsonObject e = sim.next();
+            QCOMPARE(e.value("event").toString(), QStringLiteral("rk40"));
+            QCOMPARE(e.value("hex").toString(), QStringLiteral("00 00 FF 32 2C 46 50 00 00"));
+        }
+        // Both copies in the fire log of the (writable) program folder. The gap is read from the
+        // log, stamped where the copies are written: the far end's reading jitter does not count.
+        const QDir logs(m_dir->filePath("logs"));
+        const QStringList files = logs.entryList({"fire-*.csv"});
+        QCOMPARE(files.size(), 1);
+        QFile file(logs.filePath(files.first()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 4); // header, two copies, end
+        const QRegularExpression copy("^(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}) "
+                                      "[+-]\\d\\d:\\d\\d,frame,rk40,COM15,200,70,"
+                                      "vzctl,00 00 FF 32 2C 46 50 00 00,written$");
+        QList<QDateTime> at;
+        for (int i : {1, 2}) {
+            const QRegularExpressionMatch m = copy.match(QString::fromUtf8(lines.at(i)));
+            QVERIFY2(m.hasMatch(), lines.at(i).constData());
+            at << QDateTime::fromString(m.captured(1), "yyyy-MM-dd HH:mm:ss.zzz");
+        }
+        const qint64 gap = at[0].msecsTo(at[1]);
+        QVERIFY2(gap >= 19 && gap < 1000, qPrintable(QString::number(gap)));
+    }
+
+    void simAndPorts() {
+        Sim sim(m_dir->path(), {});
+        const QJsonObject ready = sim.next();
+        QCOMPARE(ready.value("com").toInt(), 9); // the first free number from 9 up
+        const QString link = ready.value("link").toString();
+        QVERIFY(QFileInfo(link).isSymLink());
+        const Run ports = vzctl({"ports", "--program-dir", m_dir->path()});
+        QVERIFY2(ports.out.contains("COM9"), ports.out.constData());
+        sim.process().terminate();
+        QVERIFY(sim.process().waitForFinished(3000));
+        QCOMPARE(sim.process().exitCode(), 0);
+        QVERIFY(!QFileInfo(link).isSymLink());
+    }
 };
-
-void TstVzctl::init() {
-    m_dir.reset(new QTemporaryDir);
-    // The program folder of the runs: the shipped language files, no settings file.
-    const QString lang = m_dir->filePath("language");
-    QDir().mkpath(lang);
-    for (const char* name : {"english.lng", "deutsch.lng"})
-        QVERIFY(QFile::copy(QStringLiteral(VZ_SOURCE_DIR "/resources/language/") + name,
-                            lang + "/" + QLatin1String(name)));
-    // A project using channel 3 twice; a file that is no project.
-    BoxProgram p = BoxProgram::startValues();
-    p.singleAt(5).ch = 2;
-    QVERIFY(ProjectFile::write(m_dir->filePath("twice.kvx"), p));
-    QFile junk(m_dir->filePath("junk.kvx"));
-    QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(5000, '\x9c')) == 5000);
-}
-
-// One row per command and outcome: exit code, then what stdout or stderr says.
-void TstVzctl::commands_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("out");
-    QTest::addColumn<QString>("err"); // the start of stderr, trimmed
-    QTest::newRow("help") << QStringList{"--help"} << "" << 0 << "Usage: vzctl"
-                          << "";
-    QTest::newRow("unknown command") << QStringList{"transmit"} << "" << 2 << ""
-                                     << "vzctl";
-    QTest::newRow("frame mm, box from the settings default")
-        << QStringList{"frame", "mm", "21"} << "" << 0 << "5F 5F 73 32 65 15 AC 00"
-        << "";
-    QTest::newRow("frame macro") << QStringList{"frame", "macro", "--box", "36", "40"} << "" << 0
-                                 << "00 00 73 C8 24 28 14 00 00"
-                                 << "";
-    QTest::newRow("check") << QStringList{"check", kDemo} << "" << 0 << ""
-                           << "";
-    QTest::newRow("check refuses, German texts")
-        << QStringList{"check", "twice.kvx"} << "deutsch" << 1 << ""
-        << "Mehrfach belegter Kanal 3:\nEinzelmodul 3\nEinzelmodul 5";
-    QTest::newRow("send refuses before the port")
-        << QStringList{"send", "twice.kvx", "--port", "49"} << "english" << 1 << ""
-        << "Duplicate channel 3:";
-    QTest::newRow("image of no project") << QStringList{"image", "junk.kvx"} << "" << 2 << ""
-                                         << "vzctl: cannot read project file";
-    QTest::newRow("send fails on the port")
-        << QStringList{"send", kDemo, "--port", "49"} << "" << 2 << ""
-        << "vzctl send: COM49";
-    QTest::newRow("fire fails on the port")
-        << QStringList{"fire", "--route", "mm", "--port", "49", "3"} << "" << 2 << ""
-        << "vzctl fire: COM49";
-}
-
-void TstVzctl::commands() {
-    QFETCH(QStringList, args);
-    QFETCH(QString, language);
-    QFETCH(int, code);
-    QFETCH(QString, out);
-    QFETCH(QString, err);
-    QStringList all;
-    for (const QString& a : args)
-        all << (a.endsWith(".kvx") && !a.startsWith('/') ? m_dir->filePath(a) : a);
-    all << "--program-dir" << m_dir->path();
-    if (!language.isEmpty()) {
-        QFile settings(m_dir->filePath("other.ini"));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(QStringLiteral("[languagefiles]\nactive=%1\n").arg(language).toUtf8());
-        settings.close();
-        all << "--settings" << settings.fileName();
-    }
-    const Run r = vzctl(all);
-    QVERIFY2(r.code == code, qPrintable(r.err));
-    QVERIFY2(r.out.trimmed().startsWith(out.toUtf8()), r.out.constData());
-    QVERIFY2(err.isEmpty() || r.err.trimmed().startsWith(err), qPrintable(r.err));
-    if (code != 0)
-        QVERIFY(r.out.isEmpty() && !r.err.isEmpty());
-}
-
-void TstVzctl::macroJson() {
-    BoxProgram p = BoxProgram::startValues();
-    const QVector<int> steps{1, 277, 0, 300000000, 7, 1, 1, 40};
-    for (int i = 0; i + 1 < steps.size(); i += 2)
-        p.macros[3].steps[i / 2] = {steps[i], steps[i + 1]};
-    const QString path = m_dir->filePath("macro.kvx");
-    QVERIFY(ProjectFile::write(path, p));
-    const Run r = vzctl({"macro", path, "4", "--json", "--program-dir", m_dir->path()});
-    QCOMPARE(r.code, 1); // problems found
-    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-    QCOMPARE(o["macro"].toInt(), 4);
-    QCOMPARE(o["box"].toInt(), 36); // box mode 0, 6 modules: what a call would carry
-    QCOMPARE(o["end_ms"].toInt(), 120061);
-    QStringList got;
-    for (const QJsonValue& v : o["steps"].toArray()) {
-        const QJsonObject step = v.toObject();
-        got << step["kind"].toString() + "@" + QString::number(step["t_ms"].toInt()) +
-                   (step.contains("problem") ? "!" : "");
-        if (step["kind"] == "call")
-            QCOMPARE(step["frame"].toString(), QString(macroCallFrame(36, 40).toHex().toUpper()));
-    }
-    QCOMPARE(got.join(' '), QString("skip@20! pause@40! skip@60040! call@120040"));
-}
-
-void TstVzctl::imageRaw_data() {
-    QTest::addColumn<QString>("settings");
-    QTest::addColumn<int>("boxMode");
-    QTest::newRow("no settings file: box mode 0") << "" << 0;
-    QTest::newRow("box mode 1") << "[misc]\nnew_boxmode=1\n" << 1;
-}
-
-void TstVzctl::imageRaw() {
-    QFETCH(QString, settings);
-    QFETCH(int, boxMode);
-    QStringList args{"image", kDemo, "--raw", "--program-dir", m_dir->path()};
-    if (!settings.isEmpty()) {
-        QFile f(m_dir->filePath("other.ini"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(settings.toUtf8());
-        f.close();
-        args << "--settings" << f.fileName();
-    }
-    const Run r = vzctl(args);
-    QCOMPARE(r.code, 0);
-    QCOMPARE(r.out, expectedImage(kDemo, boxMode));
-    // The demo has 8 modules: the count in the box record only in box mode 1.
-    QCOMPARE(int(quint8(r.out[424])), boxMode == 1 ? 8 : 0);
-}
-
-void TstVzctl::sendExactBytesInBlocks() {
-    PtyPair pty;
-    QVERIFY(pty.linkAs(m_dir->path(), 14));
-    QProcess p;
-    p.start(kVzctl,
-            {"send", kDemo, "--port", "14", "--block", "5", "--program-dir", m_dir->path()});
-    const QByteArray got = pty.readFar(430, 5000);
-    QVERIFY(p.waitForFinished(5000));
-    QCOMPARE(p.exitCode(), 0);
-    QCOMPARE(got, expectedImage(kDemo, 0));
-    QVERIFY(p.readAllStandardError().contains("86 blocks of 5,"));
-}
-
-void TstVzctl::fireTwice20msApart() {
-    Sim sim(m_dir->path(), {"--port", "15"});
-    QCOMPARE(sim.next().value("com").toInt(), 15);
-    const Run r = vzctl({"fire", "--route", "rk40", "--port", "15", "--box", "200", "70",
-                         "--program-dir", m_dir->path()});
-    QCOMPARE(r.code, 0);
-    for (int i = 0; i < 2; ++i) {
-        const QJsonObject e = sim.next();
-        QCOMPARE(e.value("event").toString(), QStringLiteral("rk40"));
-        QCOMPARE(e.value("hex").toString(), QStringLiteral("00 00 FF 32 2C 46 50 00 00"));
-    }
-    // Both copies in the fire log of the (writable) program folder. The gap is read from the
-    // log, stamped where the copies are written: the far end's reading jitter does not count.
-    const QDir logs(m_dir->filePath("logs"));
-    const QStringList files = logs.entryList({"fire-*.csv"});
-    QCOMPARE(files.size(), 1);
-    QFile file(logs.filePath(files.first()));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    QCOMPARE(lines.size(), 4); // header, two copies, end
-    const QRegularExpression copy("^(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}) "
-                                  "[+-]\\d\\d:\\d\\d,frame,rk40,COM15,200,70,"
-                                  "vzctl,00 00 FF 32 2C 46 50 00 00,written$");
-    QList<QDateTime> at;
-    for (int i : {1, 2}) {
-        const QRegularExpressionMatch m = copy.match(QString::fromUtf8(lines.at(i)));
-        QVERIFY2(m.hasMatch(), lines.at(i).constData());
-        at << QDateTime::fromString(m.captured(1), "yyyy-MM-dd HH:mm:ss.zzz");
-    }
-    const qint64 gap = at[0].msecsTo(at[1]);
-    QVERIFY2(gap >= 19 && gap < 1000, qPrintable(QString::number(gap)));
-}
-
-void TstVzctl::simAndPorts() {
-    Sim sim(m_dir->path(), {});
-    const QJsonObject ready = sim.next();
-    QCOMPARE(ready.value("com").toInt(), 9); // the first free number from 9 up
-    const QString link = ready.value("link").toString();
-    QVERIFY(QFileInfo(link).isSymLink());
-    const Run ports = vzctl({"ports", "--program-dir", m_dir->path()});
-    QVERIFY2(ports.out.contains("COM9"), ports.out.constData());
-    sim.process().terminate();
-    QVERIFY(sim.process().waitForFinished(3000));
-    QCOMPARE(sim.process().exitCode(), 0);
-    QVERIFY(!QFileInfo(link).isSymLink());
-}
 
 QTEST_GUILESS_MAIN(TstVzctl)
 #include "tst_vzctl.moc"
