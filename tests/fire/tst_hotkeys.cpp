@@ -1,7 +1,6 @@
 #include "core/file_fixtures.h"
 #include "fire/hotkeys.h"
 
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -34,8 +33,6 @@ private slots:
         QTest::newRow("the example: a to LR 2") << QByteArray("[97]\r\n1=4\r\n2=2\r\n") << "97:4,2";
         QTest::newRow("number -1 frees") << QByteArray("[97]\n1=4\n2=-1\n") << "";
         QTest::newRow("family 10") << QByteArray("[97]\n1=10\n2=1\n") << "";
-        QTest::newRow("sequence variant 6")
-            << QByteArray("[52]\n1=8\n2=5\n[53]\n1=8\n2=6\n") << "52:8,5";
         QTest::newRow("macro 10 / 11")
             << QByteArray("[58]\n1=9\n2=10\n[59]\n1=9\n2=11\n") << "58:9,10";
         QTest::newRow("codes outside the table")
@@ -91,19 +88,6 @@ private slots:
         QCOMPARE(bound(t), QStringLiteral("98:0,1"));
         QCOMPARE(t.keyOf(0, 1), int('b'));
         QCOMPARE(t.keyOf(-1, -1), -1); // free entries are no button
-    }
-
-    void brokenFiles() {
-        QTemporaryDir out;
-        const QStringList files = vztest::brokenCorpus(VZ_TEST_DATA_DIR, out.path());
-        QVERIFY(files.size() >= 10);
-        for (const QString& f : files) {
-            HotkeyTable t;
-            t.load(f);
-            const QString name = QFileInfo(f).fileName();
-            QVERIFY2(bound(t) == (name == "duplicate_keys.ini" ? "97:4,2" : ""),
-                     qPrintable(name + ": " + bound(t)));
-        }
     }
 };
 
