@@ -122,30 +122,20 @@ private slots:
                 return QStringList();
             return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
         };
-        const QString time = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} [+-]\\d\\d:\\d\\d";
-        int expected = 2; // header, fire mode on
-        for (const auto& [channel, source] : {std::pair{21, "hotkey a"}, {22, "button"}}) {
-            c.fire(channel, source);
-            const QByteArray frame = masterModuleFrame(1, channel);
-            // Both copies go whatever becomes of the log.
-            QCOMPARE(pty.readFar(2 * frame.size()), frame + frame);
-            if (log != "ok")
-                continue;
-            // Each line is in the file, read through a handle of its own, before the next frame.
-            expected += 2;
-            QTRY_COMPARE(lines().size(), expected);
-            const QRegularExpression copy(
-                "^" + time +
-                QStringLiteral(",frame,mm,COM7,1,%1,%2,%3,written$")
-                    .arg(channel)
-                    .arg(source, QString::fromLatin1(frame.toHex(' ').toUpper())));
-            for (int i : {expected - 2, expected - 1})
-                QVERIFY2(copy.match(lines().at(i)).hasMatch(), qPrintable(lines().at(i)));
-        }
-        c.switchOff();
+        c.fire(21, "hotkey a");
+        const QByteArray frame = masterModuleFrame(1, 21);
+        // Both copies go whatever becomes of the log.
+        QCOMPARE(pty.readFar(2 * frame.size()), frame + frame);
         if (log == "ok") {
-            QTRY_COMPARE(lines().size(), expected + 1);
+            // Each line is in the file, read through a handle of its own, while still armed.
+            QTRY_COMPARE(lines().size(), 4); // header, fire mode on, two copies
             QVERIFY(lines().at(1).endsWith(",fire mode on,mm,COM7,,,,,"));
+            for (int i : {2, 3})
+                QVERIFY2(lines().at(i).endsWith(",frame,mm,COM7,1,21,hotkey a," +
+                                                frame.toHex(' ').toUpper() + ",written"),
+                         qPrintable(lines().at(i)));
+            c.switchOff();
+            QTRY_COMPARE(lines().size(), 5);
             QVERIFY(lines().last().endsWith(",fire mode off,mm,COM7,,,,,"));
             QCOMPARE(stopped.count(), 0);
         } else {
