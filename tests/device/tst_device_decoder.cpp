@@ -104,40 +104,9 @@ private slots:
         const RecordTable sent = buildRecordTable(p, 1);
         const DeviceEvent e = DeviceDecoder::decodeImage(build_transfer_image(sent));
         QVERIFY2(e.valid, qPrintable(e.fault));
-        QCOMPARE(DeviceDecoder::decodeImage(build_transfer_image(sent).left(17)).fault,
-                 QString("image ends after 17 of 430 bytes"));
         for (int i = 0; i < kTransferRecords; ++i)
             QVERIFY2(e.records[i] == sent[i], qPrintable(QString::number(i + 1)));
         QCOMPARE(e.box, 1);
-    }
-
-    void longIdleIsReportedInParts() {
-        DeviceDecoder d;
-        for (int t = 0; t < 1200; t += 25)
-            d.feed("_", t);
-        d.poll(1200);
-        const QVector<DeviceEvent> first = d.takeEvents();
-        // Reported once the run is a second old (41 bytes by then), two held back: they may
-        // open "__s2".
-        QCOMPARE(first.size(), 1);
-        QCOMPARE(first[0].bytes.size(), 41 - 2);
-        d.feed(masterModuleFrame(1, 21).mid(2), 1300);
-        QStringList rest;
-        for (const DeviceEvent& e : d.takeEvents())
-            rest << summary(e);
-        QCOMPARE(rest, (QStringList{"idle@39 n=7", "mm@46 ok box=1 ch=21"}));
-    }
-
-    void quietLineReleasesAPartialFrame() {
-        DeviceDecoder d;
-        d.feed(QByteArray("\x00\x00\x73", 3), 100);
-        d.poll(100 + DeviceDecoder::kQuietMs - 1);
-        QVERIFY(d.takeEvents().isEmpty());
-        d.poll(100 + DeviceDecoder::kQuietMs);
-        const QVector<DeviceEvent> events = d.takeEvents();
-        QCOMPARE(events.size(), 1);
-        QCOMPARE(summary(events[0]), QStringLiteral("bytes@0 00 00 73"));
-        QCOMPARE(events[0].timeMs, qint64(100));
     }
 };
 
