@@ -61,8 +61,6 @@ private slots:
             << QStringList{"idle@0 n=4", "image@4 ok box=36", "idle@434 n=2"};
         QTest::newRow("wait check byte of program 5")
             << patched(image, 15, 0x06) << QStringList{"image@0 fault@15"};
-        QTest::newRow("wait 01 05 is no wait")
-            << patched(patched(image, 91, 1), 93, 6) << QStringList{"image@0 fault@91"};
         QTest::newRow("gap byte") << patched(image, 209, 1) << QStringList{"image@0 fault@209"};
         QTest::newRow("marker") << patched(image, 216, 'Y') << QStringList{"image@0 fault@216"};
         QTest::newRow("main check byte of program 70")
@@ -73,7 +71,6 @@ private slots:
 
         QTest::newRow("mm frame") << mm << QStringList{"mm@0 ok box=1 ch=21"};
         QTest::newRow("mm bad check") << patched(mm, 6, 0xAD) << QStringList{"mm@0 fault@6"};
-        QTest::newRow("mm channel 0") << masterModuleFrame(1, 0) << QStringList{"mm@0 fault@5"};
         QTest::newRow("rk40 frame") << rk40Frame(200, 70) << QStringList{"rk40@0 ok box=200 ch=70"};
         QTest::newRow("rk40 bad +10 byte")
             << patched(rk40Frame(1, 21), 6, 0x20) << QStringList{"rk40@0 fault@6"};

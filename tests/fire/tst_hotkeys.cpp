@@ -1,7 +1,6 @@
 #include "core/file_fixtures.h"
 #include "fire/hotkeys.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 using vztest::readBytes;

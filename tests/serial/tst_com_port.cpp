@@ -2,8 +2,6 @@
 #include "serial/com_port.h"
 #include "serial/port_names.h"
 
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <poll.h>

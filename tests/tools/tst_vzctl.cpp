@@ -4,13 +4,6 @@
 #include "program/project_file.h"
 #include "transfer/transfer_image.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vz;
@@ -26,20 +19,12 @@ struct Run {
     QString err;
 };
 
-Run vzctl(const QStringList& args, int timeoutMs = 10000) {
+Run vzctl(const QStringList& args) {
     QProcess p;
     p.start(kVzctl, args);
-    Run r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = QStringLiteral("timed out");
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    const bool done = p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit;
+    return {done ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 QByteArray expectedImage(const QString& project, int boxMode) {
@@ -201,14 +186,6 @@ private slots:
         const QString link = ready.value("link").toString();
         QVERIFY(QFileInfo(link).isSymLink());
         QVERIFY(vzctl({"ports", "--program-dir", m_dir->path()}).out.contains("COM9"));
-        // What the simulated module receives, one JSON line per frame.
-        QVERIFY(
-            vzctl({"fire", "--route", "mm", "--port", "9", "21", "--program-dir", m_dir->path()})
-                .code == 0);
-        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
-        const QJsonObject e = QJsonDocument::fromJson(sim.readLine()).object();
-        QCOMPARE(e.value("hex").toString(), QStringLiteral("5F 5F 73 32 65 15 AC 00"));
-        QVERIFY(e.value("valid").toBool());
         sim.terminate();
         QVERIFY(sim.waitForFinished(3000));
         QCOMPARE(sim.exitCode(), 0);
