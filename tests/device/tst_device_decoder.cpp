@@ -65,8 +65,6 @@ private slots:
         QTest::newRow("marker") << patched(image, 216, 'Y') << QStringList{"image@0 fault@216"};
         QTest::newRow("main check byte of program 70")
             << patched(image, 426, 0) << QStringList{"image@0 fault@426"};
-        QTest::newRow("last trailer box")
-            << patched(image, 428, 0x25) << QStringList{"image@0 fault@428"};
         QTest::newRow("truncated image") << image.left(300) << QStringList{"image@0 fault@300"};
 
         QTest::newRow("mm frame") << mm << QStringList{"mm@0 ok box=1 ch=21"};
@@ -90,20 +88,6 @@ private slots:
         QCOMPARE(decodeAll(bytes, static_cast<int>(bytes.size())), expected);
         QCOMPARE(decodeAll(bytes, 1), expected);
         QCOMPARE(decodeAll(bytes, 4), expected);
-    }
-
-    void imageRecords() {
-        BoxProgram p = BoxProgram::startValues();
-        p.seqAt(0, 1).chk = false;
-        p.seqAt(4, 5).wait = 255;
-        p.singleAt(7).ch = 69;
-        p.singleAt(7).fire = 200;
-        const RecordTable sent = buildRecordTable(p, 1);
-        const DeviceEvent e = DeviceDecoder::decodeImage(build_transfer_image(sent));
-        QVERIFY2(e.valid, qPrintable(e.fault));
-        for (int i = 0; i < kTransferRecords; ++i)
-            QVERIFY2(e.records[i] == sent[i], qPrintable(QString::number(i + 1)));
-        QCOMPARE(e.box, 1);
     }
 };
 

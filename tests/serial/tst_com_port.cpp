@@ -26,18 +26,6 @@ bool stopLine(PtyPair& pty) {
     return QTest::qWaitFor([&] { return ::poll(&p, 1, 0) == 0; }, 3000);
 }
 
-// A port opened on COM3, a pseudo-terminal behind it.
-struct OpenPort {
-    explicit OpenPort(const QString& dir) : port(dir) {
-        linked = pty.linkAs(dir, 3);
-        port.setComNumber(3);
-        port.setOpen(true);
-    }
-    PtyPair pty;
-    bool linked = false;
-    TApdComPort port;
-};
-
 } // namespace
 
 class TstComPort : public QObject {
@@ -139,10 +127,11 @@ private slots:
     }
 
     void outputSentOncePerArming() {
-        OpenPort o(m_dir->path());
-        QVERIFY(o.linked);
-        TApdComPort& port = o.port;
-        PtyPair& pty = o.pty;
+        PtyPair pty;
+        QVERIFY(pty.linkAs(m_dir->path(), 3));
+        TApdComPort port(m_dir->path());
+        port.setComNumber(3);
+        port.setOpen(true);
         QSignalSpy spy(&port, &TApdComPort::TriggerOutSent);
         const quint16 a = port.AddOutputSentTrigger();
         const quint16 b = port.AddOutputSentTrigger();
@@ -173,11 +162,13 @@ private slots:
     }
 
     void deadLineReportedOnce() {
-        OpenPort o(m_dir->path());
-        QVERIFY(o.linked);
-        TApdComPort& port = o.port;
+        PtyPair pty;
+        QVERIFY(pty.linkAs(m_dir->path(), 3));
+        TApdComPort port(m_dir->path());
+        port.setComNumber(3);
+        port.setOpen(true);
         QSignalSpy failed(&port, &TApdComPort::PortFailed);
-        o.pty.hangUp();
+        pty.hangUp();
         QVERIFY(failed.wait(1000));
         QTest::qWait(100); // a dead pseudo-terminal keeps raising errors until closed
         QCOMPARE(failed.count(), 1);
