@@ -350,7 +350,8 @@ private slots:
             which == FireRoute::Rk40 ? FireRoute::MasterModule : FireRoute::Rk40;
         const bool rk40 = which == FireRoute::Rk40;
         Rig r(4);
-        r.c.fire(31); // not armed: nothing
+        r.port.opened = true; // open from somewhere else: fire mode off still sends nothing
+        r.c.fire(31);
         r.c.callMacroChannel(36, 40);
         QVERIFY(r.port.written.isEmpty());
 
