@@ -12,6 +12,7 @@
 #include "output/output_wiring.h"
 #include "preview/preview_area.h"
 #include "preview/preview_wiring.h"
+#include "program/box_header.h"
 #include "program/edit_wiring.h"
 #include "program/program_document.h"
 #include "program/program_pages.h"
@@ -23,14 +24,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -181,37 +179,7 @@ void Tfrm_gui_main::buildClientArea() {
     m_client->setObjectName(QStringLiteral("client"));
     setCentralWidget(m_client);
 
-    m_boxNrLbl = new QLabel(QStringLiteral("box_nr_lbl"), m_client);
-    m_boxNrLbl->setObjectName(QStringLiteral("box_nr_lbl"));
-    m_boxNrLbl->move(4, 16);
-    m_boxNrLbl->adjustSize();
-
-    m_boxNrCb = new QComboBox(m_client);
-    m_boxNrCb->setObjectName(QStringLiteral("box_nr_cb"));
-    m_boxNrCb->setEditable(false);
-    m_boxNrCb->setMaxVisibleItems(16);
-    m_boxNrCb->setGeometry(120, 12, 49, 21);
-    connect(m_boxNrCb, &QComboBox::activated, this, &Tfrm_gui_main::box_nr_cbChange);
-
-    m_boxNrCblbl = new QLabel(m_client);
-    m_boxNrCblbl->setObjectName(QStringLiteral("box_nr_cblbl"));
-    QFont big = font();
-    big.setBold(true);
-    big.setPointSize(12);
-    m_boxNrCblbl->setFont(big);
-    m_boxNrCblbl->setGeometry(121, 12, 48, 20);
-
-    m_gasmodCountLbl = new QLabel(QStringLiteral("gasmod_count_lbl"), m_client);
-    m_gasmodCountLbl->setObjectName(QStringLiteral("gasmod_count_lbl"));
-    m_gasmodCountLbl->move(4, 44);
-    m_gasmodCountLbl->adjustSize();
-
-    m_gasmodCountCb = new QComboBox(m_client);
-    m_gasmodCountCb->setObjectName(QStringLiteral("gasmod_count_cb"));
-    m_gasmodCountCb->setEditable(false);
-    m_gasmodCountCb->setMaxVisibleItems(16);
-    m_gasmodCountCb->setGeometry(120, 40, 49, 21);
-    connect(m_gasmodCountCb, &QComboBox::activated, this, &Tfrm_gui_main::gasmod_count_cbChange);
+    m_header = new BoxHeader(m_client, *m_document);
 
     m_preview = new PreviewArea(m_client);
     m_preview->setGeometry(kPreviewX, 0, PreviewArea::kWidth, PreviewArea::kHeight);
@@ -231,8 +199,7 @@ void Tfrm_gui_main::buildClientArea() {
     connect(m_pageControl, &QTabWidget::currentChanged, this, &Tfrm_gui_main::pageChanged);
 
     connect(m_document, &ProgramDocument::moduleCountChanged, this,
-            [this](int, int) { showModuleCount(); });
-    connect(m_document, &ProgramDocument::boxNrChanged, this, [this](int) { showBoxNumber(); });
+            [this](int, int) { m_preview->placeFlames(m_document->program().moduleCount()); });
     connect(m_document, &ProgramDocument::activeTabChanged, this, &Tfrm_gui_main::showActiveTab);
     connect(m_document, &ProgramDocument::modifiedChanged, m_menuFileSave, &QAction::setEnabled);
 
@@ -287,17 +254,9 @@ void Tfrm_gui_main::readSettings() {
 }
 
 void Tfrm_gui_main::setupControls() {
-    QStringList counts;
-    for (int c = 1; c <= kModules; ++c)
-        counts << QString::number(c);
-    m_gasmodCountCb->addItems(counts);
-
     m_document->setBoxMode(m_settings.newBoxmode);
     m_document->setMaxBox(m_settings.maxbox);
-    QStringList boxes;
-    for (int b = 1; b <= m_document->maxBox(); ++b)
-        boxes << QString::number(b);
-    m_boxNrCb->addItems(boxes);
+    m_header->fillLists();
 
     m_document->setBoxNr(0);
     m_document->applyModuleCountPosition(kStartCountPosition);
@@ -305,8 +264,8 @@ void Tfrm_gui_main::setupControls() {
     m_document->applyBoxMode();
     m_document->setModified(false);
 
-    showModuleCount();
-    showBoxNumber();
+    m_header->showModuleCount();
+    m_preview->placeFlames(m_document->program().moduleCount());
     m_pageControl->setCurrentIndex(kPageSingle);
     apply_boxmode();
     // The fire page's tab starts hidden; it is added with the console (FireWiring).
@@ -600,47 +559,12 @@ void Tfrm_gui_main::menu_file_exitprogClick() {
 
 // --- fixed areas ---
 
-void Tfrm_gui_main::gasmod_count_cbChange(int position) {
-    if (!m_document->setModuleCountPosition(position))
-        showModuleCount();
-}
-
-void Tfrm_gui_main::box_nr_cbChange(int position) {
-    if (!m_document->setBoxNr(position))
-        showBoxNumber();
-}
-
-void Tfrm_gui_main::showModuleCount() {
-    const int position = m_document->program().gasmodCount;
-    if (m_gasmodCountCb->currentIndex() != position) {
-        const QSignalBlocker block(m_gasmodCountCb);
-        m_gasmodCountCb->setCurrentIndex(position);
-    }
-    m_preview->placeFlames(m_document->program().moduleCount());
-    showBoxNumber();
-}
-
-void Tfrm_gui_main::showBoxNumber() {
-    const BoxProgram& p = m_document->program();
-    const int position = p.boxNr < m_boxNrCb->count() ? p.boxNr : -1;
-    if (m_boxNrCb->currentIndex() != position) {
-        const QSignalBlocker block(m_boxNrCb);
-        m_boxNrCb->setCurrentIndex(position);
-    }
-    if (m_document->boxMode() != 1)
-        m_boxNrCblbl->setText(QString::number(30 + p.moduleCount()));
-}
-
 void Tfrm_gui_main::apply_boxmode() {
-    const bool list = m_document->boxMode() == 1 || m_boxListForced;
-    m_boxNrCb->setVisible(list);
-    m_boxNrCblbl->setVisible(!list);
-    showBoxNumber();
+    m_header->apply_boxmode();
 }
 
 void Tfrm_gui_main::setBoxListForced(bool forced) {
-    m_boxListForced = forced;
-    apply_boxmode();
+    m_header->setBoxListForced(forced);
 }
 
 void Tfrm_gui_main::showActiveTab(int page) {

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class BoxHeader;
 class EditWiring;
 class FireWiring;
 class OutputWiring;
@@ -17,9 +18,7 @@ class Tfrm_gui_adv_settings;
 class Prompts;
 class ProgramPages;
 class QAction;
-class QComboBox;
 class QKeyEvent;
-class QLabel;
 class QTabWidget;
 class Tfrm_language;
 class TransferWiring;
@@ -32,8 +31,8 @@ class ProgramDocument;
 // The main window: owns the open project (through the document), the settings record and
 // the hotkey table; shows the nine program pages, the preview area and the two fire pages.
 // The subsystems wire themselves in (PreviewWiring, TransferWiring, FireWiring,
-// OutputWiring, EditWiring): the window creates them, hands them its menus and pages, and
-// keeps the project file, the language and the box-number and module-count controls.
+// OutputWiring, EditWiring, BoxHeader): the window creates them, hands them its menus and
+// pages, and keeps the project file and the language.
 //
 // Start-up runs in the constructor (settings, language, controls, hotkeys, the project named
 // on the command line or the last one, the other windows); the rest when first shown.
@@ -103,9 +102,6 @@ public slots:
     void menu_file_exitprogClick();
     void menu_settings_languageClick();
 
-    void gasmod_count_cbChange(int position);
-    void box_nr_cbChange(int position);
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -127,8 +123,6 @@ private:
 
     void setProjectCaption(const QString& path);
     void restoreCaption();
-    void showModuleCount();
-    void showBoxNumber();
     void showActiveTab(int page);
     void pageChanged(int index);
 
@@ -142,11 +136,7 @@ private:
     vz::ProgramDocument* m_document = nullptr;
 
     QWidget* m_client = nullptr;
-    QLabel* m_boxNrLbl = nullptr;
-    QComboBox* m_boxNrCb = nullptr;
-    QLabel* m_boxNrCblbl = nullptr;
-    QLabel* m_gasmodCountLbl = nullptr;
-    QComboBox* m_gasmodCountCb = nullptr;
+    BoxHeader* m_header = nullptr;
     PreviewArea* m_preview = nullptr;
     QTabWidget* m_pageControl = nullptr;
     ProgramPages* m_programPages = nullptr;
@@ -161,8 +151,7 @@ private:
     Tfrm_language* m_frmLanguage = nullptr;
     vz::FireConsole* m_fire = nullptr; // the console of m_fireWiring, once created
 
-    QString m_captionFile; // file name the caption shows, empty for none
-    bool m_boxListForced = false;
+    QString m_captionFile;  // file name the caption shows, empty for none
     bool m_centred = false; // on the primary screen, at the first show
     // The key event last acted on, to tell its way up the parents from a new key.
     const QEvent* m_lastKeyEvent = nullptr;

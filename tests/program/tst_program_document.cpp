@@ -3,7 +3,6 @@
 #include "base/unit_service.h"
 
 #include <QFile>
-#include <QSignalSpy>
 #include <QTest>
 
 using vz::ProgramDocument;
@@ -44,18 +43,12 @@ bool run(ProgramDocument& d, const QString& script) {
             result = d.setBoxNr(a(1));
         else if (op == "mode")
             d.setBoxMode(a(1));
-        else if (op == "maxbox")
-            d.setMaxBox(a(1));
-        else if (op == "rk40")
-            d.setRk40Active(a(1) != 0);
         else if (op == "clear")
             d.setModified(false);
-        else if (op == "call" || op == "pause")
-            result = d.appendMacroStep(a(1), op == "call" ? vz::MacroCall : vz::MacroPause, a(2));
+        else if (op == "call")
+            result = d.appendMacroStep(a(1), vz::MacroCall, a(2));
         else if (op == "del")
             result = d.removeLastMacroStep(a(1));
-        else if (op == "active")
-            d.setMacroActive(a(1), a(2) != 0);
         else if (op == "undo")
             result = d.undo();
         else if (op == "redo")
@@ -66,7 +59,7 @@ bool run(ProgramDocument& d, const QString& script) {
     return result;
 }
 
-// What a row looks at: "singles", "fires F", "waits F", "groups K", "box", "ch PAGE N".
+// What a row looks at: "singles", "waits F", "groups K", "box", "ch PAGE N".
 QString probe(const ProgramDocument& d, const QString& what) {
     const vz::BoxProgram& p = d.program();
     const QStringList w = what.split(' ');
@@ -75,8 +68,6 @@ QString probe(const ProgramDocument& d, const QString& what) {
     if (w[0] == "singles")
         for (int n = 1; n <= vz::kModules; ++n)
             out << QString::number(p.singleAt(n).fire);
-    for (int v = 1; w[0] == "fires" && v <= 5; ++v)
-        out << QString::number(p.seqAt(x, v).fire);
     for (int v = 1; w[0] == "waits" && v <= 5; ++v)
         out << QString::number(p.seqAt(x, v).wait);
     for (int v = 1; w[0] == "groups" && v <= 3; ++v)
@@ -109,10 +100,6 @@ private slots:
     void initTestCase();
     void rules_data();
     void rules();
-    void signalsOncePerChange_data();
-    void signalsOncePerChange();
-    void macros();
-    void resetToNew_data();
     void resetToNew();
     void undoRedo_data();
     void undoRedo();
@@ -141,12 +128,8 @@ void TestProgramDocument::rules_data() {
     };
     // Single times, the pass-on and the count.
     row("last shown module passes on", "set 6 12", true, "singles", "5*5 12*11", true);
-    row("shown module alone", "set 3 20", true, "singles", "5*2 20 5*13", true);
     row("hidden module passes on", "set 10 30", true, "singles", "5*9 30*7", true);
-    row("16 shown: no pass-on", "count 16; clear; set 6 12", true, "singles", "5*5 12 5*10", true);
-    row("one module passes on to all", "count 1; set 1 9", true, "singles", "9*16", true);
     row("above range refused, flag set", "set 6 256", false, "singles", "5*16", true);
-    row("Ctrl 253+5 refused", "set 2 253; clear; set 2 258", false, "singles", "5 253 5*14", true);
     row("same value does nothing", "set 3 5", true, "singles", "5*16", false);
     row("pass-on stops at a module holding the value",
         "count 16; set 8 12; set 9 40; count 6; set 7 12", true, "singles", "5*6 12 12 40 5*7",
@@ -157,39 +140,23 @@ void TestProgramDocument::rules_data() {
     row("count 9 to 4: 5..9 keep theirs, 10..16 take module 9",
         "count 16; set 5 50; set 9 9; set 12 77; count 9; count 4", true, "singles",
         "5*4 50 5*3 9*8", true);
-    row("same count from the list does nothing", "count 16; set 7 7; count 6; clear; count 6", true,
-        "singles", "5*6 7 5*9", false);
     row("applied count runs even when unchanged", "count 16; set 7 7; count 6; clear; apply 6",
         true, "singles", "5*16", true);
     row("count out of list refused", "count 17", false, "singles", "5*16", false);
     row("for all from a hidden module", "count 16; set 3 70; set 16 1; count 6; all 16", true,
         "singles", "1*16", true);
-    // Group and sequence limits, as the up-downs propose them with and without Ctrl.
+    // Group and sequence limits.
     row("group 255+1 refused", "grp 2 3 255; clear; grp 2 3 256", false, "groups 2", "5 5 255",
         true);
-    row("group 1-1 refused", "grp 0 1 1; clear; grp 0 1 0", false, "groups 0", "1 5 5", true);
-    row("fire Ctrl 253+5 refused", "fire 4 2 253; clear; fire 4 2 258", false, "fires 4",
-        "5 253 5 5 5", true);
-    row("wait Ctrl 4-5 refused", "wait 1 5 4; clear; wait 1 5 -1", false, "waits 1", "5 5 5 5 4",
-        true);
-    row("wait Ctrl 7-5 taken", "wait 1 5 7; wait 1 5 2", true, "waits 1", "5 5 5 5 2", true);
     row("wait of 1 refused", "wait 1 1 1", false, "waits 1", "5*5", true);
     // For all, variants not in use included; other pages untouched.
     row("for all waits", "chk 2 3 0; wait 2 2 9; allseq 2 12", true, "waits 2", "9*5", true);
-    row("for all fires", "fire 2 4 33; allseq 2 4", true, "fires 2", "33*5", true);
-    row("for all on one family only", "fire 2 4 33; allseq 2 4", true, "fires 3", "5*5", true);
-    row("for all groups", "grp 1 2 77; allgrp 1 2", true, "groups 1", "77*3", true);
     // The box number and the lists.
     row("mode 0, 16 modules: box 46", "count 16", true, "box", "45", true);
-    row("mode 0, maxbox 40 keeps 46", "maxbox 40; count 16", true, "box", "45", true);
-    row("mode 0, RK40 on: box stays", "box 7; rk40 1; count 16", true, "box", "7", true);
     row("mode 1: box stays", "mode 1; box 7; count 16", true, "box", "7", true);
     row("box past the list refused", "box 50", false, "box", "0", false);
-    row("box in a longer list", "maxbox 255; box 254", true, "box", "254", true);
     row("channel 70", "ch 0 1 69", true, "ch 0 1", "69", true);
     row("channel past the list refused", "ch 8 5 70", false, "ch 8 5", "54", false);
-    row("channel -1 refused", "ch 2 1 -1", false, "ch 2 1", "21", false);
-    row("no such program", "ch 1 4 3", false, "ch 1 3", "26", false);
 }
 
 void TestProgramDocument::rules() {
@@ -204,115 +171,18 @@ void TestProgramDocument::rules() {
     QCOMPARE(d.isModified(), modified);
 }
 
-void TestProgramDocument::signalsOncePerChange_data() {
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("counts");   // single group seq channel count box modified
-    QTest::addColumn<QString>("lastArgs"); // of the last signal that changed a field
-    QTest::newRow("pass-on") << "set 6 12"
-                             << "11 0 0 0 0 0 1"
-                             << "16";
-    QTest::newRow("refused") << "set 6 0"
-                             << "0 0 0 0 0 0 1"
-                             << "";
-    QTest::newRow("no-op sets") << "set 6 5; grp 0 1 5; wait 0 1 5; chk 0 1 1; ch 0 1 0; box 35"
-                                << "0 0 0 0 0 0 0"
-                                << "";
-    QTest::newRow("in use off") << "chk 3 5 0"
-                                << "0 0 1 0 0 0 1"
-                                << "3 5";
-    QTest::newRow("channel") << "ch 5 2 44"
-                             << "0 0 0 1 0 0 1"
-                             << "5 2";
-    QTest::newRow("count down 16 to 3") << "count 16; set 16 9; count 3"
-                                        << "1 0 0 0 2 2 1"
-                                        << "32";
-}
-
-void TestProgramDocument::signalsOncePerChange() {
-    QFETCH(QString, script);
-    QFETCH(QString, counts);
-    QFETCH(QString, lastArgs);
-    ProgramDocument d; // box mode 0
-    d.applyModuleCountPosition(vz::kStartCountPosition);
-    d.setModified(false);
-    QStringList last;
-    auto record = [&](auto... args) { last = QStringList{QString::number(args)...}; };
-    connect(&d, &ProgramDocument::singleChanged, this, record);
-    connect(&d, &ProgramDocument::seqChanged, this, record);
-    connect(&d, &ProgramDocument::channelChanged, this, record);
-    connect(&d, &ProgramDocument::boxNrChanged, this, record);
-    QSignalSpy spies[] = {
-        {&d, &ProgramDocument::singleChanged},      {&d, &ProgramDocument::groupChanged},
-        {&d, &ProgramDocument::seqChanged},         {&d, &ProgramDocument::channelChanged},
-        {&d, &ProgramDocument::moduleCountChanged}, {&d, &ProgramDocument::boxNrChanged},
-        {&d, &ProgramDocument::modifiedChanged}};
-    run(d, script);
-    QStringList seen;
-    for (const QSignalSpy& s : spies)
-        seen << QString::number(s.count());
-    QCOMPARE(seen.join(' '), counts);
-    QCOMPARE(last.join(' '), lastArgs);
-    int before = 6; // the count signal carries the count before and after each change
-    for (const QVariantList& args : spies[4]) {
-        QCOMPARE(args.at(0).toInt(), before);
-        before = args.at(1).toInt();
-    }
-    QCOMPARE(before, d.program().moduleCount());
-}
-
-void TestProgramDocument::macros() {
-    ProgramDocument d;
-    QSignalSpy changed(&d, &ProgramDocument::macrosChanged);
-    for (int i = 0; i < vz::kMacroMaxSteps; ++i)
-        QVERIFY(d.appendMacroStep(4, i % 2, 100 + i));
-    QVERIFY(d.isModified());
-    QCOMPARE(changed.count(), vz::kMacroMaxSteps);
-    QVERIFY(!d.appendMacroStep(4, 1, 3)); // slot 200 stays the end mark
-    QCOMPARE(d.program().macros[4].stepCount(), 200);
-    QVERIFY(d.removeLastMacroStep(4));
-    QCOMPARE(d.program().macros[4].stepCount(), 199);
-    QVERIFY(!d.removeLastMacroStep(0));
-
-    d.setModified(false);
-    changed.clear();
-    d.setMacroSlot(0, 0, -1, -1); // the value it holds
-    d.setMacroActive(0, false);
-    d.setMacroSlot(0, 201, 1, 1); // no such slot
-    QCOMPARE(changed.count(), 0);
-    QVERIFY(!d.isModified());
-    d.setMacroActive(9, true);
-    QVERIFY(d.isModified());
-    QCOMPARE(changed.takeFirst().at(0).toInt(), 9);
-}
-
-void TestProgramDocument::resetToNew_data() {
-    QTest::addColumn<int>("boxMode");
-    QTest::addColumn<int>("boxNr");
-    QTest::newRow("mode 1: box 1") << 1 << 0;
-    QTest::newRow("mode 0: box 36") << 0 << 35;
-}
-
+// New takes the start values back; the macros stay.
 void TestProgramDocument::resetToNew() {
-    QFETCH(int, boxMode);
-    QFETCH(int, boxNr);
-    ProgramDocument d;
-    d.setBoxMode(boxMode);
-    run(d, "maxbox 255; box 200; count 16; set 4 99; set 16 1; grp 2 2 40; wait 3 5 200;"
-           "fire 0 1 2; chk 1 1 0; ch 0 1 69; ch 8 5 0; count 11");
-    d.appendMacroStep(2, 1, 21);
-    d.setActiveTab(7);
+    ProgramDocument d; // box mode 0
+    run(d, "box 20; count 16; set 4 99; grp 2 2 40; wait 3 5 200; chk 1 1 0; ch 8 5 0; call 2 21");
     d.setPath("/x/y.kvx");
     const vz::Macro macro = d.program().macros[2];
-    d.setModified(false);
-
     d.resetToNew();
     vz::BoxProgram expected = vz::BoxProgram::startValues();
-    expected.boxNr = boxNr;
-    expected.macros[2] = macro; // the macros and the page stay
-    expected.activeTab = 7;
+    expected.boxNr = 35; // box 36 for the 6 modules
+    expected.macros[2] = macro;
     QVERIFY(d.program() == expected);
     QVERIFY(d.path().isEmpty());
-    QVERIFY(d.isModified());
 }
 
 // One row per kind of change: the change is one step, its undo gives back the record as it
@@ -340,9 +210,7 @@ void TestProgramDocument::undoRedo_data() {
         "module count");
     row("box number", "mode 1", "box 7", "box number");
     row("macro: add call", "", "call 2 17", "add call, macro 3");
-    row("macro: add pause", "call 0 3", "pause 0 150", "add pause, macro 1");
     row("macro: delete last", "call 9 5; call 9 6", "del 9", "delete last step, macro 10");
-    row("macro: active", "", "active 4 1", "macro active, macro 5");
 }
 
 void TestProgramDocument::undoRedo() {
@@ -357,24 +225,20 @@ void TestProgramDocument::undoRedo() {
     }
     QVERIFY(!d.canUndo());
     const vz::BoxProgram before = d.program();
-    QSignalSpy history(&d, &ProgramDocument::historyChanged);
     QVERIFY(run(d, change));
     const vz::BoxProgram after = d.program();
     QVERIFY(after != before);
     QCOMPARE(d.history().count(), 1);
     QCOMPARE(d.history().undoLabel().text(), label);
-    QCOMPARE(history.count(), 1);
 
     QVERIFY(d.undo());
     QVERIFY(d.program() == before);
     QVERIFY(!d.isModified());
-    QCOMPARE(d.history().redoLabel().text(), label);
     QVERIFY(!d.undo());
     QVERIFY(d.redo());
     QVERIFY(d.program() == after);
     QVERIFY(d.isModified());
     QVERIFY(!d.redo());
-    QCOMPARE(history.count(), 3);
 }
 
 // Scripts from a saved project at start values: steps kept, steps done, modified flag and
@@ -387,19 +251,11 @@ void TestProgramDocument::history_data() {
         QTest::newRow(name) << script << state << expand(singles);
     };
     row("arrow clicks on one field merge", "set 3 6; set 3 7; set 3 8", "1 1 1", "5*2 8 5*13");
-    row("undone in one", "set 3 6; set 3 7; set 3 8; undo", "1 0 0", "5*16");
-    row("another field breaks the run", "set 3 6; set 4 6; set 3 7", "3 3 1", "5*2 7 6 5*12");
-    row("undo breaks the run", "set 3 6; set 3 7; undo; redo; set 3 8", "2 2 1", "5*2 8 5*13");
     row("clicks back to the start leave no step", "set 3 6; set 3 5", "0 0 1", "5*16");
-    row("refused value is no step", "set 3 6; set 4 0", "1 1 1", "5*2 6 5*13");
     row("save breaks the run", "set 3 6; clear; set 3 7", "2 2 1", "5*2 7 5*13");
     row("undo back to the save is clean", "set 3 6; clear; set 3 7; undo", "2 1 0", "5*2 6 5*13");
-    row("undo past the save is modified", "set 3 6; clear; set 3 7; undo; undo", "2 0 1", "5*16");
-    row("redo back to the save is clean", "set 3 6; clear; undo; redo", "1 1 0", "5*2 6 5*13");
     row("new change drops the redo steps", "set 3 6; set 4 6; undo; set 5 9", "2 2 1",
         "5*2 6 5 9 5*11");
-    row("saved state overwritten stays modified",
-        "set 3 6; set 4 6; clear; undo; set 5 9; undo; undo", "2 0 1", "5*16");
 }
 
 void TestProgramDocument::history() {

@@ -2,10 +2,9 @@
 #include "serial/com_port.h"
 #include "serial/port_names.h"
 
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,321 +13,174 @@ using namespace vz;
 namespace {
 
 const char kXoff = 0x13;
-const char kXon = 0x11;
 
-// Stops the line the way a device with software handshake would: the port's output then stays
-// queued, which is what a dead or blocked line looks like to the program.
-void stopLine(PtyPair& pty) {
+// Stops the line as a device with software handshake would, so the port's output stays queued;
+// waits until the line is seen stopped (no room to write) rather than for a fixed time.
+bool stopLine(PtyPair& pty) {
     termios t{};
     ::tcgetattr(pty.slaveFd(), &t);
     t.c_iflag |= IXON;
     ::tcsetattr(pty.slaveFd(), TCSANOW, &t);
     pty.writeFar(QByteArray(1, kXoff));
-    QTest::qWait(20);
+    pollfd p{pty.slaveFd(), POLLOUT, 0};
+    return QTest::qWaitFor([&] { return ::poll(&p, 1, 0) == 0; }, 3000);
 }
-
-void resumeLine(PtyPair& pty) {
-    pty.writeFar(QByteArray(1, kXon));
-}
-
-// A port opened on COM3, a pseudo-terminal behind it.
-struct OpenPort {
-    explicit OpenPort(const QString& dir) : port(dir) {
-        linked = pty.linkAs(dir, 3);
-        port.setComNumber(3);
-        port.setOpen(true);
-    }
-    PtyPair pty;
-    bool linked = false;
-    TApdComPort port;
-};
 
 } // namespace
 
 class TstComPort : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void deviceTable_data();
-    void deviceTable();
-    void presentPorts();
-    void openWriteAndSettings();
-    void openFailures_data();
-    void openFailures();
-    void chooserAnswers_data();
-    void chooserAnswers();
-    void comNumberMovesTheOpenPort();
-    void baudOnOpenPort();
-    void writeRefusals();
-    void flushDropsQueuedOutput();
-    void outputSentOncePerArming();
-    void deadLineReportedOnce();
-
 private:
     QScopedPointer<QTemporaryDir> m_dir;
-};
+private slots:
+    void init() { m_dir.reset(new QTemporaryDir); }
 
-void TstComPort::init() {
-    m_dir.reset(new QTemporaryDir);
-}
-
-void TstComPort::deviceTable_data() {
-    QTest::addColumn<int>("n");
-    QTest::addColumn<QString>("device");
-    QTest::newRow("COM1") << 1 << "/dev/ttyS0";
-    QTest::newRow("COM16") << 16 << "/dev/ttyS15";
-    QTest::newRow("COM17") << 17 << "/dev/ttyUSB0";
-    QTest::newRow("COM33") << 33 << "/dev/ttyACM0";
-    QTest::newRow("COM48") << 48 << "/dev/ttyACM15";
-    QTest::newRow("COM49 has none") << 49 << "";
-    QTest::newRow("COM0 has none") << 0 << "";
-}
-
-void TstComPort::deviceTable() {
-    QFETCH(int, n);
-    QFETCH(QString, device);
-    QCOMPARE(ports::deviceFor(m_dir->path(), n), device);
-}
-
-void TstComPort::presentPorts() {
-    PtyPair a, b;
-    QVERIFY(a.linkAs(m_dir->path(), 4));
-    QVERIFY(b.linkAs(m_dir->path(), 50));
-    QVERIFY(::symlink("/nonexistent/tty", qPrintable(m_dir->filePath("ports/COM7"))) == 0);
-    QFile plain(m_dir->filePath("ports/COM9"));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    const QSet<QString> none;
-    QVERIFY(ports::isPresent(m_dir->path(), 4, none));
-    QVERIFY(ports::isPresent(m_dir->path(), 50, none));
-    QVERIFY(!ports::isPresent(m_dir->path(), 7, none)); // dangling link
-    QVERIFY(!ports::isPresent(m_dir->path(), 9, none)); // not a device
-    // The fixed table counts only what the system reports.
-    QVERIFY(!ports::isPresent(m_dir->path(), 1, none));
-    QVERIFY(ports::isPresent(m_dir->path(), 1, {QStringLiteral("/dev/ttyS0")}));
-    // A dangling link hides the fixed device rather than silently opening another line.
-    QCOMPARE(ports::deviceFor(m_dir->path(), 7), m_dir->filePath("ports/COM7"));
-    const QList<int> present = ports::presentPorts(m_dir->path());
-    QVERIFY(present.contains(4) && present.contains(50));
-    QVERIFY(!present.contains(7) && !present.contains(9));
-}
-
-// COM77: a number above the chooser's 50 still opens unchanged.
-void TstComPort::openWriteAndSettings() {
-    PtyPair pty;
-    QVERIFY(pty.linkAs(m_dir->path(), 77));
-    TApdComPort port(m_dir->path());
-    QCOMPARE(port.OutputFree(), 4096);
-    port.setOpen(false); // closed already: nothing, no error
-    port.setComNumber(77);
-    QVERIFY(!port.Open()); // never opens by itself
-    port.setOpen(true);
-    QCOMPARE(port.ComNumber(), quint16(77));
-
-    termios t{};
-    QCOMPARE(::tcgetattr(pty.slaveFd(), &t), 0);
-    QCOMPARE(cfgetospeed(&t), speed_t(B1200));
-    // A pseudo-terminal always reports 8 data bits and no parity, so only these can show.
-    QCOMPARE(t.c_cflag & (CSTOPB | CRTSCTS), tcflag_t(0));
-    QCOMPARE(t.c_iflag & (IXON | IXOFF), tcflag_t(0));
-
-    port.WriteString(QByteArray("W\x00\x01", 3));
-    port.setOpen(true); // open already: the line is not reopened, the queue stays
-    port.WriteChar('_');
-    port.WriteString(QByteArray("\n\r\xFF", 3));
-    QCOMPARE(pty.readFar(7).toHex(' '), QByteArray("57 00 01 5f 0a 0d ff"));
-    port.setOpen(false);
-    port.setOpen(false);
-    QVERIFY(!port.Open());
-}
-
-void TstComPort::openFailures_data() {
-    QTest::addColumn<int>("n");
-    QTest::addColumn<QString>("setup");
-    QTest::newRow("no device for the number") << 49 << "";
-    QTest::newRow("dangling link") << 5 << "dangling";
-    QTest::newRow("link to a file that is no terminal") << 6 << "file";
-}
-
-void TstComPort::openFailures() {
-    QFETCH(int, n);
-    QFETCH(QString, setup);
-    QDir().mkpath(m_dir->filePath("ports"));
-    const QString link = m_dir->filePath(QStringLiteral("ports/COM%1").arg(n));
-    if (setup == QLatin1String("dangling"))
-        QVERIFY(::symlink("/nonexistent/tty", qPrintable(link)) == 0);
-    if (setup == QLatin1String("file"))
-        QVERIFY(::symlink("/dev/null", qPrintable(link)) == 0);
-    TApdComPort port(m_dir->path());
-    port.setComNumber(static_cast<quint16>(n));
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.setOpen(true));
-    QVERIFY(!port.Open());
-    QCOMPARE(port.ComNumber(), quint16(n)); // falling back to 0 is the caller's
-}
-
-void TstComPort::chooserAnswers_data() {
-    QTest::addColumn<bool>("withChooser");
-    QTest::addColumn<int>("answer"); // -1: cancelled
-    QTest::addColumn<bool>("opens");
-    QTest::addColumn<int>("number");
-    QTest::newRow("no chooser") << false << 0 << false << 0;
-    QTest::newRow("cancelled") << true << -1 << false << 0;
-    QTest::newRow("COM8 chosen") << true << 8 << true << 8;
-    QTest::newRow("missing port chosen") << true << 49 << false << 49;
-}
-
-void TstComPort::chooserAnswers() {
-    QFETCH(bool, withChooser);
-    QFETCH(int, answer);
-    QFETCH(bool, opens);
-    QFETCH(int, number);
-    PtyPair pty;
-    QVERIFY(pty.linkAs(m_dir->path(), 8));
-    TApdComPort port(m_dir->path());
-    int asked = 0;
-    if (withChooser)
-        port.setPortChooser([&]() -> std::optional<int> {
-            ++asked;
-            if (answer < 0)
-                return std::nullopt;
-            return answer;
-        });
-    if (opens) {
-        port.setOpen(true);
-    } else {
-        QVERIFY_THROWS_EXCEPTION(ComPortError, port.setOpen(true));
+    void deviceTable_data() {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("COM1") << 1 << "/dev/ttyS0";
+        QTest::newRow("COM17") << 17 << "/dev/ttyUSB0";
+        QTest::newRow("COM33") << 33 << "/dev/ttyACM0";
+        QTest::newRow("COM48") << 48 << "/dev/ttyACM15";
+        QTest::newRow("COM49 has none") << 49 << "";
     }
-    QCOMPARE(port.Open(), opens);
-    QCOMPARE(int(port.ComNumber()), number);
-    QCOMPARE(asked, withChooser ? 1 : 0);
-    if (opens) {
-        // A number set: no more asking.
-        port.setOpen(false);
-        port.setOpen(true);
-        QCOMPARE(asked, 1);
+
+    void deviceTable() {
+        QFETCH(int, n);
+        QFETCH(QString, device);
+        QCOMPARE(ports::deviceFor(m_dir->path(), n), device);
     }
-}
 
-void TstComPort::comNumberMovesTheOpenPort() {
-    PtyPair first, second;
-    QVERIFY(first.linkAs(m_dir->path(), 3));
-    QVERIFY(second.linkAs(m_dir->path(), 4));
-    TApdComPort port(m_dir->path());
-    port.setComNumber(3);
-    port.setOpen(true);
-    port.WriteChar('1');
-    QCOMPARE(first.readFar(1), QByteArray("1"));
-    port.setComNumber(4);
-    QVERIFY(port.Open());
-    port.WriteChar('2');
-    QCOMPARE(second.readFar(1), QByteArray("2"));
-    QCOMPARE(first.readUntilQuiet(100), QByteArray());
-    // A move to a number without a port leaves the port closed.
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.setComNumber(49));
-    QVERIFY(!port.Open());
-    QCOMPARE(port.ComNumber(), quint16(49));
-}
+    void presentPorts() {
+        PtyPair a, b;
+        QVERIFY(a.linkAs(m_dir->path(), 4));
+        QVERIFY(b.linkAs(m_dir->path(), 50));
+        QVERIFY(::symlink("/nonexistent/tty", qPrintable(m_dir->filePath("ports/COM7"))) == 0);
+        const QSet<QString> none;
+        QVERIFY(!ports::isPresent(m_dir->path(), 7, none)); // dangling link
+        // The fixed table counts only what the system reports.
+        QVERIFY(!ports::isPresent(m_dir->path(), 1, none));
+        QVERIFY(ports::isPresent(m_dir->path(), 1, {QStringLiteral("/dev/ttyS0")}));
+        // A dangling link hides the fixed device rather than silently opening another line.
+        QCOMPARE(ports::deviceFor(m_dir->path(), 7), m_dir->filePath("ports/COM7"));
+        const QList<int> present = ports::presentPorts(m_dir->path());
+        QVERIFY(present.contains(4) && present.contains(50) && !present.contains(7));
+    }
 
-void TstComPort::baudOnOpenPort() {
-    OpenPort o(m_dir->path());
-    QVERIFY(o.linked);
-    o.port.setBaud(2400);
-    termios t{};
-    ::tcgetattr(o.pty.slaveFd(), &t);
-    QCOMPARE(cfgetospeed(&t), speed_t(B2400));
-    o.port.setOpen(false);
-    o.port.setBaud(1200); // closed: kept for the next opening
-    o.port.setOpen(true);
-    ::tcgetattr(o.pty.slaveFd(), &t);
-    QCOMPARE(cfgetospeed(&t), speed_t(B1200));
-}
+    // COM77: a number above the chooser's 50 still opens unchanged.
 
-void TstComPort::writeRefusals() {
-    PtyPair pty;
-    QVERIFY(pty.linkAs(m_dir->path(), 3));
-    TApdComPort port(m_dir->path());
-    port.setComNumber(3);
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.WriteString("abc"));
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.WriteChar('a'));
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.FlushOutput());
-    port.setOpen(true);
-    // Refused whole: not even a part of it reaches the line.
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.WriteString(QByteArray(4097, 'x')));
-    port.WriteString(QByteArray(4096, 'y'));
-    QCOMPARE(pty.readFar(4096), QByteArray(4096, 'y'));
-    QCOMPARE(pty.readUntilQuiet(50), QByteArray());
-}
+    void openWriteAndSettings() {
+        PtyPair pty;
+        QVERIFY(pty.linkAs(m_dir->path(), 77));
+        TApdComPort port(m_dir->path());
+        port.setOpen(false); // closed already: nothing, no error
+        port.setComNumber(77);
+        QVERIFY(!port.Open()); // never opens by itself
+        QVERIFY_THROWS_EXCEPTION(ComPortError, port.WriteString("abc"));
+        port.setOpen(true);
+        QCOMPARE(port.ComNumber(), quint16(77));
 
-void TstComPort::flushDropsQueuedOutput() {
-    OpenPort o(m_dir->path());
-    QVERIFY(o.linked);
-    TApdComPort& port = o.port;
-    PtyPair& pty = o.pty;
-    stopLine(pty);
-    for (int i = 0; i < 10; ++i)
+        termios t{};
+        QCOMPARE(::tcgetattr(pty.slaveFd(), &t), 0);
+        QCOMPARE(cfgetospeed(&t), speed_t(B1200));
+        // A pseudo-terminal always reports 8 data bits and no parity, so only these can show.
+        QCOMPARE(t.c_cflag & (CSTOPB | CRTSCTS), tcflag_t(0));
+        QCOMPARE(t.c_iflag & (IXON | IXOFF), tcflag_t(0));
+
+        port.WriteString(QByteArray("W\x00\x01", 3));
+        port.setOpen(true); // open already: the line is not reopened, the queue stays
         port.WriteChar('_');
-    QTest::qWait(30);
-    QCOMPARE(port.OutputFree(), 4096 - 10);
-    port.FlushOutput();
-    QCOMPARE(port.OutputFree(), 4096);
-    resumeLine(pty);
-    port.WriteChar('W');
-    QCOMPARE(pty.readUntilQuiet(100), QByteArray("W"));
-}
-
-void TstComPort::outputSentOncePerArming() {
-    OpenPort o(m_dir->path());
-    QVERIFY(o.linked);
-    TApdComPort& port = o.port;
-    PtyPair& pty = o.pty;
-    QSignalSpy spy(&port, &TApdComPort::TriggerOutSent);
-    const quint16 a = port.AddOutputSentTrigger();
-    const quint16 b = port.AddOutputSentTrigger();
-    QVERIFY(a != b);
-
-    port.WriteChar('0'); // nothing armed: no event
-    port.ArmOutputSentTrigger(a);
-    QCOMPARE(spy.count(), 0); // armed, nothing written yet
-    port.WriteString("1234");
-    QCOMPARE(spy.count(), 0); // never from inside the write
-    QVERIFY(spy.wait(1000));
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).value<quint16>(), a);
-    QCOMPARE(pty.readFar(5), QByteArray("01234"));
-
-    port.WriteString("5678"); // not armed again
-    QVERIFY(!spy.wait(150));
-    QCOMPARE(spy.count(), 1);
-
-    // An armed trigger fires only after the queue ran empty: stop the line, and it waits.
-    stopLine(pty);
-    port.ArmOutputSentTrigger(b);
-    port.WriteString("9");
-    QVERIFY(!spy.wait(150));
-    resumeLine(pty);
-    QVERIFY(spy.wait(1000));
-    QCOMPARE(spy.count(), 2);
-    QCOMPARE(spy.at(1).at(0).value<quint16>(), b);
-    QVERIFY_THROWS_EXCEPTION(ComPortError, port.ArmOutputSentTrigger(99));
-}
-
-void TstComPort::deadLineReportedOnce() {
-    OpenPort o(m_dir->path());
-    QVERIFY(o.linked);
-    TApdComPort& port = o.port;
-    QSignalSpy failed(&port, &TApdComPort::PortFailed);
-    o.pty.hangUp();
-    QVERIFY(failed.wait(1000));
-    QTest::qWait(200); // a dead pseudo-terminal keeps raising errors until closed
-    QCOMPARE(failed.count(), 1);
-    QVERIFY(!port.Open());
-    try {
-        port.WriteChar('x');
-        QFAIL("a write on the dead port went through");
-    } catch (const ComPortError& e) {
-        QVERIFY2(e.text().contains(failed.at(0).at(0).toString()), qPrintable(e.text()));
+        port.WriteString(QByteArray("\n\r\xFF", 3));
+        // Refused whole: not even a part of it reaches the line.
+        QVERIFY_THROWS_EXCEPTION(ComPortError, port.WriteString(QByteArray(4097, 'x')));
+        QCOMPARE(pty.readFar(7).toHex(' '), QByteArray("57 00 01 5f 0a 0d ff"));
+        QCOMPARE(pty.readUntilQuiet(50), QByteArray());
+        port.setBaud(2400); // on the open line at once
+        QCOMPARE(::tcgetattr(pty.slaveFd(), &t), 0);
+        QCOMPARE(cfgetospeed(&t), speed_t(B2400));
+        port.setOpen(false);
+        QVERIFY(!port.Open());
     }
-}
+
+    void openFailures_data() {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("setup");
+        QTest::newRow("no device for the number") << 49 << "";
+        QTest::newRow("dangling link") << 5 << "dangling";
+        QTest::newRow("link to a file that is no terminal") << 6 << "file";
+    }
+
+    void openFailures() {
+        QFETCH(int, n);
+        QFETCH(QString, setup);
+        QDir().mkpath(m_dir->filePath("ports"));
+        const QString link = m_dir->filePath(QStringLiteral("ports/COM%1").arg(n));
+        if (setup == QLatin1String("dangling"))
+            QVERIFY(::symlink("/nonexistent/tty", qPrintable(link)) == 0);
+        if (setup == QLatin1String("file"))
+            QVERIFY(::symlink("/dev/null", qPrintable(link)) == 0);
+        TApdComPort port(m_dir->path());
+        port.setComNumber(static_cast<quint16>(n));
+        QVERIFY_THROWS_EXCEPTION(ComPortError, port.setOpen(true));
+        QVERIFY(!port.Open());
+        QCOMPARE(port.ComNumber(), quint16(n)); // falling back to 0 is the caller's
+    }
+
+    void outputSentOncePerArming() {
+        PtyPair pty;
+        QVERIFY(pty.linkAs(m_dir->path(), 3));
+        TApdComPort port(m_dir->path());
+        port.setComNumber(3);
+        port.setOpen(true);
+        QSignalSpy spy(&port, &TApdComPort::TriggerOutSent);
+        const quint16 a = port.AddOutputSentTrigger();
+        const quint16 b = port.AddOutputSentTrigger();
+
+        port.WriteChar('0'); // nothing armed: no event
+        port.ArmOutputSentTrigger(a);
+        QCOMPARE(spy.count(), 0); // armed, nothing written yet
+        port.WriteString("1234");
+        QCOMPARE(spy.count(), 0); // never from inside the write
+        QVERIFY(spy.wait(1000));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).value<quint16>(), a);
+        QCOMPARE(pty.readFar(5), QByteArray("01234"));
+
+        port.WriteString("5678"); // not armed again
+        QVERIFY(!spy.wait(50));
+
+        // An armed trigger fires only after the queue ran empty: stop the line, and it waits.
+        QVERIFY(stopLine(pty));
+        port.ArmOutputSentTrigger(b);
+        port.WriteString("9");
+        QVERIFY(!spy.wait(50));
+        pty.writeFar(QByteArray(1, 0x11)); // XON
+        QVERIFY(spy.wait(1000));
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1).at(0).value<quint16>(), b);
+        QVERIFY_THROWS_EXCEPTION(ComPortError, port.ArmOutputSentTrigger(99));
+    }
+
+    void deadLineReportedOnce() {
+        PtyPair pty;
+        QVERIFY(pty.linkAs(m_dir->path(), 3));
+        TApdComPort port(m_dir->path());
+        port.setComNumber(3);
+        port.setOpen(true);
+        QSignalSpy failed(&port, &TApdComPort::PortFailed);
+        pty.hangUp();
+        QVERIFY(failed.wait(1000));
+        QTest::qWait(100); // a dead pseudo-terminal keeps raising errors until closed
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!port.Open());
+        try {
+            port.WriteChar('x');
+            QFAIL("a write on the dead port went through");
+        } catch (const ComPortError& e) {
+            QVERIFY2(e.text().contains(failed.at(0).at(0).toString()), qPrintable(e.text()));
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TstComPort)
 #include "tst_com_port.moc"
