@@ -52,16 +52,6 @@ int FarEndRecorder::size() const {
     return int(bytes().size());
 }
 
-qint64 FarEndRecorder::byteTimeUs(int i) const {
-    int seen = 0;
-    for (const Chunk& c : chunks()) {
-        if (i < seen + c.bytes.size())
-            return c.us;
-        seen += int(c.bytes.size());
-    }
-    return -1;
-}
-
 void FarEndRecorder::clear() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_chunks.clear();

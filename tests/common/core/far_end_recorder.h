@@ -27,8 +27,6 @@ public:
     QVector<Chunk> chunks() const;
     QByteArray bytes() const;
     int size() const;
-    // Arrival time of byte i (the time of the read that brought it); -1 when not there.
-    qint64 byteTimeUs(int i) const;
     void clear();
 
     // Turns the Qt event loop until count bytes in all arrived; false on time-out.

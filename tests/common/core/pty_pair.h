@@ -26,7 +26,6 @@ public:
     PtyPair& operator=(const PtyPair&) = delete;
 
     bool isValid() const { return m_master >= 0; }
-    QString slavePath() const { return m_slavePath; }
     int masterFd() const { return m_master; }
     int slaveFd() const { return m_slave; }
 

@@ -46,13 +46,9 @@ struct MainWindowFixture {
     }
 };
 
-// A click on the upper or lower arrow of an up-down.
+// A click on the upper arrow of an up-down.
 inline void clickUpArrow(UpDown* ud) {
     QTest::mouseClick(ud, Qt::LeftButton, Qt::NoModifier, QPoint(ud->width() / 2, 3));
-}
-inline void clickDownArrow(UpDown* ud) {
-    QTest::mouseClick(ud, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(ud->width() / 2, ud->height() - 3));
 }
 
 // Chooses an entry of a drop-down list as an operator does: open it, move to the entry,

@@ -35,10 +35,6 @@ public:
     bool writeSettings(const QByteArray& iniText) const {
         return writeFile(QStringLiteral("settings.ini"), iniText);
     }
-    QByteArray settingsText() const {
-        QFile file(settingsPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     void removeLanguage(const QString& name) const {
         QFile::remove(filePath(QStringLiteral("language/") + name + QStringLiteral(".lng")));
     }
