@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QProxyStyle>
 #include <QSpinBox>
 
 #include <algorithm>
@@ -14,6 +15,22 @@
 namespace {
 constexpr int kWidth = 233;
 constexpr int kMargin = 12;
+} // namespace
+
+namespace {
+
+// Ctrl sets the step to 1 s itself; the style would multiply that step by ten once more.
+class SingleStepStyle : public QProxyStyle {
+public:
+    explicit SingleStepStyle(QObject* owner) { setParent(owner); }
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_SpinBox_StepModifier)
+            return Qt::NoModifier;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
 } // namespace
 
 Tfrm_gui_macropause::Tfrm_gui_macropause(QWidget* parent) : QDialog(parent) {
@@ -33,6 +50,7 @@ Tfrm_gui_macropause::Tfrm_gui_macropause(QWidget* parent) : QDialog(parent) {
     m_ud->setObjectName(QStringLiteral("macropause_ud"));
     m_ud->setRange(kMin, kMax);
     m_ud->setSingleStep(kStep);
+    m_ud->setStyle(new SingleStepStyle(m_ud));
     m_ud->setValue(kStart);
     m_ud->setGeometry(92, 33, 18, 24);
     m_lbl2 = new QLabel(QStringLiteral("(0,02 - 60,00 s)"), this);
