@@ -1,7 +1,10 @@
 // The small modal windows of the console, each through its own controls while it is shown,
 // and the macro editor's buttons reaching the document through them.
 
+#include "core/pty_pair.h"
 #include "gui/main_window_fixture.h"
+
+#include "base/settings.h"
 
 #include "fire/fire_console.h"
 #include "fire/fire_panel.h"
@@ -14,6 +17,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -139,6 +143,27 @@ private slots:
         whenShown([] { QTest::keyClicks(QApplication::activeModalWidget(), QStringLiteral("7")); });
         console->firePage()->popupHotkey()->trigger();
         QCOMPARE(w.hotkeys().keyOf(6, 4), int('7'));
+    }
+
+    // The set-up page's port button asks the chooser; the choice is shown and saved.
+    void portButtonChoosesThePort() {
+        MainWindowFixture f;
+        PtyPair pty;
+        QVERIFY(pty.linkAs(f.folder.path(), 7));
+        Tfrm_gui_main& w = f.start();
+        whenShown([] {
+            auto* list = QApplication::activeModalWidget()->findChild<QComboBox*>(
+                QStringLiteral("PortsComboBox"));
+            QVERIFY(list);
+            list->setCurrentIndex(list->findText(QStringLiteral("COM7")));
+            clickIn(QStringLiteral("OkBtn"));
+        });
+        w.pageControl()->setCurrentWidget(f.find(QStringLiteral("tab_fire_setup")));
+        QTest::mouseClick(f.find<QPushButton>(QStringLiteral("firesetup_comport_btn")),
+                          Qt::LeftButton);
+        QCOMPARE(f.find<QLabel>(QStringLiteral("firemode_comport_lbl"))->text(),
+                 QStringLiteral("COM7"));
+        QCOMPARE(SettingsFile::load(w.settingsPath()).settings.port, 7);
     }
 };
 
