@@ -210,7 +210,6 @@ private slots:
             << false << QList<int>{yes} << QString() << false << -1;
     }
 
-    // Through the menu's Exit, which is a close request.
     void closeRequest() {
         QFETCH(bool, hasFile);
         QFETCH(QList<int>, answers);
@@ -255,8 +254,9 @@ private slots:
         f.find<QAction>("menu_settings_language")->trigger();
         QVERIFY(f.prompts.records.isEmpty());
         QCOMPARE(settingValue(f.folder, "languagefiles", "active"), QStringLiteral("deutsch"));
-        // Captions, tabs, hints and list items follow at once; the chosen macro stays.
+        // Captions, hints and list items follow at once; the chosen macro stays.
         QCOMPARE(f.find<QMenu>("menu_file")->title(), QStringLiteral("Datei"));
+        QCOMPARE(f.find<UpDown>("tab_seqX_var_5_wait_ud")->toolTip(), get_text("hint_ud"));
         QCOMPARE(macros->currentIndex(), 3);
         QCOMPARE(macros->itemText(3), QStringLiteral("Makro 4"));
     }
