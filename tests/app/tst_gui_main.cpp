@@ -12,7 +12,6 @@
 #include "program/project_file.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -31,14 +30,6 @@ void writeProject(const QString& path, int single3) {
     QVERIFY(ProjectFile::write(path, p));
 }
 
-QByteArray lastProjectSettings(const QString& last) {
-    return "[languagefiles]\nactive=english\n[last_project]\nfilename=" + last.toUtf8() + "\n";
-}
-
-QString menuTitle(Tfrm_gui_main& w, const char* name) {
-    return w.findChild<QMenu*>(QString::fromLatin1(name))->title();
-}
-
 QString settingValue(const ProgramFolder& folder, const char* section, const char* key) {
     IniFile ini(folder.settingsPath());
     ini.load();
@@ -52,321 +43,258 @@ int savedSingle3(const QString& path) {
     return ini.load() ? ini.readInt(QStringLiteral("sgl"), QStringLiteral("mod3"), -1) : -1;
 }
 
-void trigger(Tfrm_gui_main& w, const char* action) {
-    w.findChild<QAction*>(QString::fromLatin1(action))->trigger();
-}
-
-int single3(Tfrm_gui_main& w) {
-    return w.document().program().singleAt(3).fire;
-}
-
-void editSingle3(MainWindowFixture& f) {
-    clickUpArrow(f.find<UpDown>("tab_single_modnr_3_ud"));
-}
-
 } // namespace
 
 class TestGuiMain : public QObject {
     Q_OBJECT
 private slots:
-    void startUpLanguage_data();
-    void startUpLanguage();
-    void startUpProject_data();
-    void startUpProject();
-    void unreadableProjectNotOpened();
-    void fileMenu();
-    void closeRequest_data();
-    void closeRequest();
-    void languageDialog_data();
-    void languageDialog();
-    void editMenu();
-};
 
-void TestGuiMain::startUpLanguage_data() {
-    QTest::addColumn<QByteArray>("settings"); // null: no settings file
-    QTest::addColumn<bool>("english");        // english.lng left in place
-    QTest::addColumn<QString>("error");       // the one message, if any
-    QTest::addColumn<QString>("fileMenu");    // caption of menu_file once shown
+    void startUpLanguage_data() {
+        QTest::addColumn<QByteArray>("settings"); // null: no settings file
+        QTest::addColumn<bool>("english");        // english.lng left in place
+        QTest::addColumn<QString>("error");       // the one message, if any
+        QTest::addColumn<QString>("fileMenu");    // caption of menu_file once shown
 
-    QTest::newRow("no settings file")
-        << QByteArray() << true << "Ini-File not found.\n\rUsing default settings."
-        << "File";
-    QTest::newRow("german") << QByteArray("[languagefiles]\nactive=deutsch\n") << true << QString()
-                            << "Datei";
-    QTest::newRow("language file missing")
-        << QByteArray("[languagefiles]\nactive=klingon\n") << true
-        << "Languagefile not found at given location:\n\rklingon\n\rUsing default. (english)"
-        << "File";
-    // Without a language every caption is the control's own name.
-    QTest::newRow("language and english missing")
-        << QByteArray("[languagefiles]\nactive=klingon\n") << false
-        << "Languagefile or default Languagefile not found.\n\rLoading of languagefile aborted."
-        << "menu_file";
-}
-
-void TestGuiMain::startUpLanguage() {
-    QFETCH(QByteArray, settings);
-    QFETCH(bool, english);
-    QFETCH(QString, error);
-    QFETCH(QString, fileMenu);
-    MainWindowFixture f(settings);
-    if (!english)
-        f.folder.removeLanguage("english");
-    Tfrm_gui_main& w = f.start();
-    QCOMPARE(f.prompts.texts(), error.isEmpty() ? QStringList() : QStringList{error});
-    QCOMPARE(menuTitle(w, "menu_file"), fileMenu);
-}
-
-void TestGuiMain::startUpProject_data() {
-    QTest::addColumn<QString>("argument"); // created in the folder with single 3 = 42
-    QTest::addColumn<int>("answer");       // to "open the last project?"
-    QTest::addColumn<int>("single3");
-    QTest::addColumn<QString>("title");
-
-    const int yes = int(Answer::Yes), no = int(Answer::No);
-    QTest::newRow("argument") << "show.KVX" << yes << 42 << "Vestro Zandor - show.KVX";
-    QTest::newRow("argument not a project")
-        << "show.txt" << yes << 77 << "Vestro Zandor - last.kvx";
-    QTest::newRow("last project, yes") << QString() << yes << 77 << "Vestro Zandor - last.kvx";
-    QTest::newRow("last project, no") << QString() << no << 5 << "Vestro Zandor";
-}
-
-void TestGuiMain::startUpProject() {
-    QFETCH(QString, argument);
-    QFETCH(int, answer);
-    QFETCH(int, single3);
-    QFETCH(QString, title);
-    MainWindowFixture f;
-    const QString last = f.folder.filePath("last.kvx");
-    writeProject(last, 77);
-    f.folder.writeSettings(lastProjectSettings(last));
-    QStringList args;
-    if (!argument.isEmpty()) {
-        args << f.folder.filePath(argument);
-        writeProject(args.constFirst(), 42);
+        QTest::newRow("no settings file")
+            << QByteArray() << true << "Ini-File not found.\n\rUsing default settings."
+            << "File";
+        QTest::newRow("german") << QByteArray("[languagefiles]\nactive=deutsch\n") << true
+                                << QString() << "Datei";
+        QTest::newRow("language file missing")
+            << QByteArray("[languagefiles]\nactive=klingon\n") << true
+            << "Languagefile not found at given location:\n\rklingon\n\rUsing default. (english)"
+            << "File";
+        QTest::newRow("language and english missing")
+            << QByteArray("[languagefiles]\nactive=klingon\n") << false
+            << "Languagefile or default Languagefile not found.\n\rLoading of languagefile aborted."
+            << "menu_file";
     }
-    f.prompts.answers << Answer(answer);
-    Tfrm_gui_main& w = f.start(args);
-    QCOMPARE(f.prompts.kinds(), single3 == 42 ? QStringList() : QStringList{"confirm"});
-    QCOMPARE(::single3(w), single3);
-    QCOMPARE(f.find<QLineEdit>("tab_single_modnr_3_edit")->text(), formatTime(single3));
-    QCOMPARE(w.windowTitle(), title);
-    QVERIFY(!w.document().isModified());
-}
 
-// Opened as a default project, the file would be replaced by the next save: the project
-// open and edited stays, with its path and caption.
-void TestGuiMain::unreadableProjectNotOpened() {
-    MainWindowFixture f;
-    const QString good = f.folder.filePath("good.kvx");
-    writeProject(good, 30);
-    const QString bad = f.folder.filePath("bad.kvx");
-    QByteArray bytes(4096, '\0');
-    for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char((i * 7919 + i / 13) & 0xFF);
-    QVERIFY(f.folder.writeFile("bad.kvx", bytes));
-    Tfrm_gui_main& w = f.start({good});
-    editSingle3(f);
-    f.prompts.answers << Answer::Yes;
-    f.prompts.fileNames << bad;
-    trigger(w, "menu_file_open");
-    QCOMPARE(f.prompts.kinds(), (QStringList{"confirm", "open", "error"}));
-    QCOMPARE(f.prompts.texts().constLast(),
-             "This file cannot be opened as a project; the current project stays open:\n\r" + bad +
-                 "\n\rIt is no project file.");
-    QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor - good.kvx"));
-    QCOMPARE(w.document().path(), good);
-    QVERIFY(w.document().isModified());
-    QCOMPARE(single3(w), 31);
-}
+    void startUpLanguage() {
+        QFETCH(QByteArray, settings);
+        QFETCH(bool, english);
+        QFETCH(QString, error);
+        QFETCH(QString, fileMenu);
+        MainWindowFixture f(settings);
+        if (!english)
+            f.folder.removeLanguage("english");
+        f.start();
+        QCOMPARE(f.prompts.texts(), error.isEmpty() ? QStringList() : QStringList{error});
+        QCOMPARE(f.find<QMenu>("menu_file")->title(), fileMenu);
+    }
 
-// New, Open, Save and Save As with their questions answered through the prompts.
-void TestGuiMain::fileMenu() {
-    MainWindowFixture f;
-    const QString project = f.folder.filePath("open me.kvx");
-    writeProject(project, 12);
-    Tfrm_gui_main& w = f.start();
-    auto* save = f.find<QAction>("menu_file_save");
+    void startUpProject_data() {
+        QTest::addColumn<QString>("argument"); // created in the folder with single 3 = 42
+        QTest::addColumn<int>("answer");       // to "open the last project?"
+        QTest::addColumn<int>("single3");
+        QTest::addColumn<QString>("title");
 
-    // Open asks before it discards changes; the dialog offers project files.
-    editSingle3(f);
-    f.prompts.answers << Answer::No;
-    trigger(w, "menu_file_open");
-    QCOMPARE(f.prompts.kinds(), QStringList{"confirm"});
-    f.prompts.clear();
-    f.prompts.answers << Answer::Yes;
-    f.prompts.fileNames << project;
-    trigger(w, "menu_file_open");
-    QCOMPARE(f.prompts.kinds(), (QStringList{"confirm", "open"}));
-    QCOMPARE(f.prompts.texts().constLast(), QStringLiteral("Kalvex-Projekt (*.kvx)"));
-    QCOMPARE(f.find<QLineEdit>("tab_single_modnr_3_edit")->text(), formatTime(12));
-    QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor - open me.kvx"));
-    QVERIFY(!w.document().isModified() && !save->isEnabled());
+        const int yes = int(Answer::Yes), no = int(Answer::No);
+        QTest::newRow("argument") << "show.KVX" << yes << 42 << "Vestro Zandor - show.KVX";
+        QTest::newRow("argument not a project")
+            << "show.txt" << yes << 77 << "Vestro Zandor - last.kvx";
+        QTest::newRow("last project, no") << QString() << no << 5 << "Vestro Zandor";
+    }
 
-    // Save of an existing file asks before overwriting.
-    editSingle3(f);
-    QVERIFY(save->isEnabled());
-    f.prompts.clear();
-    f.prompts.answers << Answer::Yes;
-    save->trigger();
-    QCOMPARE(f.prompts.kinds(), QStringList{"confirm"});
-    QCOMPARE(savedSingle3(project), 13);
-    QVERIFY(!w.document().isModified() && !save->isEnabled());
+    void startUpProject() {
+        QFETCH(QString, argument);
+        QFETCH(int, answer);
+        QFETCH(int, single3);
+        QFETCH(QString, title);
+        MainWindowFixture f;
+        const QString last = f.folder.filePath("last.kvx");
+        writeProject(last, 77);
+        f.folder.writeSettings(
+            "[languagefiles]\nactive=english\n[last_project]\nfilename=" + last.toUtf8() + "\n");
+        QStringList args;
+        if (!argument.isEmpty()) {
+            args << f.folder.filePath(argument);
+            writeProject(args.constFirst(), 42);
+        }
+        f.prompts.answers << Answer(answer);
+        Tfrm_gui_main& w = f.start(args);
+        QCOMPARE(f.prompts.kinds(), single3 == 42 ? QStringList() : QStringList{"confirm"});
+        QCOMPARE(w.document().program().singleAt(3).fire, single3);
+        QCOMPARE(w.windowTitle(), title);
+        QVERIFY(!w.document().isModified());
+    }
 
-    // New asks; anything but Yes keeps the project.
-    f.prompts.clear();
-    f.prompts.answers << Answer::No << Answer::Yes;
-    trigger(w, "menu_file_new");
-    QCOMPARE(single3(w), 13);
-    trigger(w, "menu_file_new");
-    QCOMPARE(f.prompts.kinds(), (QStringList{"warningYesNo", "warningYesNo"}));
-    QCOMPARE(f.find<QLineEdit>("tab_single_modnr_3_edit")->text(), formatTime(5));
-    QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor"));
-    QVERIFY(w.document().path().isEmpty());
+    // Opened as a default project, the file would be replaced by the next save: the project
+    // open and edited stays, with its path and caption.
+    void unreadableProjectNotOpened() {
+        MainWindowFixture f;
+        const QString good = f.folder.filePath("good.kvx");
+        writeProject(good, 30);
+        const QString bad = f.folder.filePath("bad.kvx");
+        QByteArray bytes(4096, '\0');
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char((i * 7919 + i / 13) & 0xFF);
+        QVERIFY(f.folder.writeFile("bad.kvx", bytes));
+        Tfrm_gui_main& w = f.start({good});
+        clickUpArrow(f.find<UpDown>("tab_single_modnr_3_ud"));
+        f.prompts.answers << Answer::Yes;
+        f.prompts.fileNames << bad;
+        f.find<QAction>("menu_file_open")->trigger();
+        QCOMPARE(f.prompts.kinds(), (QStringList{"confirm", "open", "error"}));
+        QCOMPARE(f.prompts.texts().constLast(),
+                 "This file cannot be opened as a project; the current project stays open:\n\r" +
+                     bad + "\n\rIt is no project file.");
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor - good.kvx"));
+        QCOMPARE(w.document().path(), good);
+        QVERIFY(w.document().isModified());
+        QCOMPARE(w.document().program().singleAt(3).fire, 31);
+    }
 
-    // Save of a new project is Save As; cancelled, nothing is written.
-    f.prompts.clear();
-    save->trigger();
-    QCOMPARE(f.prompts.kinds(), (QStringList{"save", "information"}));
-    QVERIFY(w.document().isModified());
-    // A name without an extension gets ".kvx"; the caption names the file.
-    f.prompts.fileNames << f.folder.filePath("second");
-    trigger(w, "menu_file_saveas");
-    QCOMPARE(savedSingle3(f.folder.filePath("second.kvx")), 5);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor - second.kvx"));
-    QVERIFY(!w.document().isModified() && !save->isEnabled());
-    // A folder that cannot take the file: the error, the changes kept.
-    editSingle3(f);
-    f.prompts.clear();
-    f.prompts.fileNames << f.folder.filePath("missing/p.kvx");
-    trigger(w, "menu_file_saveas");
-    QCOMPARE(f.prompts.kinds(), (QStringList{"save", "error"}));
-    QVERIFY(w.document().isModified());
-}
+    void fileMenu() {
+        MainWindowFixture f;
+        const QString project = f.folder.filePath("open me.kvx");
+        writeProject(project, 12);
+        Tfrm_gui_main& w = f.start();
+        auto* save = f.find<QAction>("menu_file_save");
 
-void TestGuiMain::closeRequest_data() {
-    QTest::addColumn<bool>("modified");
-    QTest::addColumn<bool>("hasFile"); // the project has a path with an existing file
-    QTest::addColumn<QList<int>>("answers");
-    QTest::addColumn<QString>("saveAsName");
-    QTest::addColumn<bool>("closes");
-    QTest::addColumn<int>("saved"); // single 3 in the file afterwards, -1: no file
+        // Open asks before it discards changes; the dialog offers project files.
+        clickUpArrow(f.find<UpDown>("tab_single_modnr_3_ud"));
+        f.prompts.answers << Answer::Yes;
+        f.prompts.fileNames << project;
+        f.find<QAction>("menu_file_open")->trigger();
+        QCOMPARE(f.prompts.kinds(), (QStringList{"confirm", "open"}));
+        QCOMPARE(f.find<QLineEdit>("tab_single_modnr_3_edit")->text(), formatTime(12));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor - open me.kvx"));
+        QVERIFY(!w.document().isModified() && !save->isEnabled());
 
-    const int yes = int(Answer::Yes), no = int(Answer::No), cancel = int(Answer::Cancel);
-    QTest::newRow("unmodified") << false << true << QList<int>() << QString() << true << 9;
-    QTest::newRow("cancel") << true << true << QList<int>{cancel} << QString() << false << 9;
-    QTest::newRow("no") << true << true << QList<int>{no} << QString() << true << 9;
-    QTest::newRow("yes, overwrite")
-        << true << true << QList<int>{yes, yes} << QString() << true << 10;
-    QTest::newRow("yes, overwrite declined")
-        << true << true << QList<int>{yes, no} << QString() << false << 9;
-    QTest::newRow("yes, saved as") << true << false << QList<int>{yes} << "new.kvx" << true << 6;
-    QTest::newRow("yes, save dialog cancelled")
-        << true << false << QList<int>{yes} << QString() << false << -1;
-}
+        // Save of an existing file asks before overwriting.
+        clickUpArrow(f.find<UpDown>("tab_single_modnr_3_ud"));
+        f.prompts.clear();
+        f.prompts.answers << Answer::Yes;
+        save->trigger();
+        QCOMPARE(f.prompts.kinds(), QStringList{"confirm"});
+        QCOMPARE(savedSingle3(project), 13);
+        QVERIFY(!w.document().isModified() && !save->isEnabled());
 
-// Through the menu's Exit, which is a close request.
-void TestGuiMain::closeRequest() {
-    QFETCH(bool, modified);
-    QFETCH(bool, hasFile);
-    QFETCH(QList<int>, answers);
-    QFETCH(QString, saveAsName);
-    QFETCH(bool, closes);
-    QFETCH(int, saved);
-    MainWindowFixture f;
-    const QString project = f.folder.filePath("p.kvx");
-    if (hasFile)
-        writeProject(project, 9);
-    Tfrm_gui_main& w = f.start(hasFile ? QStringList{project} : QStringList());
-    if (modified)
-        editSingle3(f);
-    for (int a : answers)
-        f.prompts.answers << Answer(a);
-    if (!saveAsName.isEmpty())
-        f.prompts.fileNames << f.folder.filePath(saveAsName);
-    trigger(w, "menu_file_exitprog");
-    QCOMPARE(w.isVisible(), !closes);
-    QCOMPARE(f.prompts.kinds().value(0), modified ? "warningYesNoCancel" : QString());
-    // The path is written back whatever the answer.
-    const QString path = !saveAsName.isEmpty() ? f.folder.filePath(saveAsName)
-                         : hasFile             ? project
-                                               : QString();
-    QCOMPARE(settingValue(f.folder, "last_project", "filename"), path);
-    QCOMPARE(savedSingle3(path), saved);
-}
+        // New asks.
+        f.prompts.clear();
+        f.prompts.answers << Answer::Yes;
+        f.find<QAction>("menu_file_new")->trigger();
+        QCOMPARE(f.prompts.kinds(), QStringList{"warningYesNo"});
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor"));
 
-void TestGuiMain::languageDialog_data() {
-    QTest::addColumn<bool>("ok"); // OK, or Escape
-    QTest::newRow("ok") << true;
-    QTest::newRow("escape") << false;
-}
+        // Save of a new project is Save As; a name without an extension gets ".kvx".
+        f.prompts.fileNames << f.folder.filePath("second");
+        save->trigger();
+        QCOMPARE(savedSingle3(f.folder.filePath("second.kvx")), 5);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor - second.kvx"));
+        QVERIFY(!w.document().isModified() && !save->isEnabled());
+        // A folder that cannot take the file: the error, the changes kept.
+        clickUpArrow(f.find<UpDown>("tab_single_modnr_3_ud"));
+        f.prompts.clear();
+        f.prompts.fileNames << f.folder.filePath("missing/p.kvx");
+        f.find<QAction>("menu_file_saveas")->trigger();
+        QCOMPARE(f.prompts.kinds(), (QStringList{"save", "error"}));
+        QVERIFY(w.document().isModified());
+    }
 
-void TestGuiMain::languageDialog() {
-    QFETCH(bool, ok);
-    MainWindowFixture f;
-    Tfrm_gui_main& w = f.start();
-    QComboBox* macros = w.fireConsole()->setupPage()->macroSelect();
-    chooseListEntry(macros, 3);
-    QTimer::singleShot(0, &w, [ok] {
-        auto* dialog = qobject_cast<Tfrm_language*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        auto* drop = dialog->findChild<QComboBox*>("language_drop");
-        drop->setCurrentIndex(drop->findText("deutsch"));
-        if (ok)
+    void closeRequest_data() {
+        QTest::addColumn<bool>("hasFile"); // the project has a path with an existing file
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QString>("saveAsName");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<int>("saved"); // single 3 in the file afterwards, -1: no file
+
+        const int yes = int(Answer::Yes), no = int(Answer::No), cancel = int(Answer::Cancel);
+        QTest::newRow("cancel") << true << QList<int>{cancel} << QString() << false << 9;
+        QTest::newRow("yes, overwrite") << true << QList<int>{yes, yes} << QString() << true << 10;
+        QTest::newRow("yes, overwrite declined")
+            << true << QList<int>{yes, no} << QString() << false << 9;
+        QTest::newRow("yes, saved as") << false << QList<int>{yes} << "new.kvx" << true << 6;
+        QTest::newRow("yes, save dialog cancelled")
+            << false << QList<int>{yes} << QString() << false << -1;
+    }
+
+    void closeRequest() {
+        QFETCH(bool, hasFile);
+        QFETCH(QList<int>, answers);
+        QFETCH(QString, saveAsName);
+        QFETCH(bool, closes);
+        QFETCH(int, saved);
+        MainWindowFixture f;
+        const QString project = f.folder.filePath("p.kvx");
+        if (hasFile)
+            writeProject(project, 9);
+        Tfrm_gui_main& w = f.start(hasFile ? QStringList{project} : QStringList());
+        clickUpArrow(f.find<UpDown>("tab_single_modnr_3_ud"));
+        for (int a : answers)
+            f.prompts.answers << Answer(a);
+        if (!saveAsName.isEmpty())
+            f.prompts.fileNames << f.folder.filePath(saveAsName);
+        f.find<QAction>("menu_file_exitprog")->trigger();
+        QCOMPARE(w.isVisible(), !closes);
+        QCOMPARE(f.prompts.kinds().value(0), QStringLiteral("warningYesNoCancel"));
+        // The path is written back whatever the answer.
+        const QString path = !saveAsName.isEmpty() ? f.folder.filePath(saveAsName)
+                             : hasFile             ? project
+                                                   : QString();
+        QCOMPARE(settingValue(f.folder, "last_project", "filename"), path);
+        QCOMPARE(savedSingle3(path), saved);
+    }
+
+    void languageDialog() {
+        MainWindowFixture f;
+        Tfrm_gui_main& w = f.start();
+        QComboBox* macros = w.fireConsole()->setupPage()->macroSelect();
+        chooseListEntry(macros, 3);
+        QTimer::singleShot(0, &w, [] {
+            auto* dialog = qobject_cast<Tfrm_language*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* drop = dialog->findChild<QComboBox*>("language_drop");
+            drop->setCurrentIndex(drop->findText("deutsch"));
             QTest::mouseClick(dialog->findChild<QPushButton*>("btn_ok"), Qt::LeftButton);
-        else
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-    trigger(w, "menu_settings_language");
-    QVERIFY(f.prompts.records.isEmpty());
-    QCOMPARE(settingValue(f.folder, "languagefiles", "active"),
-             QString(ok ? "deutsch" : "english"));
-    // Captions, tabs, hints and list items follow at once; the chosen macro stays.
-    QCOMPARE(menuTitle(w, "menu_file"), QString(ok ? "Datei" : "File"));
-    QCOMPARE(w.pageControl()->tabText(kPageFireMode), get_text("tab_fire_mode"));
-    QCOMPARE(f.find<UpDown>("tab_seqX_var_5_wait_ud")->toolTip(), get_text("hint_ud"));
-    QCOMPARE(get_text("hint_ud").startsWith("Zeit"), ok);
-    QCOMPARE(macros->currentIndex(), 3);
-    QCOMPARE(macros->itemText(3), QString(ok ? "Makro 4" : "Macro 4"));
-}
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        f.find<QAction>("menu_settings_language")->trigger();
+        QVERIFY(f.prompts.records.isEmpty());
+        QCOMPARE(settingValue(f.folder, "languagefiles", "active"), QStringLiteral("deutsch"));
+        // Captions, hints and list items follow at once; the chosen macro stays.
+        QCOMPARE(f.find<QMenu>("menu_file")->title(), QStringLiteral("Datei"));
+        QCOMPARE(f.find<UpDown>("tab_seqX_var_5_wait_ud")->toolTip(), get_text("hint_ud"));
+        QCOMPARE(macros->currentIndex(), 3);
+        QCOMPARE(macros->itemText(3), QStringLiteral("Makro 4"));
+    }
 
-// Undo and Redo through the menu and the keys reach the pages and the fixed areas; the
-// modified flag follows the saved state; New starts afresh.
-void TestGuiMain::editMenu() {
-    MainWindowFixture f;
-    const QString project = f.folder.filePath("p.kvx");
-    writeProject(project, 30);
-    Tfrm_gui_main& w = f.start({project});
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    auto* undo = f.find<QAction>("menu_edit_undo");
-    auto* redo = f.find<QAction>("menu_edit_redo");
-    auto* count = f.find<QComboBox>("gasmod_count_cb");
-    QLineEdit* box = f.find<QLineEdit>("tab_single_modnr_3_edit");
-    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    // Undo and Redo through the menu and the keys reach the pages and the fixed areas; the
+    // modified flag follows the saved state; New starts afresh.
+    void editMenu() {
+        MainWindowFixture f;
+        const QString project = f.folder.filePath("p.kvx");
+        writeProject(project, 30);
+        Tfrm_gui_main& w = f.start({project});
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* undo = f.find<QAction>("menu_edit_undo");
+        auto* redo = f.find<QAction>("menu_edit_redo");
+        auto* count = f.find<QComboBox>("gasmod_count_cb");
+        QLineEdit* box = f.find<QLineEdit>("tab_single_modnr_3_edit");
+        QVERIFY(!undo->isEnabled() && !redo->isEnabled());
 
-    editSingle3(f);
-    chooseListEntry(count, 8);
-    box->setFocus();
-    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(count->currentText(), QStringLiteral("6"));
-    QCOMPARE(f.find<QLabel>("box_nr_cblbl")->text(), QStringLiteral("36"));
-    QVERIFY(!f.find<QWidget>("tab_single_modnr_7_edit")->isVisibleTo(&w));
-    undo->trigger();
-    QCOMPARE(box->text(), formatTime(30));
-    QVERIFY(!w.document().isModified()); // the state opened
-    QTest::keyClick(box, Qt::Key_Y, Qt::ControlModifier);
-    QCOMPARE(box->text(), formatTime(31));
-    redo->trigger();
-    QCOMPARE(count->currentText(), QStringLiteral("9"));
-    QVERIFY(!redo->isEnabled() && w.document().isModified());
+        clickUpArrow(f.find<UpDown>("tab_single_modnr_3_ud"));
+        chooseListEntry(count, 8);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(count->currentText(), QStringLiteral("6"));
+        undo->trigger();
+        QCOMPARE(box->text(), formatTime(30));
+        QVERIFY(!w.document().isModified()); // the state opened
+        QTest::keyClick(box, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(box->text(), formatTime(31));
+        redo->trigger();
+        QCOMPARE(count->currentText(), QStringLiteral("9"));
+        QVERIFY(!redo->isEnabled() && w.document().isModified());
 
-    f.prompts.answers << Answer::Yes;
-    trigger(w, "menu_file_new");
-    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
-}
+        f.prompts.answers << Answer::Yes;
+        f.find<QAction>("menu_file_new")->trigger();
+        QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    }
+};
 
 QTEST_MAIN(TestGuiMain)
 #include "tst_gui_main.moc"

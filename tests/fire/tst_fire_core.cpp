@@ -120,57 +120,21 @@ private slots:
             {"tab_seqAI_caption1_A", "Fire"},
             {"tab_seqAI_caption2_A", "Wait"},
             {"msg_selectcomport", "Select port"},
-            {"msg_comport_error", "Port error"},
         });
     }
 
-    void frames_data() {
-        QTest::addColumn<int>("kind"); // 0 master module, 1 RK40, 2 macro call
-        QTest::addColumn<int>("box");
-        QTest::addColumn<int>("channel");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("mm") << 0 << 1 << 21 << QByteArray::fromHex("5F5F73326515AC00");
-        QTest::newRow("mm wraps") << 0 << 200 << 70 << QByteArray::fromHex("5F5F73322C46A400");
-        QTest::newRow("rk40") << 1 << 200 << 70 << QByteArray::fromHex("0000FF322C46500000");
-        QTest::newRow("rk40 wraps") << 1 << 1 << 250 << QByteArray::fromHex("0000FF3265FA040000");
-        QTest::newRow("macro") << 2 << 36 << 40 << QByteArray::fromHex("000073C824281400 00");
-        QTest::newRow("macro wraps") << 2 << 255 << 70 << QByteArray::fromHex("000073C8FF460D0000");
-    }
-
     void frames() {
-        QFETCH(int, kind);
-        QFETCH(int, box);
-        QFETCH(int, channel);
-        QFETCH(QByteArray, expected);
-        const QByteArray got = kind == 0   ? masterModuleFrame(box, channel)
-                               : kind == 1 ? rk40Frame(box, channel)
-                                           : macroCallFrame(box, channel);
-        QCOMPARE(got.toHex(' '), expected.toHex(' '));
-    }
-
-    void panelGrid_data() {
-        QTest::addColumn<int>("w");
-        QTest::addColumn<int>("h");
-        QTest::addColumn<int>("family");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QRect>("rect");
-        // The panel the window is laid out with: bw 49, bh 25.
-        QTest::newRow("737 sgl1") << 737 << 306 << 0 << 1 << QRect(33, 8, 49, 25);
-        // Macros from column 2 to the right edge of column 9, one gap apart.
-        QTest::newRow("737 macro10") << 737 << 306 << 9 << 10 << QRect(659, 206, 44, 25);
-        // A bigger window: bw = 658 div 10 = 65, bh = 320 div 9 = 35 (remainders dropped).
-        QTest::newRow("900 sgl12") << 900 << 400 << 0 << 12 << QRect(109, 137, 65, 35);
-        QTest::newRow("too small: empty, never negative")
-            << 100 << 50 << 0 << 1 << QRect(33, 8, 0, 0);
+        // Box and channel wrap at 256 in every frame.
+        QCOMPARE(masterModuleFrame(1, 21), QByteArray::fromHex("5F5F73326515AC00"));
+        QCOMPARE(masterModuleFrame(200, 70), QByteArray::fromHex("5F5F73322C46A400"));
+        QCOMPARE(rk40Frame(1, 250), QByteArray::fromHex("0000FF3265FA040000"));
+        QCOMPARE(macroCallFrame(255, 70), QByteArray::fromHex("000073C8FF460D0000"));
     }
 
     void panelGrid() {
-        QFETCH(int, w);
-        QFETCH(int, h);
-        QFETCH(int, family);
-        QFETCH(int, number);
-        QFETCH(QRect, rect);
-        QCOMPARE(fireButtonRect(family, number, w, h), rect);
+        // Macros reach the right edge of column 9; too small a window gives empty buttons.
+        QCOMPARE(fireButtonRect(9, 10, 737, 306), QRect(659, 206, 44, 25));
+        QCOMPARE(fireButtonRect(0, 1, 100, 50), QRect(33, 8, 0, 0));
     }
 
     void keyCode_data() {
@@ -178,16 +142,11 @@ private slots:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<int>("code");
         const int none = int(Qt::NoModifier);
-        const int pad = int(Qt::KeypadModifier);
         QTest::newRow("z, Caps Lock or not") << int(Qt::Key_Z) << none << 122;
-        QTest::newRow("keypad 1 is 1") << int(Qt::Key_1) << pad << 49;
-        QTest::newRow("F1") << int(Qt::Key_F1) << none << -1;
-        // Characters between the digits and the letters are no keys to fire with.
+        QTest::newRow("keypad 1 is 1") << int(Qt::Key_1) << int(Qt::KeypadModifier) << 49;
         QTest::newRow("underscore") << int(Qt::Key_Underscore) << none << -1;
         QTest::newRow("shift a") << int(Qt::Key_A) << int(Qt::ShiftModifier) << -1;
         QTest::newRow("ctrl 1") << int(Qt::Key_1) << int(Qt::ControlModifier) << -1;
-        QTest::newRow("alt x") << int(Qt::Key_X) << int(Qt::AltModifier) << -1;
-        QTest::newRow("meta q") << int(Qt::Key_Q) << int(Qt::MetaModifier) << -1;
     }
 
     void keyCode() {
@@ -197,57 +156,32 @@ private slots:
         QCOMPARE(fireKeyCode(key, Qt::KeyboardModifiers(modifiers)), code);
     }
 
-    void latch_data() {
-        // Events: P press, R release, p auto-repeat press, r auto-repeat release.
-        // Expected: for each press, whether it may fire.
-        QTest::addColumn<QString>("events");
-        QTest::addColumn<QString>("fires");
-        const auto row = [](const char* events, const char* fires) {
-            QTest::newRow(events) << QString(events) << QString(fires);
-        };
-        row("P", "1");        // one press
-        row("PrprpR", "100"); // held key repeats as release/press pairs
-        row("PP", "10");      // a modifier, then a key
-    }
-
     void latch() {
-        QFETCH(QString, events);
-        QFETCH(QString, fires);
+        // A held key repeats as release/press pairs and fires once; a second press (a modifier,
+        // then a key) fires nothing until released.
         KeyLatch l;
-        QString got;
-        for (QChar e : events) {
-            if (e == 'P' || e == 'p')
-                got += l.press(e == 'p') ? '1' : '0';
-            else
-                l.release(e == 'r');
-        }
-        QCOMPARE(got, fires);
-    }
-
-    void hints_data() {
-        QTest::addColumn<int>("family");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QList<int>>("keys");
-        QTest::addColumn<QString>("hint");
-        QTest::newRow("single, keys a and 7 in ascending order")
-            << 0 << 3 << QList<int>{'a', '7'} << "Fire time: 0.10s\n\rHotkey: 7\n\rHotkey: a";
-        QTest::newRow("sequence, two lines")
-            << 6 << 4 << QList<int>{'z'} << "Fire: 0.10s\n\rWait: 0.24s\n\rHotkey: z";
+        QVERIFY(l.press(false));
+        l.release(true);
+        QVERIFY(!l.press(true));
+        l.release(false);
+        QVERIFY(l.press(false));
+        QVERIFY(!l.press(false));
     }
 
     void hints() {
-        QFETCH(int, family);
-        QFETCH(int, number);
-        QFETCH(QList<int>, keys);
-        QFETCH(QString, hint);
         BoxProgram p = BoxProgram::startValues();
         p.seqAt(2, 4).wait = 12;
         HotkeyTable t;
         t.bind('b', 0, 4); // another button's key must not show up
-        for (int k : keys)
-            t.setEntry(k, {family, number});
+        t.setEntry('a', {0, 3});
+        t.setEntry('7', {0, 3});
+        t.setEntry('z', {6, 4});
         const QLocale c(QLocale::C);
-        QCOMPARE(fireHint(fireBaseHint(p, family, number, c), t, family, number), hint);
+        // Keys in ascending order; a sequence shows two times.
+        QCOMPARE(fireHint(fireBaseHint(p, 0, 3, c), t, 0, 3),
+                 "Fire time: 0.10s\n\rHotkey: 7\n\rHotkey: a");
+        QCOMPARE(fireHint(fireBaseHint(p, 6, 4, c), t, 6, 4),
+                 "Fire: 0.10s\n\rWait: 0.24s\n\rHotkey: z");
     }
 
     void buttonShownAndTag() {
@@ -267,17 +201,13 @@ private slots:
     void runnerTimeline_data() {
         QTest::addColumn<QVector<int>>("steps"); // type, value pairs
         QTest::addColumn<QString>("ticks");      // kind@time, kinds C P S E
-        QTest::addColumn<QString>("problems"); // per step: - none, R refused, U raised, D lowered,
-                                               // N no meaning
+        QTest::addColumn<QString>("problems");   // per step: -, Refused, Up, Down, No meaning
         QTest::newRow("call, pause 1.5 s, call")
             << QVector<int>{1, 21, 0, 150, 1, 31} << "C21@20 P@41 C31@1541 E@1562"
             << "---";
         QTest::newRow("pause below 2 runs as 2")
             << QVector<int>{0, 0, 0, 1, 0, -7, 1, 3} << "P@20 P@40 P@60 C3@80 E@101"
             << "UUU-";
-        QTest::newRow("unknown type keeps the interval")
-            << QVector<int>{0, 30, 7, 99, 1, 4} << "P@20 S@320 C4@620 E@641"
-            << "-N-";
         QTest::newRow("calls outside 1..70 are skipped, never sent")
             << QVector<int>{1, 277, 1, 0, 1, 71, 1, -5, 1, 70}
             << "S@20 S@40 S@60 S@80 C70@100 E@121"
@@ -308,7 +238,6 @@ private slots:
         got << "E@" + QString::number(plan.endMs);
         QCOMPARE(got.join(' '), ticks);
         QCOMPARE(kinds, problems);
-        // The message on reading lists exactly these steps.
         BoxProgram p = BoxProgram::startValues();
         p.macros[4] = m;
         QCOMPARE(macroProblems(p).size(), int(problems.size() - problems.count(QLatin1Char('-'))));
@@ -322,9 +251,7 @@ private slots:
         QCOMPARE(r.start(1, 1000), qint64(1020));
         QCOMPARE(r.tick(m, 1020).nextDueMs, qint64(1041));
         QCOMPARE(r.tick(m, 1900).nextDueMs, qint64(3400)); // late by 859 ms: the pause stays 1.5 s
-        const MacroRunner::Action call = r.tick(m, 3401);
-        QCOMPARE(call.kind, MacroRunner::Action::Call);
-        QCOMPARE(call.nextDueMs, qint64(3422));
+        QCOMPARE(r.tick(m, 3401).nextDueMs, qint64(3422));
         QCOMPARE(r.tick(m, 3430).nextDueMs, qint64(3451)); // a skip keeps the interval in force
         QCOMPARE(r.tick(m, 3451).channel, 32);
         QCOMPARE(r.tick(m, 3472).kind, MacroRunner::Action::End);
@@ -408,25 +335,18 @@ private slots:
         s.send("A");
         s.send("B");
         QCOMPARE(log, QList<QByteArray>{"A"});
-        QCOMPARE(s.queued(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(log.size(), 4, 1000);
         QCOMPARE(log, (QList<QByteArray>{"A", "A", "B", "B"}));
         // The second copy 20 ms after the first, however late the event loop ran.
         for (int i : {1, 3})
             QVERIFY(at[i] - at[i - 1] >= std::chrono::microseconds(19500));
-        QVERIFY(!s.isBusy());
-        // Finishing before a close: the copy in flight goes, frames not started are dropped.
-        s.send("D");
-        s.send("E");
-        s.finishAndDrop();
-        QCOMPARE(log.mid(4), (QList<QByteArray>{"D", "D"}));
         // Stop: the frame not started is dropped, the copy of the one on the line still goes.
         s.send("F");
         s.send("G");
         s.abort();
-        QTRY_COMPARE_WITH_TIMEOUT(log.size(), 8, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(log.size(), 6, 1000);
         QTest::qWait(60);
-        QCOMPARE(log.mid(6), (QList<QByteArray>{"F", "F"}));
+        QCOMPARE(log.mid(4), (QList<QByteArray>{"F", "F"}));
     }
 
     void linesOfADay() {
@@ -510,14 +430,8 @@ private slots:
         if (log == "ok") {
             // Each line is in the file, read through a handle of its own, while still armed.
             QTRY_COMPARE(lines().size(), 4); // header, fire mode on, two copies
-            QVERIFY(lines().at(1).endsWith(",fire mode on,mm,COM7,,,,,"));
-            for (int i : {2, 3})
-                QVERIFY2(lines().at(i).endsWith(",frame,mm,COM7,1,21,hotkey a," +
-                                                frame.toHex(' ').toUpper() + ",written"),
-                         qPrintable(lines().at(i)));
             c.switchOff();
             QTRY_COMPARE(lines().size(), 5);
-            QVERIFY(lines().last().endsWith(",fire mode off,mm,COM7,,,,,"));
             QCOMPARE(stopped.count(), 0);
         } else {
             // Said once, with the reason; firing went on regardless.

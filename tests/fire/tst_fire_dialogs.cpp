@@ -12,7 +12,6 @@
 #include "fire/gui_macropause.h"
 #include "fire/gui_macroseq.h"
 #include "program/program_document.h"
-#include "serial/com_select_form.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -97,19 +96,6 @@ private slots:
         QCOMPARE(dialog.choose(doc.program()), 41);
         whenShown([] { clickIn(QStringLiteral("btn_cancel")); });
         QCOMPARE(dialog.choose(doc.program()), -1);
-    }
-
-    void portChooserListsPresentPorts() {
-        TComSelectForm form(QDir::tempPath(), [](int n) { return n == 5 || n == 12; });
-        auto* list = form.findChild<QComboBox*>(QStringLiteral("PortsComboBox"));
-        QCOMPARE(list->count(), 2);
-        list->setCurrentIndex(1);
-        QTimer::singleShot(0, [&] { clickIn(QStringLiteral("OkBtn")); });
-        form.exec();
-        QCOMPARE(form.answer(), std::optional<int>(12));
-        QTimer::singleShot(0, [&] { clickIn(QStringLiteral("AbortBtn")); });
-        form.exec();
-        QVERIFY(!form.answer());
     }
 
     // The set-up page's buttons and the fire buttons' hotkey entry, in the real window.
