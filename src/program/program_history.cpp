@@ -36,48 +36,30 @@ QString HistoryLabel::text() const {
     else if (page > kPageSingle && page < kProgramPages)
         subject = pageCode(page) + QLatin1Char(' ') + QString::number(number);
 
-    QString format;
-    switch (kind) {
-    case None:
+    // Language keys in the order of Kind.
+    static const char* const kKeys[] = {
+        "",
+        "undo_fire",
+        "undo_wait",
+        "undo_forall_fire",
+        "undo_forall_wait",
+        "undo_inuse",
+        "undo_channel",
+        "undo_count",
+        "undo_boxnr",
+        "undo_macro_call",
+        "undo_macro_pause",
+        "undo_macro_delete",
+        "undo_macro_active",
+        "undo_macro_step",
+    };
+    static_assert(sizeof(kKeys) / sizeof(kKeys[0]) == MacroStep + 1);
+    if (kind <= None || kind > MacroStep)
         return QString();
-    case Fire:
-        format = get_text(QStringLiteral("undo_fire"));
-        break;
-    case Wait:
-        format = get_text(QStringLiteral("undo_wait"));
-        break;
-    case ForAllFire:
-        format = get_text(QStringLiteral("undo_forall_fire"));
-        break;
-    case ForAllWait:
-        format = get_text(QStringLiteral("undo_forall_wait"));
-        break;
-    case InUse:
-        format = get_text(QStringLiteral("undo_inuse"));
-        break;
-    case Channel:
-        format = get_text(QStringLiteral("undo_channel"));
-        break;
-    case ModuleCount:
-        return get_text(QStringLiteral("undo_count"));
-    case BoxNumber:
-        return get_text(QStringLiteral("undo_boxnr"));
-    case MacroCall:
-        format = get_text(QStringLiteral("undo_macro_call"));
-        break;
-    case MacroPause:
-        format = get_text(QStringLiteral("undo_macro_pause"));
-        break;
-    case MacroDelete:
-        format = get_text(QStringLiteral("undo_macro_delete"));
-        break;
-    case MacroActive:
-        format = get_text(QStringLiteral("undo_macro_active"));
-        break;
-    case MacroStep:
-        format = get_text(QStringLiteral("undo_macro_step"));
-        break;
-    }
+    const QString format = get_text(QLatin1String(kKeys[kind]));
+    // The count and the box number belong to the whole box: no subject.
+    if (kind == ModuleCount || kind == BoxNumber)
+        return format;
     // A text without its place holder still names the change.
     return format.contains(QLatin1String("%1")) ? format.arg(subject)
                                                 : format + QLatin1Char(' ') + subject;
