@@ -54,7 +54,6 @@ void FireWiring::createConsole(TApdComPort& port, QTabWidget* pageControl, QLabe
             &FireConsole::menu_settings_save_hotkeysClick);
 
     m_console->setSettingsPath(settingsPath);
-    m_console->setHotkeyPath(HotkeyTable::defaultPath());
     m_console->setConfiguredBox(settings.box);
     // One saved port number for the transfer and fire mode alike.
     m_console->bindSavedPort(settings.port);
