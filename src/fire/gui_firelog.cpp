@@ -275,7 +275,9 @@ void FireLogTimeline::mouseMoveEvent(QMouseEvent* event) {
 void FireLogTimeline::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || event->position().x() < kLabelWidth)
         return;
-    m_focus = msAt(event->position().toPoint().x());
+    // A mark clicked is kept in view exactly, whatever a pixel of the day stands for.
+    const int mark = markAt(event->position().toPoint());
+    m_focus = mark >= 0 ? m_day->marks[mark].ms : msAt(event->position().toPoint().x());
     emit focused(m_focus);
 }
 
