@@ -142,11 +142,11 @@ bool writeSampleLog(const QString& path, const QDate& day) {
     };
     add(0, "fire mode on", "mm", -1, {}, {});
     for (int i = 0; i < 6; ++i)
-        shot(14000, 1 + i % 4, "button");
+        shot(14000, 1 + i % 3, "button");
     for (int i = 0; i < 5; ++i)
         shot(9000, 21 + i % 2, QStringLiteral("hotkey %1").arg(QChar('a' + i % 2)));
     add(30000, "macro start", "mm", -1, "macro 3", {});
-    for (int step = 1; step <= 6; ++step)
+    for (int step = 1; step <= 4; ++step)
         shot(step == 1 ? 20 : 1500, 30 + step, QStringLiteral("macro 3 step %1").arg(step));
     add(1500, "macro end", "mm", -1, "macro 3", {});
     shot(40000, 5, "button", "mm", "failed");
@@ -155,17 +155,17 @@ bool writeSampleLog(const QString& path, const QDate& day) {
     add(9000, "fire mode on", "mm", -1, {}, {});
     add(8000, "frame", "mm", 24, "hotkey q", "refused");
     add(15000, "macro start", "mm", -1, "macro 4", {});
-    shot(20, 41, "macro 4 step 1");
+    shot(20, 6, "macro 4 step 1");
     add(3000, "macro abort", "mm", -1, "macro 4", {});
-    add(0, "frame", "mm", 42, "macro 4 step 2", "dropped");
-    add(20, "frame", "mm", 43, "macro 4 step 3", "dropped");
+    add(0, "frame", "mm", 7, "macro 4 step 2", "dropped");
+    add(20, "frame", "mm", 8, "macro 4 step 3", "dropped");
     shot(20000, 22, "hotkey b");
     add(30000, "fire mode off", "mm", -1, {}, {});
     shot(50000, 10, "vzctl");
     lines << QStringLiteral("2026-13-45 25:61:00.000 +01:00,frame,mm,COM9,1,21,button,,written");
     add(40000, "fire mode on", "rehearsal", -1, {}, {});
     for (int i = 0; i < 8; ++i)
-        shot(4000, 31 + i % 5, "button", "rehearsal");
+        shot(4000, 31 + i % 4, "button", "rehearsal");
     add(20000, "fire mode off", "rehearsal", -1, {}, {});
 
     QFile file(path);
@@ -183,11 +183,13 @@ bool shootFireLog(Tfrm_gui_main& w, const QString& outDir, const QString& langua
     }
     w.findChild<QAction*>(QStringLiteral("menu_fire_log"))->trigger();
     auto* window = w.findChild<Tfrm_gui_firelog*>();
+    window->resize(window->width(), 560); // every row in view
     wait(50);
     bool ok = save(window, outDir, "main_frm_gui_firelog_day_" + language);
     // Ten minutes around the show, a mark pointed at.
     auto* zoom = window->findChild<QComboBox*>(QStringLiteral("firelog_zoom_cb"));
     zoom->setCurrentIndex(2);
+    window->firelog_zoom_cbChange(2);
     vz::FireLogTimeline* timeline = window->timeline();
     auto mouse = [timeline](QEvent::Type type, int ms, int channel) {
         const QPointF at(timeline->xOf(ms), timeline->rowTop(channel) + 8);
@@ -196,8 +198,8 @@ bool shootFireLog(Tfrm_gui_main& w, const QString& outDir, const QString& langua
                           Qt::NoModifier);
         QCoreApplication::sendEvent(timeline, &event);
     };
-    mouse(QEvent::MouseButtonPress, (21 * 3600 + 4 * 60 + 30) * 1000, 1);
-    const vz::FireLogMark& mark = window->day().marks.at(30);
+    mouse(QEvent::MouseButtonPress, (21 * 3600 + 4 * 60 + 30) * 1000, 10);
+    const vz::FireLogMark& mark = window->day().marks.at(26);
     mouse(QEvent::MouseMove, mark.ms, mark.channel);
     wait(50);
     ok = save(window, outDir, "main_frm_gui_firelog_" + language) && ok;

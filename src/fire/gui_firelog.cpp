@@ -192,20 +192,20 @@ void FireLogTimeline::paintAxis(QPainter& painter) {
     const int stepMs = step * 1000;
     painter.setPen(palette().color(QPalette::Text));
     painter.drawLine(kLabelWidth, kAxisHeight - 1, right, kAxisHeight - 1);
+    int lastRight = 0;
     for (int ms = (m_start + stepMs - 1) / stepMs * stepMs; ms <= m_start + m_span; ms += stepMs) {
         const int x = xOf(ms);
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawLine(x, kAxisHeight, x, height());
         painter.setPen(palette().color(QPalette::Text));
         painter.drawLine(x, kAxisHeight - 5, x, kAxisHeight - 1);
-        const QString text =
-            QTime(0, 0)
-                .addMSecs(ms % FireLogDay::kDayMs)
-                .toString(seconds ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
-        if (ms == FireLogDay::kDayMs)
-            continue; // the day's end has no label of its own ("00:00" again)
-        // Kept inside the axis at its ends.
+        // Kept inside the axis at its ends, where it gives way to its neighbour.
         const int left = std::clamp(x - labelWidth / 2, kLabelWidth, right - labelWidth);
+        if (ms == FireLogDay::kDayMs || left < lastRight)
+            continue;
+        lastRight = left + labelWidth;
+        const QString text = QTime(0, 0).addMSecs(ms).toString(seconds ? QStringLiteral("HH:mm:ss")
+                                                                       : QStringLiteral("HH:mm"));
         painter.drawText(QRect(left, 0, labelWidth, kAxisHeight - 5),
                          Qt::AlignHCenter | Qt::AlignBottom, text);
     }
