@@ -54,32 +54,45 @@ FireModeController::FireModeController(FireModeHost& host, FirePort& port, FireF
                      });
 }
 
-void FireModeController::logEvent(const QString& event, const QString& source,
-                                  const QString& outcome) {
-    if (!m_log)
-        return;
+FireLogLine FireModeController::logLine(const QString& event, const QString& source,
+                                        const QString& outcome) const {
     FireLogLine line;
     line.event = event;
     line.route = routeName(m_logRoute);
     line.port = comText(m_port.comNumber());
     line.source = source;
     line.outcome = outcome;
+    return line;
+}
+
+void FireModeController::logEvent(const QString& event, const QString& source,
+                                  const QString& outcome) {
+    if (m_log)
+        m_log->append(logLine(event, source, outcome));
+}
+
+void FireModeController::logRefused(int channel, const QString& source, const QString& reason) {
+    if (!m_log)
+        return;
+    FireLogLine line =
+        logLine(channel < 0 ? QStringLiteral("macro start") : QStringLiteral("frame"), source,
+                QStringLiteral("refused: ") + reason);
+    if (channel >= 0) {
+        line.box = m_configuredBox;
+        line.channel = channel;
+    }
     m_log->append(std::move(line));
 }
 
 void FireModeController::logCopy(const QByteArray& frame, const QString& source, bool written) {
     if (!m_log || frame.size() < 6)
         return;
-    FireLogLine line;
-    line.event = QStringLiteral("frame");
-    line.route = routeName(m_logRoute);
-    line.port = comText(m_port.comNumber());
+    FireLogLine line = logLine(QStringLiteral("frame"), source,
+                               written ? QStringLiteral("written") : QStringLiteral("failed"));
     // A macro call names the box of the program; the route frames the configured one.
     line.box = isMacroCall(frame) ? quint8(frame.at(4)) : m_configuredBox;
     line.channel = quint8(frame.at(5));
-    line.source = source;
     line.frame = frame;
-    line.outcome = written ? QStringLiteral("written") : QStringLiteral("failed");
     m_log->append(std::move(line));
 }
 
