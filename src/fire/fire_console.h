@@ -148,7 +148,8 @@ private:
     void markButtonsStale();
     void refreshIfStale();
     void clickButton(int family, int number, const QString& source);
-    void fireLogStopped(const QString& reason);
+    // Says on the page, in the operator's language, that the log is off and why.
+    void fireLogStopped();
     void frameWritten(const QByteArray& frame);
     QAction* routeAction(FireRoute route) const;
 

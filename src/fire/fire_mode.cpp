@@ -33,36 +33,42 @@ FireModeController::FireModeController(FireModeHost& host, FirePort& port, FireF
     : m_host(host), m_port(port), m_sender(sender) {
     QObject::connect(&m_sender, &FireFrameSender::copyWritten, &m_sender,
                      [this](const QByteArray& frame, const QString& source, bool written) {
-                         logCopy(frame, source, written);
+                         logFrame(frame, source,
+                                  written ? QStringLiteral("written") : QStringLiteral("failed"));
                      });
+    QObject::connect(&m_sender, &FireFrameSender::frameDropped, &m_sender,
+                     [this](const QByteArray& frame, const QString& source) {
+                         logFrame(frame, source, QStringLiteral("dropped"));
+                     });
+}
+
+FireLogLine FireModeController::logLine(const QString& event, const QString& source,
+                                        const QString& outcome) const {
+    FireLogLine line;
+    line.event = event;
+    line.route = routeName(m_logRoute);
+    // The port of the session, also once a failure has reset the port's number.
+    line.port = m_logPort > 0 ? comText(m_logPort) : QString();
+    line.source = source;
+    line.outcome = outcome;
+    return line;
 }
 
 void FireModeController::logEvent(const QString& event, const QString& source,
                                   const QString& outcome) {
-    if (!m_log)
-        return;
-    FireLogLine line;
-    line.event = event;
-    line.route = routeName(m_logRoute);
-    line.port = comText(m_port.comNumber());
-    line.source = source;
-    line.outcome = outcome;
-    m_log->append(std::move(line));
+    if (m_log)
+        m_log->append(logLine(event, source, outcome));
 }
 
-void FireModeController::logCopy(const QByteArray& frame, const QString& source, bool written) {
+void FireModeController::logFrame(const QByteArray& frame, const QString& source,
+                                  const QString& outcome) {
     if (!m_log || frame.size() < 6)
         return;
-    FireLogLine line;
-    line.event = QStringLiteral("frame");
-    line.route = routeName(m_logRoute);
-    line.port = comText(m_port.comNumber());
+    FireLogLine line = logLine(QStringLiteral("frame"), source, outcome);
     // A macro call names the box of the program; the route frames the configured one.
     line.box = isMacroCall(frame) ? quint8(frame.at(4)) : m_configuredBox;
     line.channel = quint8(frame.at(5));
-    line.source = source;
     line.frame = frame;
-    line.outcome = written ? QStringLiteral("written") : QStringLiteral("failed");
     m_log->append(std::move(line));
 }
 
@@ -105,6 +111,7 @@ void FireModeController::switchOn(FireRoute route) {
     m_port.setBaud(route == FireRoute::Rk40 ? kRk40Baud : kMasterBaud);
     if (m_port.open()) {
         const int number = m_port.comNumber();
+        m_logPort = number;
         m_host.setFirePortText(comText(number));
         *m_savedPort = number;
         m_host.savePortSetting(number);
@@ -112,6 +119,7 @@ void FireModeController::switchOn(FireRoute route) {
         m_loggedOn = true;
         return;
     }
+    m_logPort = m_port.comNumber(); // the one the chooser gave, if any
     logEvent(QStringLiteral("port error"), QString(), QStringLiteral("cannot open"));
     // Disarm before the message box: while it is up the console must not look or act armed.
     // The number that failed is dropped, so the set-up page shows no port; the saved number

@@ -10,6 +10,7 @@ namespace vz {
 
 class FireFrameSender;
 class FireLog;
+struct FireLogLine;
 
 enum class FireRoute { None, MasterModule, Rk40 };
 
@@ -112,7 +113,9 @@ public:
 
 private:
     void disarm(bool closePort);
-    void logCopy(const QByteArray& frame, const QString& source, bool written);
+    // Every line of the log is built here: route and port of the session, then the event's.
+    FireLogLine logLine(const QString& event, const QString& source, const QString& outcome) const;
+    void logFrame(const QByteArray& frame, const QString& source, const QString& outcome);
 
     FireModeHost& m_host;
     FirePort& m_port;
@@ -122,8 +125,10 @@ private:
     int m_ownSavedPort = 0;
     int* m_savedPort = &m_ownSavedPort;
     FireLog* m_log = nullptr;
-    // The route the log names: the armed one, kept for the lines of switching off.
+    // The route and port the log names: the armed ones, kept for the lines of switching off
+    // and of a failure (which resets the port's number).
     FireRoute m_logRoute = FireRoute::None;
+    int m_logPort = 0;
     bool m_loggedOn = false;
 };
 
