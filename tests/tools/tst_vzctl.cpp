@@ -57,6 +57,8 @@ private slots:
         QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(5000, '\x9c')) == 5000);
         QFile de(m_dir->filePath("de.ini"));
         QVERIFY(de.open(QIODevice::WriteOnly) && de.write("[languagefiles]\nactive=deutsch\n") > 0);
+        QFile bad(m_dir->filePath("bad.ini"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("[df]\nbox=300\n") > 0);
     }
 
     // One row per command and outcome: the exit code, and the start of stdout (exit 0) or
@@ -79,6 +81,8 @@ private slots:
         row("send refuses before the port", {"send", "twice.kvx", "--port", "49"}, 1,
             "Duplicate channel 3:");
         row("image of no project", {"image", "junk.kvx"}, 2, "vzctl: cannot read project file");
+        row("image refuses a settings file out of range", {"image", kDemo, "--settings", "bad.ini"},
+            2, "vzctl: settings file");
         row("send fails on the port", {"send", kDemo, "--port", "49"}, 2, "vzctl send: COM49");
         row("fire fails on the port", {"fire", "--route", "mm", "--port", "49", "3"}, 2,
             "vzctl fire: COM49");
