@@ -152,6 +152,21 @@ private slots:
         QVERIFY(p.readAllStandardError().contains("86 blocks of 5,"));
     }
 
+    void sendNoticesLostLineWhileIdle() {
+        PtyPair pty;
+        QVERIFY(pty.linkAs(m_dir->path(), 16));
+        QProcess p;
+        p.start(kVzctl,
+                {"send", kDemo, "--port", "16", "--idle", "10", "--program-dir", m_dir->path()});
+        QCOMPARE(pty.readFar(2), QByteArray("__"));
+        pty.hangUp();
+        QVERIFY(p.waitForFinished(1000)); // not only when the idle time is over
+        QCOMPARE(p.exitCode(), 2);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(err.contains("vzctl send: COM16: the line is lost: the device /dev/pts/"),
+                 qPrintable(err));
+    }
+
     void fireTwice20msApart() {
         PtyPair pty;
         QVERIFY(pty.linkAs(m_dir->path(), 15));
