@@ -47,7 +47,7 @@ class AnsweringPrompts : public Prompts {
 public:
     void error(QWidget*, const QString& text) override { say(text); }
     void information(QWidget*, const QString& text) override { say(text); }
-    Answer confirm(QWidget*, const QString&) override { return Answer::Yes; }
+    Answer confirm(QWidget*, const QString&, Answer) override { return Answer::Yes; }
     Answer warningYesNo(QWidget*, const QString&) override { return Answer::Yes; }
     Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::No; }
     QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }

@@ -46,7 +46,7 @@ public:
     int savedSetting = -100;
     FireModeController* controller = nullptr; // set: a second failure arrives inside the box
 
-    Answer askFireMode() override { return Answer::Yes; }
+    Answer askFireMode(FireRoute) override { return Answer::Yes; }
     void runTransfer() override {}
     void setRouteActive(FireRoute r, bool a) override {
         log << QStringLiteral("route%1=%2").arg(int(r)).arg(a);
