@@ -12,7 +12,7 @@
 namespace {
 
 constexpr int kWidth = 560;
-constexpr int kHeight = 222;
+constexpr int kHeight = 262;
 constexpr int kMargin = 12;
 
 QString text(const char* key) {
@@ -59,7 +59,7 @@ void TComSelectForm::build() {
 
     m_device = new QLabel(this);
     m_device->setObjectName(QStringLiteral("DeviceLbl"));
-    m_device->setGeometry(kMargin, 90, inner, 84);
+    m_device->setGeometry(kMargin, 92, inner, kHeight - 92 - 48);
     m_device->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_device->setWordWrap(true);
     m_device->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -96,7 +96,10 @@ void TComSelectForm::PortsComboBoxChange() {
     auto path = [this](const QString& p) {
         return m_device->fontMetrics().elidedText(p, Qt::ElideMiddle, m_device->width());
     };
+    // What stops the port from opening comes first.
     QStringList lines;
+    if (!e.permitted())
+        lines << text("port_permission_fix").arg(e.device, e.deniedGroup) << QString();
     if (!e.link.isEmpty()) {
         lines << path(QStringLiteral("ports/%1 \u2192 %2").arg(com, e.linkTarget));
         if (!e.stableName.isEmpty() && e.linkTarget != e.stableName)
@@ -106,9 +109,7 @@ void TComSelectForm::PortsComboBoxChange() {
     } else if (e.linkOnChoice) {
         lines << text("port_link_device").arg(com, e.device);
     }
-    if (!e.permitted())
-        lines << text("port_permission_fix").arg(e.device, e.deniedGroup);
-    m_device->setText(lines.join(QLatin1Char('\n')));
+    m_device->setText(lines.join(QLatin1Char('\n')).trimmed());
     m_device->setToolTip(e.stableName.isEmpty() ? e.device : e.stableName);
 }
 

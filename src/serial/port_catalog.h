@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/port_names.h"
+
 #include <QList>
 #include <QString>
 
