@@ -251,6 +251,9 @@ void Tfrm_gui_main::readSettings() {
         m_prompts.error(this, QStringLiteral("Languagefile or default Languagefile not found.") +
                                   kLineBreak + QStringLiteral("Loading of languagefile aborted."));
     }
+    if (!loaded.refused.isEmpty())
+        m_prompts.error(this, get_text(QStringLiteral("msg_settings_refused")) + kLineBreak +
+                                  loaded.refused.join(kLineBreak));
 }
 
 void Tfrm_gui_main::setupControls() {

@@ -13,6 +13,18 @@ const QString kDf = QStringLiteral("df");
 const QString kLastProject = QStringLiteral("last_project");
 const QString kLanguageFiles = QStringLiteral("languagefiles");
 
+// A value that goes into a frame is taken only within its range: wrapped, box 300 would
+// fire box 44.
+int rangedInt(const IniFile& ini, const QString& section, const QString& key, int def, int min,
+              int max, QStringList* refused) {
+    const int value = ini.readInt(section, key, def);
+    if (value >= min && value <= max)
+        return value;
+    *refused
+        << QStringLiteral("[%1] %2=%3 (%4..%5)").arg(section, key).arg(value).arg(min).arg(max);
+    return def;
+}
+
 } // namespace
 
 QString SettingsFile::pathIn(const QString& programDir) {
@@ -30,14 +42,14 @@ SettingsFile::LoadResult SettingsFile::load(const QString& path) {
 
     Settings& s = result.settings;
     const Settings def;
-    s.box = ini.readInt(kDf, QStringLiteral("box"), def.box);
+    s.box = rangedInt(ini, kDf, QStringLiteral("box"), def.box, kMinBox, kMaxBox, &result.refused);
     s.port = ini.readInt(kCom, QStringLiteral("port"), def.port);
     s.ball = ini.readInt(kAdv, QStringLiteral("ball"), def.ball);
     s.maxbox = clampMaxbox(ini.readInt(kAdv, QStringLiteral("maxbox"), def.maxbox));
     s.block = ini.readInt(kCom, QStringLiteral("block"), def.block);
-    // Only 1 selects the box list everywhere else (window, transfer record), so any other
-    // value is box mode 0.
-    s.newBoxmode = ini.readInt(kMisc, QStringLiteral("new_boxmode"), def.newBoxmode) == 1 ? 1 : 0;
+    // The box mode decides the box of macro calls and of the transfer record.
+    s.newBoxmode =
+        rangedInt(ini, kMisc, QStringLiteral("new_boxmode"), def.newBoxmode, 0, 1, &result.refused);
     s.lastProject = ini.readString(kLastProject, QStringLiteral("filename"), def.lastProject);
     s.language = ini.readString(kLanguageFiles, QStringLiteral("active"), def.language);
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The settings record, read once at start-up from settings.ini in the program folder.
 struct Settings {
@@ -24,11 +25,17 @@ public:
 
     static constexpr int kMaxboxLimit = 255;
 
+    static constexpr int kMinBox = 1;
+    static constexpr int kMaxBox = 255;
+
     struct LoadResult {
         Settings settings;
         // false: the file is missing or unreadable, every value is its default; the caller
         // shows the message.
         bool fileFound = false;
+        // Values that reach a frame but lie outside their range, e.g. "[df] box=300 (1..255)":
+        // each was refused and its default taken. The caller says so once.
+        QStringList refused;
     };
     // Reads every key with its default (a missing or non-numeric value reads as the
     // default); maxbox above 255 becomes 255, below 1 becomes 1.

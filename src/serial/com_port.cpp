@@ -2,6 +2,8 @@
 
 #include "serial/port_names.h"
 
+#include <QFileInfo>
+
 #ifdef Q_OS_UNIX
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -233,7 +235,7 @@ void TApdComPort::checkOutputSent() {
     if (m_failing)
         return;
     if (lineHungUp()) {
-        fail(QStringLiteral("%1: the line hung up").arg(vz::ports::comName(m_number)));
+        fail(lostLineReason());
         return;
     }
     for (int i = 0; i < m_triggers.size(); ++i) {
@@ -255,7 +257,22 @@ void TApdComPort::onError(QSerialPort::SerialPortError error) {
     default:
         return;
     }
-    fail(QStringLiteral("%1: %2").arg(vz::ports::comName(m_number), m_port.errorString()));
+    fail(lostLineReason());
+}
+
+QString TApdComPort::lostLineReason() const {
+    const QString name = vz::ports::comName(m_number);
+#ifdef Q_OS_UNIX
+    // A hung-up line reads as end of file, and Qt then reports whatever errno an earlier,
+    // harmless call left behind ("Inappropriate ioctl for device"): say what happened.
+    const QFileInfo device(deviceName());
+    if (!device.exists())
+        return QStringLiteral("%1: the line is lost: the device %2 is gone (unplugged or closed)")
+            .arg(name, device.isSymLink() ? device.symLinkTarget() : device.filePath());
+    if (lineHungUp())
+        return QStringLiteral("%1: the line is lost: the far end hung up").arg(name);
+#endif
+    return QStringLiteral("%1: %2").arg(name, m_port.errorString());
 }
 
 void TApdComPort::fail(const QString& text) {

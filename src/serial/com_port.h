@@ -98,6 +98,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void fail(const QString& text);
     bool lineHungUp() const;
+    QString lostLineReason() const;
     ComPortError notOpen() const;
 
     struct Trigger {

@@ -64,6 +64,11 @@ private slots:
             << QByteArray("[languagefiles]\nactive=klingon\n") << true
             << "Languagefile not found at given location:\n\rklingon\n\rUsing default. (english)"
             << "File";
+        QTest::newRow("box out of range")
+            << QByteArray("[languagefiles]\nactive=english\n[df]\nbox=300\n") << true
+            << "settings.ini holds values outside their range. They are not used; the default "
+               "stands in:\n\r[df] box=300 (1..255)"
+            << "File";
         QTest::newRow("language and english missing")
             << QByteArray("[languagefiles]\nactive=klingon\n") << false
             << "Languagefile or default Languagefile not found.\n\rLoading of languagefile aborted."

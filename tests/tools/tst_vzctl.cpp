@@ -58,6 +58,8 @@ private slots:
         QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(5000, '\x9c')) == 5000);
         QFile de(m_dir->filePath("de.ini"));
         QVERIFY(de.open(QIODevice::WriteOnly) && de.write("[languagefiles]\nactive=deutsch\n") > 0);
+        QFile bad(m_dir->filePath("bad.ini"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("[df]\nbox=300\n") > 0);
     }
 
     // One row per command and outcome: the exit code, and the start of stdout (exit 0) or
@@ -80,6 +82,8 @@ private slots:
         row("send refuses before the port", {"send", "twice.kvx", "--port", "49"}, 1,
             "Duplicate channel 3:");
         row("image of no project", {"image", "junk.kvx"}, 2, "vzctl: cannot read project file");
+        row("image refuses a settings file out of range", {"image", kDemo, "--settings", "bad.ini"},
+            2, "vzctl: settings file");
         row("send fails on the port", {"send", kDemo, "--port", "49"}, 2, "vzctl send: COM49");
         row("fire fails on the port", {"fire", "--route", "mm", "--port", "49", "3"}, 2,
             "vzctl fire: COM49");
@@ -147,6 +151,21 @@ private slots:
         QCOMPARE(p.exitCode(), 0);
         QCOMPARE(got, expectedImage(kDemo, 0));
         QVERIFY(p.readAllStandardError().contains("86 blocks of 5,"));
+    }
+
+    void sendNoticesLostLineWhileIdle() {
+        PtyPair pty;
+        QVERIFY(pty.linkAs(m_dir->path(), 16));
+        QProcess p;
+        p.start(kVzctl,
+                {"send", kDemo, "--port", "16", "--idle", "10", "--program-dir", m_dir->path()});
+        QCOMPARE(pty.readFar(2), QByteArray("__"));
+        pty.hangUp();
+        QVERIFY(p.waitForFinished(1000)); // not only when the idle time is over
+        QCOMPARE(p.exitCode(), 2);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(err.contains("vzctl send: COM16: the line is lost: the device /dev/pts/"),
+                 qPrintable(err));
     }
 
     void fireTwice20msApart() {

@@ -95,6 +95,17 @@ QString projectReadError(const QString& path, vz::ProjectReadStatus status) {
         .arg(path, vz::projectReadReason(status));
 }
 
+bool loadSettings(const QString& path, Settings* out) {
+    const SettingsFile::LoadResult loaded = SettingsFile::load(path);
+    if (!loaded.refused.isEmpty()) {
+        printErr(QStringLiteral("vzctl: settings file '%1' holds values outside their range: %2")
+                     .arg(path, loaded.refused.join(QStringLiteral(", "))));
+        return false;
+    }
+    *out = loaded.settings;
+    return true;
+}
+
 bool loadProject(const QString& projectPath, const QString& settingsPath, const DataFolder& folder,
                  LoadedProject* out) {
     QString settings = settingsPath;
@@ -104,7 +115,8 @@ bool loadProject(const QString& projectPath, const QString& settingsPath, const 
         printErr(QStringLiteral("vzctl: cannot read settings file '%1'").arg(settings));
         return false;
     }
-    out->settings = SettingsFile::load(settings).settings;
+    if (!loadSettings(settings, &out->settings))
+        return false;
 
     // The language as the program takes it: the chosen one, else English, else none (keys).
     out->texts = std::make_unique<LanguageTable>();

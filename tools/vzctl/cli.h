@@ -51,6 +51,11 @@ struct LoadedProject {
     std::unique_ptr<LanguageTable> texts;
 };
 
+// The settings file at path (missing: defaults). False, with the reason printed, when a value
+// that reaches a frame lies outside its range: a command never fires or sends on a value the
+// program would refuse (exit code ExitError).
+bool loadSettings(const QString& path, Settings* out);
+
 // settingsPath empty: settings.ini of the data folder (missing: defaults); a given settings
 // path must exist. False with the error printed; a project file that cannot be read, or is no
 // project at all, is refused with its reason (exit code ExitError).

@@ -221,7 +221,12 @@ bool frameRequest(CommandLine& cl, const QString& kind, int channelIndex, FrameR
         return false;
     }
     out->kind = kind;
-    out->box = SettingsFile::load(cl.dataFolder().settingsPath()).settings.box;
+    Settings settings;
+    if (!loadSettings(cl.dataFolder().settingsPath(), &settings)) {
+        *code = ExitError;
+        return false;
+    }
+    out->box = settings.box;
     return cl.intOption(QStringLiteral("box"), 0, 255, &out->box, code) &&
            cl.intArgument(positional.at(channelIndex), QStringLiteral("CHANNEL"), 1, vz::kChannels,
                           &out->channel, code);

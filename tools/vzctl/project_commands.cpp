@@ -48,12 +48,6 @@ QByteArray imageOf(const LoadedProject& project) {
         vz::buildRecordTable(project.program, project.settings.newBoxmode));
 }
 
-void runFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 class ProgressBar {
 public:
     explicit ProgressBar(bool enabled) : m_enabled(enabled) {}
@@ -182,13 +176,19 @@ int cmdSend(const QStringList& args) {
         if (idle > 0) {
             vz::IdleStream stream(com);
             QString lost;
-            // Both connections end with the stream, before lost goes out of scope.
-            QObject::connect(&com, &TApdComPort::PortFailed, &stream,
-                             [&](const QString& why) { lost = why; });
-            QObject::connect(&stream, &vz::IdleStream::failed, &stream,
-                             [&](const QString& why) { lost = why; });
+            QEventLoop loop;
+            // A line lost meanwhile ends the idle time at once. The connections end with the
+            // loop, before lost goes out of scope.
+            const auto lose = [&](const QString& why) {
+                lost = why;
+                loop.quit();
+            };
+            QObject::connect(&com, &TApdComPort::PortFailed, &loop, lose);
+            QObject::connect(&stream, &vz::IdleStream::failed, &loop, lose);
+            QTimer::singleShot(static_cast<int>(idle * 1000), Qt::PreciseTimer, &loop,
+                               &QEventLoop::quit);
             stream.start();
-            runFor(static_cast<int>(idle * 1000));
+            loop.exec();
             stream.stop();
             idleBytes = stream.bytesSent();
             if (!lost.isEmpty())
