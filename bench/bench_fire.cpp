@@ -103,7 +103,7 @@ public:
         std::fprintf(stderr, "error: %s\n", qPrintable(t));
     }
     void information(QWidget*, const QString&) override {}
-    Answer confirm(QWidget*, const QString&) override { return Answer::Yes; }
+    Answer confirm(QWidget*, const QString&, Answer) override { return Answer::Yes; }
     Answer warningYesNo(QWidget*, const QString&) override { return Answer::Yes; }
     Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::Yes; }
     QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }

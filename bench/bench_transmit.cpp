@@ -42,7 +42,7 @@ public:
         ++errors;
     }
     void information(QWidget*, const QString&) override {}
-    Answer confirm(QWidget*, const QString&) override { return Answer::No; }
+    Answer confirm(QWidget*, const QString&, Answer) override { return Answer::No; }
     Answer warningYesNo(QWidget*, const QString&) override { return Answer::No; }
     Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::Cancel; }
     QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }

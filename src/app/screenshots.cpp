@@ -9,8 +9,11 @@
 #include "base/unit_service.h"
 #include "base/unit_service_gui.h"
 #include "fire/fire_console.h"
+#include "fire/fire_frames.h"
+#include "fire/fire_log.h"
 #include "fire/fire_panel.h"
 #include "fire/gui_firebtn_hotkey.h"
+#include "fire/gui_firelog.h"
 #include "fire/gui_macropause.h"
 #include "fire/gui_macroseq.h"
 #include "output/gui_info.h"
@@ -29,6 +32,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
@@ -49,7 +53,7 @@ class AnsweringPrompts : public Prompts {
 public:
     void error(QWidget*, const QString& text) override { say(text); }
     void information(QWidget*, const QString& text) override { say(text); }
-    Answer confirm(QWidget*, const QString&) override { return Answer::Yes; }
+    Answer confirm(QWidget*, const QString&, Answer) override { return Answer::Yes; }
     Answer warningYesNo(QWidget*, const QString&) override { return Answer::Yes; }
     Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::No; }
     QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
@@ -133,6 +137,95 @@ bool save(QWidget* widget, const QString& outDir, const QString& name) {
     return true;
 }
 
+// A show's fire log of the given day in the log's own format: buttons, hotkeys, a macro, a
+// failed, a refused and dropped frames, vzctl, a rehearsal, and a line that cannot be read.
+bool writeSampleLog(const QString& path, const QDate& day) {
+    QDateTime t(day, QTime(21, 0, 0));
+    QStringList lines{vz::FireLog::header()};
+    auto add = [&](int afterMs, const QString& event, const QString& route, int channel,
+                   const QString& source, const QString& outcome) {
+        t = t.addMSecs(afterMs);
+        const bool macro = source.startsWith(QLatin1String("macro"));
+        vz::FireLogLine line{
+            event, route,  QStringLiteral("COM9"), channel > 0 ? 1 : -1, channel, source,
+            {},    outcome};
+        if (event == QLatin1String("frame") && outcome != QLatin1String("dropped"))
+            line.frame = macro ? vz::macroCallFrame(1, channel) : vz::masterModuleFrame(1, channel);
+        lines << vz::FireLog::format(t, line);
+    };
+    // Both copies of a frame, 20 ms apart.
+    auto shot = [&](int afterMs, int channel, const QString& source, const QString& route = "mm",
+                    const QString& outcome = "written") {
+        add(afterMs, "frame", route, channel, source, outcome);
+        add(vz::kFireRepeatMs, "frame", route, channel, source, outcome);
+    };
+    add(0, "fire mode on", "mm", -1, {}, {});
+    for (int i = 0; i < 6; ++i)
+        shot(14000, 1 + i % 3, "button");
+    for (int i = 0; i < 5; ++i)
+        shot(9000, 21 + i % 2, QStringLiteral("hotkey %1").arg(QChar('a' + i % 2)));
+    add(30000, "macro start", "mm", -1, "macro 3", {});
+    for (int step = 1; step <= 4; ++step)
+        shot(step == 1 ? 20 : 1500, 30 + step, QStringLiteral("macro 3 step %1").arg(step));
+    add(1500, "macro end", "mm", -1, "macro 3", {});
+    shot(40000, 5, "button", "mm", "failed");
+    add(1000, "port error", "mm", -1, {}, "failed");
+    add(0, "fire mode off", "mm", -1, {}, {});
+    add(9000, "fire mode on", "mm", -1, {}, {});
+    add(8000, "frame", "mm", 24, "hotkey q", "refused");
+    add(15000, "macro start", "mm", -1, "macro 4", {});
+    shot(20, 6, "macro 4 step 1");
+    add(3000, "macro abort", "mm", -1, "macro 4", {});
+    add(0, "frame", "mm", 7, "macro 4 step 2", "dropped");
+    add(20, "frame", "mm", 8, "macro 4 step 3", "dropped");
+    shot(20000, 22, "hotkey b");
+    add(30000, "fire mode off", "mm", -1, {}, {});
+    shot(50000, 10, "vzctl");
+    lines << QStringLiteral("2026-13-45 25:61:00.000 +01:00,frame,mm,COM9,1,21,button,,written");
+    add(40000, "fire mode on", "rehearsal", -1, {}, {});
+    for (int i = 0; i < 8; ++i)
+        shot(4000, 31 + i % 4, "button", "rehearsal");
+    add(20000, "fire mode off", "rehearsal", -1, {}, {});
+
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write((lines.join('\n') + '\n').toUtf8()) > 0;
+}
+
+bool shootFireLog(Tfrm_gui_main& w, const QString& outDir, const QString& language) {
+    vz::FireLog* log = w.fireConsole()->controller().log();
+    const QDate today = QDate::currentDate();
+    if (!log || !log->drain(2000) ||
+        !writeSampleLog(QDir(log->folder()).filePath(vz::fireLogFileName(today)), today)) {
+        std::fprintf(stderr, "cannot write a sample fire log\n");
+        return false;
+    }
+    w.findChild<QAction*>(QStringLiteral("menu_fire_log"))->trigger();
+    auto* window = w.findChild<Tfrm_gui_firelog*>();
+    window->resize(window->width(), 560); // every row in view
+    wait(50);
+    bool ok = save(window, outDir, "main_frm_gui_firelog_day_" + language);
+    // Ten minutes around the show, a mark pointed at.
+    auto* zoom = window->findChild<QComboBox*>(QStringLiteral("firelog_zoom_cb"));
+    zoom->setCurrentIndex(2);
+    window->firelog_zoom_cbChange(2);
+    vz::FireLogTimeline* timeline = window->timeline();
+    auto mouse = [timeline](QEvent::Type type, int ms, int channel) {
+        const QPointF at(timeline->xOf(ms), timeline->rowTop(channel) + 8);
+        QMouseEvent event(type, at, timeline->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(timeline, &event);
+    };
+    mouse(QEvent::MouseButtonPress, (21 * 3600 + 4 * 60 + 30) * 1000, 10);
+    const vz::FireLogMark& mark = window->day().marks.at(26);
+    mouse(QEvent::MouseMove, mark.ms, mark.channel);
+    wait(50);
+    ok = save(window, outDir, "main_frm_gui_firelog_" + language) && ok;
+    window->close();
+    return ok;
+}
+
 bool shootLanguage(const QString& language, const QString& outDir) {
     ProgramFolder folder;
     if (!folder.create(QCoreApplication::applicationDirPath(), language)) {
@@ -206,6 +299,7 @@ bool shootLanguage(const QString& language, const QString& outDir) {
     wait(50);
     ok = save(&w, outDir, "main_fire_macro_" + language) && ok;
     w.findChild<QAction*>(QStringLiteral("menu_fire_mastermodul"))->trigger();
+    ok = shootFireLog(w, outDir, language) && ok;
 
     console.sequenceDialog()->FormShow();
     console.pauseDialog()->FormShow();

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace {
 
@@ -32,13 +33,24 @@ Prompts::Answer toAnswer(int button) {
 }
 
 Prompts::Answer ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                    QMessageBox::StandardButtons buttons) {
+                    QMessageBox::StandardButtons buttons,
+                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
     QMessageBox box(icon, QApplication::applicationDisplayName(), displayText(text), buttons,
                     parent);
-    // Escape or the close box must not count as any answer: only an explicit button does.
-    box.setEscapeButton(static_cast<QAbstractButton*>(nullptr));
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    // Escape or the close box must not count as any answer (left alone, the box takes them
+    // for No): they press a button of their own that nobody sees. Where Cancel is offered,
+    // they are Cancel.
+    QAbstractButton* dismiss = box.button(QMessageBox::Cancel);
+    const bool unseen = dismiss == nullptr;
+    if (unseen) {
+        dismiss = box.addButton(QMessageBox::Cancel);
+        dismiss->hide();
+    }
+    box.setEscapeButton(dismiss);
     const int result = box.exec();
-    if (box.clickedButton() == nullptr)
+    if (box.clickedButton() == nullptr || (unseen && box.clickedButton() == dismiss))
         return Prompts::Answer::Closed;
     return toAnswer(result);
 }
@@ -71,8 +83,9 @@ void QtPrompts::information(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QApplication::applicationDisplayName(), displayText(text));
 }
 
-Prompts::Answer QtPrompts::confirm(QWidget* parent, const QString& text) {
-    return ask(parent, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No);
+Prompts::Answer QtPrompts::confirm(QWidget* parent, const QString& text, Answer defaultButton) {
+    return ask(parent, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+               defaultButton == Answer::No ? QMessageBox::No : QMessageBox::Yes);
 }
 
 Prompts::Answer QtPrompts::warningYesNo(QWidget* parent, const QString& text) {

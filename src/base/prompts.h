@@ -16,8 +16,10 @@ public:
 
     virtual void error(QWidget* parent, const QString& text) = 0;
     virtual void information(QWidget* parent, const QString& text) = 0;
-    // Confirmation with Yes and No.
-    virtual Answer confirm(QWidget* parent, const QString& text) = 0;
+    // Confirmation with Yes and No; Enter gives defaultButton (Yes or No). Escape and the
+    // close box give Closed.
+    virtual Answer confirm(QWidget* parent, const QString& text,
+                           Answer defaultButton = Answer::Yes) = 0;
     // Warning with Yes and No.
     virtual Answer warningYesNo(QWidget* parent, const QString& text) = 0;
     // Warning with Yes, No and Cancel.
@@ -38,7 +40,7 @@ class QtPrompts : public Prompts {
 public:
     void error(QWidget* parent, const QString& text) override;
     void information(QWidget* parent, const QString& text) override;
-    Answer confirm(QWidget* parent, const QString& text) override;
+    Answer confirm(QWidget* parent, const QString& text, Answer defaultButton) override;
     Answer warningYesNo(QWidget* parent, const QString& text) override;
     Answer warningYesNoCancel(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& filter,

@@ -215,8 +215,13 @@ void FireConsole::menu_settings_save_hotkeysClick() {
         showError(get_text(QStringLiteral("msg_hotkeys_notsaved")));
 }
 
-FireModeHost::Answer FireConsole::askFireMode() {
-    switch (m_prompts.confirm(m_window, get_text(QStringLiteral("msg_firemode")))) {
+FireModeHost::Answer FireConsole::askFireMode(FireRoute route) {
+    const QString target = armedTargetText(
+        route, m_controller.savedPort(), m_controller.configuredBox(), m_doc.program().boxNumber());
+    // Arming takes a deliberate Yes: Enter, Escape and the close box leave the console as it is.
+    switch (m_prompts.confirm(
+        m_window, get_text(QStringLiteral("msg_firemode")).replace(QLatin1String("%1"), target),
+        Prompts::Answer::No)) {
     case Prompts::Answer::Yes:
         return Answer::Yes;
     case Prompts::Answer::No:

@@ -127,7 +127,7 @@ public slots:
 
 private:
     // FireModeHost
-    Answer askFireMode() override;
+    Answer askFireMode(FireRoute route) override;
     void runTransfer() override;
     void setRouteActive(FireRoute route, bool active) override;
     void setRouteEnabled(FireRoute route, bool enabled) override;

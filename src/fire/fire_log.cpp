@@ -1,5 +1,7 @@
 #include "fire/fire_log.h"
 
+#include "fire/fire_log_reader.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -52,8 +54,7 @@ FireLog::~FireLog() {
 }
 
 QString FireLog::fileFor(const QDate& day) const {
-    return QDir(m_folder).filePath(QStringLiteral("fire-") + day.toString(Qt::ISODate) +
-                                   QStringLiteral(".csv"));
+    return QDir(m_folder).filePath(fireLogFileName(day));
 }
 
 QString FireLog::header() {

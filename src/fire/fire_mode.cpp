@@ -29,6 +29,23 @@ bool isMacroCall(const QByteArray& f) {
 
 } // namespace
 
+QString armedTargetText(FireRoute route, int port, int buttonBox, int macroBox) {
+    const bool rk40 = route == FireRoute::Rk40;
+    const QString box = buttonBox == macroBox
+                            ? get_text(QStringLiteral("firemode_box"))
+                                  .replace(QLatin1String("%1"), QString::number(buttonBox))
+                            : get_text(QStringLiteral("firemode_box_macros"))
+                                  .replace(QLatin1String("%1"), QString::number(buttonBox))
+                                  .replace(QLatin1String("%2"), QString::number(macroBox));
+    return QStringList{
+        get_text(rk40 ? QStringLiteral("firemode_route_rk40")
+                      : QStringLiteral("firemode_route_mm")),
+        QString::number(rk40 ? FireModeController::kRk40Baud : FireModeController::kMasterBaud) +
+            QStringLiteral(" Bd"),
+        port != 0 ? comText(port) : get_text(QStringLiteral("firemode_port_ask")), box}
+        .join(QStringLiteral(", "));
+}
+
 FireModeController::FireModeController(FireModeHost& host, FirePort& port, FireFrameSender& sender)
     : m_host(host), m_port(port), m_sender(sender) {
     QObject::connect(&m_sender, &FireFrameSender::copyWritten, &m_sender,
@@ -80,7 +97,7 @@ void FireModeController::switchOn(FireRoute route) {
     if (route == FireRoute::None || isArmed())
         return;
     // Only an explicit Yes arms the console; a box closed without an answer changes nothing.
-    const FireModeHost::Answer answer = m_host.askFireMode();
+    const FireModeHost::Answer answer = m_host.askFireMode(route);
     if (answer == FireModeHost::Answer::Closed)
         return;
     if (answer == FireModeHost::Answer::No) {

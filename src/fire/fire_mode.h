@@ -33,8 +33,9 @@ class FireModeHost {
 public:
     enum class Answer { Yes, No, Closed };
     virtual ~FireModeHost() = default;
-    // The question "msg_firemode" with Yes and No.
-    virtual Answer askFireMode() = 0;
+    // The question "msg_firemode" naming what the route will fire, with Yes and No; No is
+    // what Enter gives.
+    virtual Answer askFireMode(FireRoute route) = 0;
     // The transfer command, as from its menu entry.
     virtual void runTransfer() = 0;
     // Route state picture of the route's menu entry (on: image 1, off: image 0).
@@ -56,6 +57,11 @@ public:
     // [com] port of the settings file.
     virtual void savePortSetting(int port) = 0;
 };
+
+// What a route fires, as the operator reads it: "RK40, 2400 Bd, COM7, box 3, macros box 36"
+// (one box when both are the same). Port 0: still to be chosen. Route frames carry the
+// configured box, macro calls the box program's.
+QString armedTargetText(FireRoute route, int port, int buttonBox, int macroBox);
 
 class FireModeController {
 public:

@@ -3,8 +3,10 @@
 #include "base/settings.h"
 #include "base/ui_style.h"
 #include "fire/com_fire_port.h"
+#include "fire/fire_log.h"
 #include "fire/fire_panel.h"
 #include "fire/fire_setup.h"
+#include "fire/gui_firelog.h"
 #include "fire/hotkeys.h"
 #include "program/box_program.h"
 
@@ -30,6 +32,8 @@ void FireWiring::addFireMenu(QMenuBar* bar) {
     bar->addMenu(fire);
     m_menuFireMaster = ui::addMenuEntry(fire, QStringLiteral("menu_fire_mastermodul"));
     m_menuFireRk40 = ui::addMenuEntry(fire, QStringLiteral("menu_fire_rk40"));
+    fire->addSeparator();
+    m_menuFireLog = ui::addMenuEntry(fire, QStringLiteral("menu_fire_log"));
 }
 
 void FireWiring::createConsole(TApdComPort& port, QTabWidget* pageControl, QLabel* warning,
@@ -52,6 +56,12 @@ void FireWiring::createConsole(TApdComPort& port, QTabWidget* pageControl, QLabe
     connect(m_menuFireRk40, &QAction::triggered, m_console, &FireConsole::menu_fire_rk40Click);
     connect(m_menuSaveHotkeys, &QAction::triggered, m_console,
             &FireConsole::menu_settings_save_hotkeysClick);
+    // Not modal: the log can stay open beside an armed console.
+    m_fireLogWindow = new Tfrm_gui_firelog(m_prompts, m_window);
+    connect(m_menuFireLog, &QAction::triggered, this, [this] {
+        if (const FireLog* log = m_console->controller().log())
+            m_fireLogWindow->showFolder(log->folder());
+    });
 
     m_console->setSettingsPath(settingsPath);
     m_console->setConfiguredBox(settings.box);

@@ -13,6 +13,7 @@ class QMenuBar;
 class QTabWidget;
 class QWidget;
 class TApdComPort;
+class Tfrm_gui_firelog;
 struct Settings;
 
 namespace vz {
@@ -32,7 +33,7 @@ public:
 
     // menu_settings_save_hotkeys.
     void addSettingsEntries(QMenu* settings);
-    // menu_fire with menu_fire_mastermodul and menu_fire_rk40.
+    // menu_fire with menu_fire_mastermodul, menu_fire_rk40 and menu_fire_log.
     void addFireMenu(QMenuBar* bar);
 
     // Creates the console on the program's serial port (it creates the hotkey capture
@@ -42,6 +43,7 @@ public:
                        Settings& settings, const QString& settingsPath, vz::FireWindowHooks hooks);
 
     vz::FireConsole* console() const { return m_console; }
+    Tfrm_gui_firelog* fireLogWindow() const { return m_fireLogWindow; }
 
 private:
     void setFirePagesShown(bool fireMode);
@@ -54,6 +56,8 @@ private:
     QAction* m_menuSaveHotkeys = nullptr;
     QAction* m_menuFireMaster = nullptr;
     QAction* m_menuFireRk40 = nullptr;
+    QAction* m_menuFireLog = nullptr;
+    Tfrm_gui_firelog* m_fireLogWindow = nullptr;
     vz::ComFirePort* m_firePort = nullptr;
     vz::FireConsole* m_console = nullptr;
 };

@@ -126,7 +126,9 @@ class TestFireMain : public QObject {
 private slots:
     void fireOnEachRoute_data();
     void fireOnEachRoute();
-    void questionNotYes();
+    void question_data();
+    void question();
+    void questionBoxKeys();
     void portFailures_data();
     void portFailures();
     void abortDropsQueued_data();
@@ -166,7 +168,6 @@ void TestFireMain::fireOnEachRoute() {
     w.hotkeys().bind('a', 0, 1);
 
     QVERIFY(m.arm(qPrintable(route)));
-    QCOMPARE(m.f.prompts.texts(), QStringList{get_text("msg_firemode")});
     QCOMPARE(m.entry(qPrintable(route))->property("imageIndex").toInt(), 1);
     QVERIFY(!m.entry(rk40 ? "menu_fire_mastermodul" : "menu_fire_rk40")->isEnabled());
     QVERIFY(!m.entry("menu_transmit_caption")->isEnabled());
@@ -212,9 +213,19 @@ void TestFireMain::fireOnEachRoute() {
     QCOMPARE(m.f.prompts.kinds(), QStringList{"confirm"});
 }
 
-// No to the fire mode question opens the transfer instead.
-void TestFireMain::questionNotYes() {
-    FireMain m;
+void TestFireMain::question_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("opened"); // the modal window that follows the answer
+    QTest::newRow("No opens the transfer") << int(Prompts::Answer::No) << "frm_gui_transmit";
+    QTest::newRow("closed without an answer") << int(Prompts::Answer::Closed) << QString();
+}
+
+// The question names what would fire and arms only on Yes; No, what Enter gives, opens the
+// transfer instead.
+void TestFireMain::question() {
+    QFETCH(int, answer);
+    QFETCH(QString, opened);
+    FireMain m(settingsWith(kCom, 3));
     Tfrm_gui_main& w = m.start();
     QString shown;
     QTimer::singleShot(50, &w, [&shown] {
@@ -223,11 +234,34 @@ void TestFireMain::questionNotYes() {
             dialog->close();
         }
     });
-    m.f.prompts.answers.enqueue(Prompts::Answer::No);
+    m.f.prompts.answers.enqueue(Prompts::Answer(answer));
     m.entry("menu_fire_rk40")->trigger();
-    QCOMPARE(shown, QString("frm_gui_transmit"));
+    QCOMPARE(shown, opened);
     QCOMPARE(m.f.prompts.kinds(), QStringList{"confirm"});
+    QCOMPARE(m.f.prompts.records[0].defaultButton, Prompts::Answer::No);
+    QVERIFY2(m.f.prompts.texts()[0].contains("for RK40, 2400 Bd, COM7, box 3, macros box 36?"),
+             qPrintable(m.f.prompts.texts()[0]));
     m.verifyOff();
+}
+
+// The real box: Enter gives the default button, Escape and the close box no answer at all.
+void TestFireMain::questionBoxKeys() {
+    QtPrompts prompts;
+    const auto answer = [&prompts](const std::function<void(QWidget*)>& act) {
+        QTimer::singleShot(0, [act] { act(QApplication::activeModalWidget()); });
+        return prompts.confirm(nullptr, "?", Prompts::Answer::No);
+    };
+    int seen = 0; // buttons on show: the one that takes Escape is not among them
+    const auto enter = [&seen](QWidget* b) {
+        for (QPushButton* button : b->findChildren<QPushButton*>())
+            seen += button->isVisible();
+        QTest::keyClick(b, Qt::Key_Return);
+    };
+    QCOMPARE(answer(enter), Prompts::Answer::No);
+    QCOMPARE(seen, 2);
+    QCOMPARE(answer([](QWidget* b) { QTest::keyClick(b, Qt::Key_Escape); }),
+             Prompts::Answer::Closed);
+    QCOMPARE(answer([](QWidget* b) { b->close(); }), Prompts::Answer::Closed);
 }
 
 void TestFireMain::portFailures_data() {

@@ -1,11 +1,13 @@
 // The main window's entries into the preview, the programming sheet, the help menu, the
-// advanced settings and the transfer, driven through the real buttons and menu entries.
+// advanced settings, the transfer and the fire log, driven through the real buttons and menu
+// entries.
 
 #include "core/far_end_recorder.h"
 #include "core/pty_pair.h"
 #include "gui/main_window_fixture.h"
 
 #include "device/device_decoder.h"
+#include "fire/gui_firelog.h"
 #include "output/output_wiring.h"
 #include "output/program_sheet.h"
 #include "preview/preview_area.h"
@@ -66,6 +68,7 @@ private slots:
     void transmitRefusesSharedChannels();
     void transferThroughTheMenu_data();
     void transferThroughTheMenu();
+    void fireLogWindow();
 };
 
 // Outside in, variant 3, on 6 modules whose times are all the ball time: balls (1), pair by
@@ -198,6 +201,53 @@ void TestMainWiring::transferThroughTheMenu() {
     QCOMPARE(r[69], (TransferRecord{70, quint8(mode == 1 ? 9 : 0), quint8(mode == 1 ? 12 : 39)}));
     QCOMPARE(r[2].time, 40);
     QCOMPARE(r[30], (TransferRecord{41, 0, 0}));
+}
+
+// Opens on today's log, chooses an earlier day, zooms to the minute round a clicked mark,
+// shows the line under the mouse and exports the picture (and says when it cannot).
+void TestMainWiring::fireLogWindow() {
+    MainWindowFixture f;
+    const QDate today = QDate::currentDate();
+    const QDate earlier = today.addDays(-3);
+    const QString head = "time,event,route,port,box,channel,source,frame,outcome\n";
+    const QString line = earlier.toString(Qt::ISODate) +
+                         " 14:30:05.120 +01:00,frame,mm,COM7,1,"
+                         "%1,hotkey a,5F 5F 73 32 65 15 A5 00,written";
+    QVERIFY(QDir(f.folder.path()).mkpath("logs"));
+    QVERIFY(f.folder.writeFile("logs/" + fireLogFileName(today), head.toUtf8()));
+    QVERIFY(f.folder.writeFile("logs/" + fireLogFileName(earlier),
+                               (head + line.arg(21) + "\n" + line.arg(99)).toUtf8()));
+    Tfrm_gui_main& w = f.start();
+    w.findChild<QAction*>(QStringLiteral("menu_fire_log"))->trigger();
+    auto* window = w.findChild<Tfrm_gui_firelog*>();
+    QVERIFY(window->isVisible() && QTest::qWaitForWindowExposed(window));
+    QCOMPARE(window->day().day, today);
+
+    chooseListEntry(window->findChild<QComboBox*>("firelog_day_cb"), 1);
+    QCOMPARE(window->day().day, earlier);
+    QVERIFY(window->findChild<QLabel*>("firelog_info")
+                ->text()
+                .contains(get_text("firelog_skipped").arg(1)));
+    FireLogTimeline* timeline = window->timeline();
+    const int ms = (14 * 3600 + 30 * 60 + 5) * 1000 + 120;
+    const QPoint mark(timeline->xOf(ms), timeline->rowTop(21) + 8);
+    QTest::mouseClick(timeline, Qt::LeftButton, Qt::NoModifier, mark);
+    chooseListEntry(window->findChild<QComboBox*>("firelog_zoom_cb"),
+                    Tfrm_gui_firelog::kZoomMinute);
+    QCOMPARE(timeline->viewSpan(), 60000);
+    QVERIFY(timeline->viewStart() <= ms && ms < timeline->viewStart() + 60000);
+    // Through the window: a move sent to a widget only sets the cursor.
+    QTest::mouseMove(window->windowHandle(),
+                     timeline->mapTo(window, QPoint(timeline->xOf(ms), mark.y())));
+    QCOMPARE(window->findChild<QLabel*>("firelog_line")->text(), line.arg(21));
+
+    auto* exportButton = window->findChild<QPushButton*>("firelog_export_btn");
+    f.prompts.fileNames << f.folder.filePath("log") << f.folder.filePath("missing/log.png");
+    QTest::mouseClick(exportButton, Qt::LeftButton);
+    QImage picture(f.folder.filePath("log.png"));
+    QVERIFY(picture.width() >= timeline->width() && picture.height() > timeline->rowTop(21));
+    QTest::mouseClick(exportButton, Qt::LeftButton);
+    QCOMPARE(f.prompts.kinds(), (QStringList{"save", "save", "error"}));
 }
 
 QTEST_MAIN(TestMainWiring)

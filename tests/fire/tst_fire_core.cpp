@@ -7,6 +7,7 @@
 #include "fire/fire_frames.h"
 #include "fire/fire_keys.h"
 #include "fire/fire_log.h"
+#include "fire/fire_log_reader.h"
 #include "fire/fire_mode.h"
 #include "fire/fire_panel_layout.h"
 #include "fire/frame_sender.h"
@@ -46,7 +47,7 @@ public:
     int savedSetting = -100;
     FireModeController* controller = nullptr; // set: a second failure arrives inside the box
 
-    Answer askFireMode() override { return Answer::Yes; }
+    Answer askFireMode(FireRoute) override { return Answer::Yes; }
     void runTransfer() override {}
     void setRouteActive(FireRoute r, bool a) override {
         log << QStringLiteral("route%1=%2").arg(int(r)).arg(a);
@@ -374,6 +375,42 @@ private slots:
                             "2026-12-07 23:59:59.995 +01:30,port error,rk40,,,,,,"
                             "\"gone, \"\"unplugged\"\"\"\n"));
         QVERIFY(QFileInfo::exists(tmp.filePath("data/logs/fire-2026-12-08.csv")));
+    }
+
+    void readingADay() {
+        // What the log writes reads back (a quoted field with a comma, quotes and a line end
+        // too); each line that cannot be read is counted, and the lines after it still read.
+        const QDate day(2026, 12, 7);
+        const QDateTime t(day, QTime(21, 4, 17, 352), QTimeZone(3600));
+        const FireLogLine refused{"frame", "rehearsal", "COM7", 1,
+                                  70,      "hotkey q",  {},     "refused: not shown, \"q\"\n"};
+        QString text = FireLog::header() + "\n" +
+                       FireLog::format(t, {"fire mode on", "mm", "COM7", -1, -1, {}, {}, {}}) +
+                       "\n" +
+                       FireLog::format(t.addMSecs(20), {"frame", "mm", "COM7", 1, 21, "button",
+                                                        masterModuleFrame(1, 21), "written"}) +
+                       "\n" + FireLog::format(t.addMSecs(40), refused) + "\n";
+        const QString broken[] = {"2026-12-07 24:00:00.000 +01:00,frame,mm,COM7,1,21,button,,",
+                                  "2026-12-07 21:05:00.000 +01:00,frame,mm,COM7,1,71,button,,",
+                                  "2026-12-07 21:05:00.000 +01:00,frame,mm,COM7,1",
+                                  "2026-12-08 21:05:00.000 +01:00,frame,mm,COM7,1,21,button,,",
+                                  "2026-12-07 21:05:00.000 +01:00,frame,mm,COM7,1,2x,button,,",
+                                  "2026-12-07 21:05:00.000 +01:00,frame,mm,COM7,1,21,\"button,,"};
+        for (const QString& line : broken)
+            text += line + "\n";
+        text += "2026-12-07 21:06:00.000 +01:00,macro start,mm,COM7,,,macro 3,,\n\n"
+                "2026-12-07 21:07:00.000 +01:00,fire mode off,mm,COM7,,,,,";
+        const FireLogDay d = parseFireLog(text.toUtf8(), day);
+        QCOMPARE(d.lines, 11);
+        QCOMPARE(d.skipped, int(std::size(broken)));
+        QCOMPARE(d.channels, (QVector<int>{0, 21, 70}));
+        QCOMPARE(d.marks.size(), 3);
+        QCOMPARE(d.marks[1].ms, (21 * 3600 + 4 * 60 + 17) * 1000 + 392);
+        QCOMPARE(d.marks[1].source, FireLogSource::Rehearsal);
+        QCOMPARE(d.marks[1].outcome, FireLogOutcome::Refused);
+        QCOMPARE(d.lineText(d.marks[1]), FireLog::format(t.addMSecs(40), refused));
+        QCOMPARE(d.bands.size(), 1);
+        QCOMPARE(d.bands[0].toMs - d.bands[0].fromMs, 162648); // 21:04:17.352 to 21:07
     }
 
     void fireOverPty_data() {

@@ -17,6 +17,7 @@ public:
         QString kind; // "error", "information", "confirm", "warningYesNo",
                       // "warningYesNoCancel", "open", "save", "print"
         QString text;
+        Answer defaultButton = Answer::Ok; // confirm: the answer Enter gives
     };
 
     QQueue<Answer> answers;
@@ -30,7 +31,11 @@ public:
     void information(QWidget*, const QString& text) override {
         records.append({"information", text});
     }
-    Answer confirm(QWidget*, const QString& text) override { return take("confirm", text); }
+    Answer confirm(QWidget*, const QString& text, Answer defaultButton) override {
+        const Answer a = take("confirm", text);
+        records.last().defaultButton = defaultButton;
+        return a;
+    }
     Answer warningYesNo(QWidget*, const QString& text) override {
         return take("warningYesNo", text);
     }
