@@ -27,7 +27,7 @@ class NoPrompts : public Prompts {
 public:
     void error(QWidget*, const QString&) override {}
     void information(QWidget*, const QString&) override {}
-    Answer confirm(QWidget*, const QString&) override { return Answer::No; }
+    Answer confirm(QWidget*, const QString&, Answer) override { return Answer::No; }
     Answer warningYesNo(QWidget*, const QString&) override { return Answer::No; }
     Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::Cancel; }
     QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
