@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -22,6 +23,22 @@ constexpr int kPollMs = 100;
 
 QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Beside each link a module keeps a record of its own, "<pid> <device>": only an entry the
+// record vouches for is ever removed.
+QString recordPath(const QString& link) {
+    const QFileInfo info(link);
+    return info.dir().filePath(QStringLiteral(".%1.sim").arg(info.fileName()));
+}
+
+QByteArray readRecord(const QString& link) {
+    QFile f(recordPath(link));
+    return f.open(QIODevice::ReadOnly) ? f.read(4096) : QByteArray();
+}
+
+bool processRuns(qint64 pid) {
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH);
 }
 
 } // namespace
@@ -39,6 +56,7 @@ VirtualMasterModule::~VirtualMasterModule() {
 bool VirtualMasterModule::start(int comNumber) {
     stop();
     m_error.clear();
+    m_taken = false;
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 || !::ptsname(master)) {
         m_error = QStringLiteral("cannot open a pseudo-terminal: %1").arg(systemError());
@@ -66,10 +84,12 @@ bool VirtualMasterModule::start(int comNumber) {
         for (int n = kFirstAutoNumber; n <= kLastAutoNumber && !linked; ++n)
             if (!ports::isPresent(m_programDir, n, system))
                 linked = linkAs(n);
-        if (!linked && m_error.isEmpty())
+        if (!linked) {
+            m_taken = false;
             m_error = QStringLiteral("no free COM number from %1 to %2")
                           .arg(kFirstAutoNumber)
                           .arg(kLastAutoNumber);
+        }
     }
     if (!linked) {
         stop();
@@ -85,8 +105,28 @@ bool VirtualMasterModule::start(int comNumber) {
 bool VirtualMasterModule::linkAs(int n) {
     const QString link = ports::linkPath(m_programDir, n);
     const QFileInfo info(link);
-    if (info.isSymLink() && !info.exists())
-        QFile::remove(link); // left behind by a module that died
+    if (info.exists() || info.isSymLink()) {
+        // Only a link of a module that ended without removing it is replaced.
+        const QList<QByteArray> record = readRecord(link).split(' ');
+        const bool ours = info.isSymLink() && record.size() == 2 &&
+                          QFile::decodeName(record[1]) == info.symLinkTarget();
+        if (!ours || processRuns(record[0].toLongLong())) {
+            m_taken = true;
+            m_error =
+                ours ? QStringLiteral("COM%1 is taken by the virtual master module of "
+                                      "process %2")
+                           .arg(n)
+                           .arg(QString::fromLatin1(record[0]))
+                     : QStringLiteral("COM%1 is taken: %2%3 was not made by a virtual "
+                                      "master module and is left alone")
+                           .arg(n)
+                           .arg(link, info.isSymLink()
+                                          ? QStringLiteral(" (-> %1)").arg(info.symLinkTarget())
+                                          : QString());
+            return false;
+        }
+        QFile::remove(link);
+    }
     if (::symlink(QFile::encodeName(m_device).constData(), QFile::encodeName(link).constData()) !=
         0) {
         // Another module may have taken the number a moment ago: the caller tries the next.
@@ -95,6 +135,11 @@ bool VirtualMasterModule::linkAs(int n) {
     }
     m_number = n;
     m_link = link;
+    m_record = QByteArray::number(::getpid()) + ' ' + QFile::encodeName(m_device);
+    QFile record(recordPath(link));
+    if (!record.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        record.write(m_record) != m_record.size())
+        m_record.clear(); // the link then stays behind if this run dies, as it always did
     return true;
 }
 
@@ -110,7 +155,10 @@ void VirtualMasterModule::stop() {
     // Only our own link: the number may have been taken over in the meantime.
     if (!m_link.isEmpty() && QFileInfo(m_link).symLinkTarget() == m_device)
         QFile::remove(m_link);
+    if (!m_record.isEmpty() && readRecord(m_link) == m_record)
+        QFile::remove(recordPath(m_link));
     m_link.clear();
+    m_record.clear();
     if (m_master >= 0)
         ::close(m_master);
     if (m_slave >= 0)

@@ -24,8 +24,9 @@ public:
     ~VirtualMasterModule() override;
 
     // Opens the pseudo-terminal and links it as COM<comNumber>; 0 takes the first number from
-    // 9 up that no port uses. A link left behind by a module that died (leading nowhere) is
-    // replaced; any other existing entry is refused. False with errorString() on failure.
+    // 9 up that no port uses. A link left behind by a module whose process ended is replaced;
+    // any other existing entry (a link to a real device, even an unplugged one) is left alone
+    // and the number refused. False with errorString() on failure.
     bool start(int comNumber = 0);
     void stop();
 
@@ -33,6 +34,8 @@ public:
     QString devicePath() const { return m_device; } // e.g. /dev/pts/3
     QString linkPath() const { return m_link; }
     QString errorString() const { return m_error; }
+    // The last start failed because the number is taken, not for want of a pseudo-terminal.
+    bool numberTaken() const { return m_taken; }
     // Milliseconds since start, the clock of the events' time stamps.
     qint64 elapsedMs() const { return m_clock.elapsed(); }
 
@@ -51,7 +54,9 @@ private:
     int m_number = 0;
     QString m_device;
     QString m_link;
+    QByteArray m_record; // what this module wrote beside its link
     QString m_error;
+    bool m_taken = false;
     QSocketNotifier* m_notifier = nullptr;
     QTimer m_pollTimer;
     QElapsedTimer m_clock;

@@ -198,14 +198,23 @@ private slots:
     }
 
     void simAndPorts() {
+        // Entries the sim did not make are left alone: an unplugged adapter, a device.
+        const QString ports = m_dir->filePath("ports");
+        const QString unplugged = "/dev/serial/by-id/usb-unplugged";
+        QVERIFY(QDir().mkpath(ports) && QFile::link(unplugged, ports + "/COM9") &&
+                QFile::link("/dev/null", ports + "/COM10"));
+        const auto start = [&](QProcess& sim, const QStringList& args) {
+            sim.start(kVzctl, QStringList{"sim", "--json", "--program-dir", m_dir->path()} + args);
+            while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
+            }
+            return QJsonDocument::fromJson(sim.readLine()).object();
+        };
         QProcess sim;
-        sim.start(kVzctl, {"sim", "--json", "--program-dir", m_dir->path()});
-        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
-        const QJsonObject ready = QJsonDocument::fromJson(sim.readLine()).object();
-        QCOMPARE(ready.value("com").toInt(), 9); // the first free number from 9 up
+        const QJsonObject ready = start(sim, {});
+        QCOMPARE(ready.value("com").toInt(), 11); // the first free number from 9 up
         const QString link = ready.value("link").toString();
         QVERIFY(QFileInfo(link).isSymLink());
-        QVERIFY(vzctl({"ports", "--program-dir", m_dir->path()}).out.contains("COM9"));
+        QVERIFY(vzctl({"ports", "--program-dir", m_dir->path()}).out.contains("COM11"));
         // A USB adapter where the system keeps stable names: named, and what choosing links.
         PtyPair adapter;
         const QString root = m_dir->filePath("root");
@@ -224,11 +233,21 @@ private slots:
         }
         const QString simDevice = ready.value("device").toString();
         QVERIFY2(got.contains(QStringLiteral("%1 FTDI A1 %2  1").arg(adapter.slavePath(), byId)) &&
-                     got.contains(simDevice + "    " + simDevice + " 0"),
+                     got.contains(simDevice + "    " + simDevice + " 0") &&
+                     got.contains("    " + unplugged + " 0"),
                  qPrintable(got.join('\n')));
-        sim.terminate();
-        QVERIFY(sim.waitForFinished(3000));
-        QCOMPARE(sim.exitCode(), 0);
+        const Run taken = vzctl({"sim", "--port", "9", "--program-dir", m_dir->path()});
+        QVERIFY2(taken.code == 1 && taken.err.contains("COM9 is taken"), qPrintable(taken.err));
+        QCOMPARE(QFileInfo(ports + "/COM9").symLinkTarget(), unplugged);
+        QCOMPARE(QFileInfo(ports + "/COM10").symLinkTarget(), QString("/dev/null"));
+        // A sim that was killed leaves its link behind; the next one takes the number over.
+        sim.kill();
+        QVERIFY(sim.waitForFinished(3000) && QFileInfo(link).isSymLink());
+        QProcess again;
+        QCOMPARE(start(again, {"--port", "11"}).value("link").toString(), link);
+        again.terminate();
+        QVERIFY(again.waitForFinished(3000));
+        QCOMPARE(again.exitCode(), 0);
         QVERIFY(!QFileInfo(link).isSymLink());
     }
 };

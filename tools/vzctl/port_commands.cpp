@@ -106,7 +106,7 @@ int cmdSim(const QStringList& args) {
     }
     if (!sim.start(port)) {
         printErr(QStringLiteral("vzctl sim: %1").arg(sim.errorString()));
-        return ExitError;
+        return sim.numberTaken() ? ExitRefused : ExitError;
     }
     if (json) {
         printOut(jsonLine({{QStringLiteral("event"), QStringLiteral("ready")},
