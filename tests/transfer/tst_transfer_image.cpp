@@ -7,8 +7,6 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-#include <algorithm>
-
 using namespace vz;
 
 namespace {
@@ -87,30 +85,14 @@ void TstTransferImage::image() {
     QCOMPARE(image.mid(offset, bytes.size()).toHex(' '), bytes.toHex(' '));
 }
 
-// The shipped example against an image worked out by hand, so the encoder is not checked by
-// a reading of the layout that its own author wrote.
+// The shipped example against an image worked out by hand from the byte layout, so the encoder
+// is not checked against its author's own reading of it.
 void TstTransferImage::knownGoodImage() {
-    QByteArray expected;
-    const QByteArray text = vztest::readBytes(QStringLiteral(VZ_TEST_DATA_DIR "/demo_image.hex"));
-    for (const QByteArray& line : text.split('\n'))
-        for (const QByteArray& token : line.left(line.indexOf('#')).simplified().split(' ')) {
-            bool ok = false;
-            const uint byte = token.toUInt(&ok, 16);
-            QVERIFY2(token.isEmpty() || (ok && token.size() == 2), line.constData());
-            if (!token.isEmpty())
-                expected.append(char(byte));
-        }
-    QCOMPARE(expected.size(), kTransferImageSize);
     ProgramDocument doc;
-    doc.setBoxMode(0);
     QCOMPARE(ProjectFile::read(QStringLiteral(VZ_SOURCE_DIR "/resources/examples/demo.kvx"), doc),
              ProjectReadStatus::Read);
-    const QByteArray image = build_transfer_image(buildRecordTable(doc.program(), 0));
-    QCOMPARE(image.size(), kTransferImageSize);
-    const auto diff = std::mismatch(image.cbegin(), image.cend(), expected.cbegin());
-    QVERIFY2(diff.first == image.cend(),
-             qPrintable(
-                 QStringLiteral("first difference at offset %1").arg(diff.first - image.cbegin())));
+    QCOMPARE(build_transfer_image(buildRecordTable(doc.program(), 0)).toHex(' '),
+             vztest::readHexFile(QStringLiteral(VZ_TEST_DATA_DIR "/demo_image.hex")).toHex(' '));
 }
 
 void TstTransferImage::recordTable_data() {
