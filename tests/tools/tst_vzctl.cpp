@@ -1,4 +1,3 @@
-#include "core/file_fixtures.h"
 #include "core/pty_pair.h"
 #include "fire/fire_frames.h"
 #include "program/project_file.h"
@@ -26,8 +25,13 @@ Run vzctl(const QStringList& args) {
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-// The demo's image in box mode 0, worked out by hand.
-const QString kDemoImage = QStringLiteral(VZ_TEST_DATA_DIR "/demo_image.hex");
+// The demo's image in box mode 0, worked out by hand from the byte layout: hex pairs, "#"
+// comments. Not the encoder's output, so a fault there cannot hide.
+QByteArray demoImage() {
+    QFile f(QStringLiteral(VZ_TEST_DATA_DIR "/demo_image.hex"));
+    QString text = f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    return QByteArray::fromHex(text.remove(QRegularExpression("#[^\n]*")).toLatin1());
+}
 
 } // namespace
 
@@ -130,7 +134,7 @@ private slots:
         const Run r = vzctl(
             {"image", kDemo, "--raw", "--settings", f.fileName(), "--program-dir", m_dir->path()});
         QCOMPARE(r.code, 0);
-        QByteArray image = vztest::readHexFile(kDemoImage);
+        QByteArray image = demoImage();
         image[424] = 8; // box mode 1: the demo's 8 modules in the box record, and its check byte
         image[426] = 0x4E;
         QCOMPARE(r.out.toHex(' '), image.toHex(' '));
@@ -145,7 +149,7 @@ private slots:
         const QByteArray got = pty.readFar(430, 5000);
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitCode(), 0);
-        QCOMPARE(got.toHex(' '), vztest::readHexFile(kDemoImage).toHex(' '));
+        QCOMPARE(got.toHex(' '), demoImage().toHex(' '));
         QVERIFY(p.readAllStandardError().contains("86 blocks of 5,"));
         // A line lost while idling ends the command at once, with the reason in words.
         p.start(kVzctl,

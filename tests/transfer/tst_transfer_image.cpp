@@ -1,7 +1,4 @@
 #include "base/unit_service.h"
-#include "core/file_fixtures.h"
-#include "program/program_document.h"
-#include "program/project_file.h"
 #include "transfer/transfer_image.h"
 
 #include <QRegularExpression>
@@ -54,7 +51,6 @@ class TstTransferImage : public QObject {
 private slots:
     void image_data();
     void image();
-    void knownGoodImage();
     void recordTable_data();
     void recordTable();
     void duplicateMessage_data();
@@ -83,16 +79,6 @@ void TstTransferImage::image() {
     const QByteArray image = build_transfer_image(buildRecordTable(edited(script), boxMode));
     QCOMPARE(image.size(), kTransferImageSize);
     QCOMPARE(image.mid(offset, bytes.size()).toHex(' '), bytes.toHex(' '));
-}
-
-// The shipped example against an image worked out by hand from the byte layout, so the encoder
-// is not checked against its author's own reading of it.
-void TstTransferImage::knownGoodImage() {
-    ProgramDocument doc;
-    QCOMPARE(ProjectFile::read(QStringLiteral(VZ_SOURCE_DIR "/resources/examples/demo.kvx"), doc),
-             ProjectReadStatus::Read);
-    QCOMPARE(build_transfer_image(buildRecordTable(doc.program(), 0)).toHex(' '),
-             vztest::readHexFile(QStringLiteral(VZ_TEST_DATA_DIR "/demo_image.hex")).toHex(' '));
 }
 
 void TstTransferImage::recordTable_data() {

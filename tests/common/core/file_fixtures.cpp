@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QStringEncoder>
 
 namespace vztest {
@@ -15,12 +14,6 @@ bool writeBytes(const QString& path, const QByteArray& bytes) {
 QByteArray readBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QByteArray readHexFile(const QString& path) {
-    QString text = QString::fromLatin1(readBytes(path));
-    return QByteArray::fromHex(
-        text.remove(QRegularExpression(QStringLiteral("#[^\n]*"))).toLatin1());
 }
 
 QStringList brokenCorpus(const QString& dataDir, const QString& outDir) {

@@ -8,8 +8,6 @@ namespace vztest {
 
 bool writeBytes(const QString& path, const QByteArray& bytes);
 QByteArray readBytes(const QString& path);
-// Bytes written as hex digit pairs, "#" to the end of a line a comment.
-QByteArray readHexFile(const QString& path);
 
 // Broken settings/hotkey files: the small ones kept in dataDir/broken, plus the large ones
 // (binary junk, a 1 MB line, UTF-16) written into outDir. Returns every file's path.
