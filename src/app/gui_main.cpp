@@ -24,6 +24,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
@@ -95,6 +96,8 @@ Tfrm_gui_main::Tfrm_gui_main(const DataFolder& dataFolder, const QStringList& ar
     // Fire mode: an undo must never change what the armed console fires.
     m_edit->setLockedSource([this] { return m_fire && m_fire->controller().isArmed(); });
 
+    SettingsFile::setWriteObserver(
+        this, [this](const QString& path, bool written) { settingsWritten(path, written); });
     buildMenus();
     buildClientArea();
     readSettings();
@@ -108,6 +111,7 @@ Tfrm_gui_main::Tfrm_gui_main(const DataFolder& dataFolder, const QStringList& ar
 }
 
 Tfrm_gui_main::~Tfrm_gui_main() {
+    SettingsFile::removeWriteObserver(this);
     qApp->removeEventFilter(this);
 }
 
@@ -221,8 +225,10 @@ void Tfrm_gui_main::layoutClientArea() {
 
 void Tfrm_gui_main::readSettings() {
     QString folderError;
-    if (!m_data.ensure(&folderError)) {
+    bool newFolder = false;
+    if (!m_data.ensure(&folderError, &newFolder)) {
         // Nothing can be kept: one message, then the defaults as without a settings file.
+        m_settingsFailTold = true;
         m_prompts.error(this, folderError.replace(QLatin1Char('\n'), kLineBreak));
         load_languagefile(QStringLiteral("english"));
         m_settings = Settings();
@@ -230,11 +236,17 @@ void Tfrm_gui_main::readSettings() {
     }
     const SettingsFile::LoadResult loaded = SettingsFile::load(m_settingsPath);
     if (!loaded.fileFound) {
-        m_prompts.error(this, QStringLiteral("Ini-File not found.") + kLineBreak +
-                                  QStringLiteral("Using default settings."));
+        // A data folder made just now never held settings: its first start writes the
+        // defaults. One that was there before had them and lost them (or holds a file that
+        // cannot be read): the operator learns that the defaults are in force.
+        const bool firstStart = newFolder && !QFileInfo::exists(m_settingsPath);
+        if (!firstStart)
+            m_prompts.error(this, QStringLiteral("Ini-File not found.") + kLineBreak +
+                                      QStringLiteral("Using default settings."));
         load_languagefile(QStringLiteral("english"));
         m_settings = Settings();
-        m_settings.lastProject.clear();
+        if (firstStart)
+            SettingsFile::writeDefaults(m_settingsPath);
         return;
     }
     m_settings = loaded.settings;
@@ -378,6 +390,18 @@ void Tfrm_gui_main::FormCloseQuery(bool& canClose) {
     SettingsFile::writeLastProject(m_settingsPath, m_document->path());
 }
 
+void Tfrm_gui_main::settingsWritten(const QString& path, bool written) {
+    // One message while the writes keep failing: a full disk would otherwise bring one at
+    // every port choice. A write that goes through again re-arms it.
+    if (written)
+        m_settingsFailTold = false;
+    if (written || m_settingsFailTold)
+        return;
+    m_settingsFailTold = true;
+    m_prompts.error(this, get_text(QStringLiteral("msg_settings_notsaved"))
+                              .replace(QLatin1String("%1"), QDir::toNativeSeparators(path)));
+}
+
 bool Tfrm_gui_main::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_client && event->type() == QEvent::Resize) {
         layoutClientArea();
@@ -493,7 +517,8 @@ bool Tfrm_gui_main::write_project(const QString& path) {
 }
 
 bool Tfrm_gui_main::read_project(const QString& path) {
-    const ProjectReadStatus status = ProjectFile::read(path, *m_document);
+    ProjectValueProblems valueProblems;
+    const ProjectReadStatus status = ProjectFile::read(path, *m_document, &valueProblems);
     if (status != ProjectReadStatus::Read) {
         // Shown as opened, the file would be replaced by the next save: the project on show
         // stays, with its path, caption and modified flag.
@@ -507,10 +532,12 @@ bool Tfrm_gui_main::read_project(const QString& path) {
     // page is on show now: the document sees no change then.
     showActiveTab(m_document->program().activeTab);
     // Learnt at the desk, not at the show.
-    const QString problems = vz::macroProblemsMessage(
-        vz::macroProblems(m_document->program()), [](const QString& key) { return get_text(key); });
+    const auto text = [](const QString& key) { return get_text(key); };
+    QStringList problems{projectValueProblemsMessage(path, valueProblems, text),
+                         vz::macroProblemsMessage(vz::macroProblems(m_document->program()), text)};
+    problems.removeAll(QString());
     if (!problems.isEmpty())
-        m_prompts.error(this, problems);
+        m_prompts.error(this, problems.join(kLineBreak + kLineBreak));
     return true;
 }
 
@@ -546,14 +573,12 @@ void Tfrm_gui_main::menu_file_saveClick() {
 }
 
 void Tfrm_gui_main::menu_file_saveasClick() {
-    QString path = m_prompts.saveFileName(this, kProjectFilter, kProjectSuffix);
+    const QString path = m_prompts.saveFileName(this, kProjectFilter, kProjectSuffix);
     if (path.isEmpty()) {
         m_prompts.information(this, get_text(QStringLiteral("msg_abortsave")));
         return;
     }
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QLatin1Char('.') + kProjectSuffix;
-    write_project(path);
+    write_project(withProjectExtension(path));
 }
 
 void Tfrm_gui_main::menu_file_exitprogClick() {

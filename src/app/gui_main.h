@@ -120,6 +120,8 @@ private:
     // The language table's texts on the window, its pages and the fire console.
     void applyLanguage();
     void FormCloseQuery(bool& canClose);
+    // Every write of the settings file ends here: see the definition.
+    void settingsWritten(const QString& path, bool written);
 
     void setProjectCaption(const QString& path);
     void restoreCaption();
@@ -151,8 +153,9 @@ private:
     Tfrm_language* m_frmLanguage = nullptr;
     vz::FireConsole* m_fire = nullptr; // the console of m_fireWiring, once created
 
-    QString m_captionFile;  // file name the caption shows, empty for none
-    bool m_centred = false; // on the primary screen, at the first show
+    QString m_captionFile;           // file name the caption shows, empty for none
+    bool m_settingsFailTold = false; // since the last settings write that went through
+    bool m_centred = false;          // on the primary screen, at the first show
     // The key event last acted on, to tell its way up the parents from a new key.
     const QEvent* m_lastKeyEvent = nullptr;
     int m_lastKeyType = 0;

@@ -22,6 +22,17 @@ QStringList namesIn(const QString& dir) {
     return names;
 }
 
+// A program folder a package manager owns: root can write it, but what one user keeps there
+// would be shared by every user and lost with the next update.
+[[maybe_unused]] bool isPackaged(const QString& programDir) {
+    for (const char* root : {"/usr", "/opt"}) {
+        const QString r = QLatin1String(root);
+        if (programDir == r || programDir.startsWith(r + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 DataFolder::DataFolder(const QString& programDir, const QString& configHome, const QString& home,
@@ -35,7 +46,7 @@ DataFolder::DataFolder(const QString& programDir, const QString& configHome, con
     m_path = m_programDir;
 #else
     const bool canWrite = writable ? writable(m_programDir) : QFileInfo(m_programDir).isWritable();
-    if (canWrite) {
+    if (canWrite && !isPackaged(m_programDir)) {
         m_path = m_programDir;
         return;
     }
@@ -51,11 +62,16 @@ DataFolder DataFolder::forProgram(const QString& programDir) {
     return DataFolder(programDir, qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath());
 }
 
-bool DataFolder::ensure(QString* error) const {
+bool DataFolder::ensure(QString* error, bool* made) const {
+    if (made)
+        *made = false;
     if (QFileInfo(m_path).isDir())
         return true;
-    if (QDir().mkpath(m_path) && QFileInfo(m_path).isDir())
+    if (QDir().mkpath(m_path) && QFileInfo(m_path).isDir()) {
+        if (made)
+            *made = true;
         return true;
+    }
     if (error)
         *error = QStringLiteral("Cannot create the data folder %1.\nUsing default settings.")
                      .arg(QDir::toNativeSeparators(m_path));

@@ -7,9 +7,10 @@
 
 // Where the program and vzctl keep what they write: the settings file, the hotkey file, the
 // ports/ links and the fire logs. A program folder the user can write (a build, a portable
-// copy, Windows) is its own data folder; an installed one under /usr is not, and then the data
-// folder is $XDG_CONFIG_HOME/vestro-zandor (default ~/.config/vestro-zandor), made on first
-// use. Language files are read from both places, the data folder's copy winning.
+// copy, Windows) is its own data folder; an installed one is not, nor is one under /usr or
+// /opt even for root, and then the data folder is $XDG_CONFIG_HOME/vestro-zandor (default
+// ~/.config/vestro-zandor), made on first use. Language files are read from both places, the
+// data folder's copy winning.
 class DataFolder {
 public:
     // Whether a folder may be written to; the default asks the file system for the calling
@@ -27,9 +28,10 @@ public:
     QString path() const { return m_path; }
     bool isProgramDir() const { return m_path == m_programDir; }
 
-    // Makes the folder when it is missing. False with a message naming the folder and why;
-    // the caller goes on with defaults.
-    bool ensure(QString* error = nullptr) const;
+    // Makes the folder when it is missing (made: whether this call made it, so the folder
+    // is new). False with a message naming the folder and why; the caller goes on with
+    // defaults.
+    bool ensure(QString* error = nullptr, bool* made = nullptr) const;
 
     QString settingsPath() const;
     // The working folder's "./hotkeys.ini" while the program folder is the data folder (as it

@@ -3,11 +3,34 @@
 #include "base/text_decoding.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <limits>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <cerrno>
+#include <unistd.h>
+#endif
+
 namespace {
+
+bool syncToDisk(QSaveFile& file) {
+    const int fd = file.handle();
+    if (fd < 0)
+        return false;
+#ifdef Q_OS_WIN
+    return _commit(fd) == 0;
+#else
+    if (::fsync(fd) == 0)
+        return true;
+    // A file system that cannot sync has the bytes all the same; one that ran out of room or
+    // failed to write them has not.
+    return errno != EIO && errno != ENOSPC && errno != EDQUOT;
+#endif
+}
 
 // "[name]" -> name, else a null string.
 QString sectionName(const QString& line) {
@@ -54,6 +77,9 @@ IniFile::IniFile(const QString& path) : m_path(path) {}
 bool IniFile::load() {
     m_lines.clear();
     m_indexed = false;
+    // A FIFO would block the open, a device would be read without end.
+    if (!QFileInfo(m_path).isFile())
+        return false;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -78,7 +104,10 @@ bool IniFile::save() const {
         out += line.toUtf8();
         out += "\r\n";
     }
-    if (file.write(out) != out.size()) {
+    // The last buffer reaches the file only at the flush, and a full disk may refuse it only
+    // then or at the sync: a commit that renamed a short file over the old one would report
+    // success with the file emptied.
+    if (file.write(out) != out.size() || !file.flush() || !syncToDisk(file)) {
         file.cancelWriting();
         return false;
     }

@@ -20,10 +20,12 @@ public:
     IniFile() = default;
     explicit IniFile(const QString& path);
 
-    // Reads the file at path(). Returns false when it does not exist or cannot be read;
-    // the content is then empty.
+    // Reads the file at path(). Returns false when it does not exist, is no regular file or
+    // cannot be read; the content is then empty.
     bool load();
-    // Writes the whole content atomically (QSaveFile): a failed save leaves the old file.
+    // Writes the whole content atomically (QSaveFile) and replaces the old file only once every
+    // byte is on the disk: a failed save (disk full, no room for the temporary file) leaves
+    // the old file as it was and returns false.
     bool save() const;
 
     QString path() const { return m_path; }

@@ -13,6 +13,27 @@ const QString kDf = QStringLiteral("df");
 const QString kLastProject = QStringLiteral("last_project");
 const QString kLanguageFiles = QStringLiteral("languagefiles");
 
+struct Observer {
+    const void* owner = nullptr;
+    SettingsFile::WriteObserver tell;
+};
+
+Observer& observer() {
+    static Observer instance;
+    return instance;
+}
+
+bool told(const QString& path, bool written) {
+    if (observer().tell)
+        observer().tell(path, written);
+    return written;
+}
+
+bool writeKey(const QString& path, const QString& section, const QString& key,
+              const QString& value) {
+    return told(path, IniFile::writeKey(path, section, key, value));
+}
+
 // A value that goes into a frame is taken only within its range: wrapped, box 300 would
 // fire box 44.
 int rangedInt(const IniFile& ini, const QString& section, const QString& key, int def, int min,
@@ -26,6 +47,15 @@ int rangedInt(const IniFile& ini, const QString& section, const QString& key, in
 }
 
 } // namespace
+
+void SettingsFile::setWriteObserver(const void* owner, WriteObserver tell) {
+    observer() = Observer{owner, std::move(tell)};
+}
+
+void SettingsFile::removeWriteObserver(const void* owner) {
+    if (observer().owner == owner)
+        observer() = Observer{};
+}
 
 QString SettingsFile::pathIn(const QString& programDir) {
     return QDir(programDir).filePath(fileName());
@@ -64,22 +94,36 @@ int SettingsFile::clampMaxbox(int maxbox) {
     return maxbox;
 }
 
+bool SettingsFile::writeDefaults(const QString& path) {
+    const Settings def;
+    IniFile ini(path);
+    ini.writeInt(kCom, QStringLiteral("port"), def.port);
+    ini.writeInt(kCom, QStringLiteral("block"), def.block);
+    ini.writeInt(kAdv, QStringLiteral("ball"), def.ball);
+    ini.writeInt(kAdv, QStringLiteral("maxbox"), def.maxbox);
+    ini.writeInt(kMisc, QStringLiteral("new_boxmode"), def.newBoxmode);
+    ini.writeInt(kDf, QStringLiteral("box"), def.box);
+    ini.writeString(kLastProject, QStringLiteral("filename"), def.lastProject);
+    ini.writeString(kLanguageFiles, QStringLiteral("active"), def.language);
+    return told(path, ini.save());
+}
+
 bool SettingsFile::writePort(const QString& path, int port) {
-    return IniFile::writeKey(path, kCom, QStringLiteral("port"), port);
+    return writeKey(path, kCom, QStringLiteral("port"), QString::number(port));
 }
 
 bool SettingsFile::writeBall(const QString& path, int ball) {
-    return IniFile::writeKey(path, kAdv, QStringLiteral("ball"), ball);
+    return writeKey(path, kAdv, QStringLiteral("ball"), QString::number(ball));
 }
 
 bool SettingsFile::writeBoxmode(const QString& path, int boxmode) {
-    return IniFile::writeKey(path, kMisc, QStringLiteral("new_boxmode"), boxmode);
+    return writeKey(path, kMisc, QStringLiteral("new_boxmode"), QString::number(boxmode));
 }
 
 bool SettingsFile::writeLastProject(const QString& path, const QString& fileName) {
-    return IniFile::writeKey(path, kLastProject, QStringLiteral("filename"), fileName);
+    return writeKey(path, kLastProject, QStringLiteral("filename"), fileName);
 }
 
 bool SettingsFile::writeLanguage(const QString& path, const QString& name) {
-    return IniFile::writeKey(path, kLanguageFiles, QStringLiteral("active"), name);
+    return writeKey(path, kLanguageFiles, QStringLiteral("active"), name);
 }

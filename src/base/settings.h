@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The settings record, read once at start-up from settings.ini in the program folder.
 struct Settings {
     int port = 0;        // [com] port: saved COM number, 0 = none
@@ -42,10 +44,21 @@ public:
     static LoadResult load(const QString& path);
     static int clampMaxbox(int maxbox);
 
-    // Write one key; every other key and line of the file stays.
+    // Every key with its default, for the first start in a new data folder.
+    static bool writeDefaults(const QString& path);
+
+    // Write one key; every other key and line of the file stays. False when the file could
+    // not be written; it is then as it was before.
     static bool writePort(const QString& path, int port);
     static bool writeBall(const QString& path, int ball);
     static bool writeBoxmode(const QString& path, int boxmode);
     static bool writeLastProject(const QString& path, const QString& fileName);
     static bool writeLanguage(const QString& path, const QString& name);
+
+    // Hears the outcome of every write above, whoever made it: the writers sit in several
+    // windows, and the main window tells the operator when the settings cannot be kept.
+    // One observer at a time; removing it takes effect only for the owner that set it.
+    using WriteObserver = std::function<void(const QString& path, bool written)>;
+    static void setWriteObserver(const void* owner, WriteObserver observer);
+    static void removeWriteObserver(const void* owner);
 };

@@ -45,6 +45,29 @@ bool hasProjectSection(const IniFile& ini) {
 
 } // namespace
 
+QString projectValueProblemsMessage(const QString& path, const ProjectValueProblems& problems,
+                                    const std::function<QString(const QString&)>& text) {
+    if (problems.isEmpty())
+        return QString();
+    const QString nl = QStringLiteral("\n\r");
+    QString message = text(QStringLiteral("msg_read_values")).arg(path) + nl;
+    // A box taller than the screen would hide its own OK button.
+    constexpr int kListed = 20;
+    for (int i = 0; i < problems.size() && i < kListed; ++i) {
+        const ProjectValueProblem& p = problems[i];
+        message += nl + text(QStringLiteral("read_value_problem"))
+                            .arg(p.section, p.key, p.value, QString::number(p.usedInstead));
+    }
+    if (problems.size() > kListed)
+        message += nl + text(QStringLiteral("read_values_more")).arg(problems.size() - kListed);
+    return message;
+}
+
+QString withProjectExtension(const QString& path) {
+    const QString extension = QStringLiteral(".kvx");
+    return path.endsWith(extension, Qt::CaseInsensitive) ? path : path + extension;
+}
+
 QString projectReadReason(ProjectReadStatus status) {
     switch (status) {
     case ProjectReadStatus::Read:
@@ -120,6 +143,10 @@ ProjectReadStatus ProjectFile::load(const QString& path, IniFile* ini) {
         return ProjectReadStatus::Missing;
     if (info.isDir())
         return ProjectReadStatus::Folder;
+    // A FIFO would hold the open until someone writes to it, a device would be read without
+    // end, a socket cannot be read at all.
+    if (!info.isFile())
+        return ProjectReadStatus::NotAProject;
     if (!info.isReadable())
         return ProjectReadStatus::NoPermission;
     if (info.size() > kMaxProjectBytes)
@@ -134,49 +161,69 @@ ProjectReadStatus ProjectFile::load(const QString& path, IniFile* ini) {
     return ProjectReadStatus::Read;
 }
 
-ProjectReadStatus ProjectFile::read(const QString& path, ProgramDocument& document) {
+ProjectReadStatus ProjectFile::read(const QString& path, ProgramDocument& document,
+                                    ProjectValueProblems* problems) {
     IniFile ini;
     const ProjectReadStatus status = load(path, &ini);
     if (status == ProjectReadStatus::Read)
-        read(ini, document);
+        read(ini, document, problems);
     return status;
 }
 
-void ProjectFile::read(const IniFile& ini, ProgramDocument& document) {
+void ProjectFile::read(const IniFile& ini, ProgramDocument& document,
+                       ProjectValueProblems* problems) {
     ProgramDocument& d = document;
     // The project read is a new start, not a step the operator could undo.
     const ProgramDocument::Replacement replacing(d);
     d.setPath(ini.path());
 
-    // Missing list positions read as a new project's; positions outside their list are
-    // refused by the document and the field keeps what it had.
-    d.setBoxNr(ini.readInt(kMisc, QStringLiteral("BoxNr"), 0));
-    if (!d.applyModuleCountPosition(
-            ini.readInt(kMisc, QStringLiteral("Count"), kStartCountPosition)))
-        d.applyModuleCountPosition(d.program().gasmodCount);
+    // What the file holds, or a new project's value: refused by the rules, a value out of
+    // range would leave the field with what the project open before had there.
+    const auto value = [&](const QString& section, const QString& key, int fresh, int min,
+                           int max) {
+        const int v = ini.readInt(section, key, fresh);
+        if (v >= min && v <= max)
+            return v;
+        if (problems)
+            problems->append({section, key, ini.readString(section, key), fresh});
+        return fresh;
+    };
+    const auto time = [&](const QString& section, const QString& key) {
+        return value(section, key, kStartTime, kFireMin, kFireMax);
+    };
+    const auto channel = [&](const QString& section, const QString& key, int programNumber) {
+        return value(section, key, programNumber - 1, 0, kChannels - 1);
+    };
+
+    const int listed = problems ? int(problems->size()) : 0;
+    d.setBoxNr(value(kMisc, QStringLiteral("BoxNr"), 0, 0, d.maxBox() - 1));
+    // Box mode 0 derives the box number from the count: what the file holds there is no
+    // value the operator would miss.
+    if (problems && d.boxMode() != 1)
+        problems->resize(listed);
+    d.applyModuleCountPosition(
+        value(kMisc, QStringLiteral("Count"), kStartCountPosition, 0, kModules - 1));
 
     for (int n = 1; n <= kModules; ++n) {
-        d.setSingleFire(n, ini.readInt(kSingle, QStringLiteral("mod") + num(n), kStartTime));
-        d.setSingleChannel(
-            n, ini.readInt(kSingle, QStringLiteral("ch") + num(n), singleProgramNumber(n) - 1));
+        d.setSingleFire(n, time(kSingle, QStringLiteral("mod") + num(n)));
+        d.setSingleChannel(n,
+                           channel(kSingle, QStringLiteral("ch") + num(n), singleProgramNumber(n)));
     }
     for (int k = 0; k < kGroupKinds; ++k) {
         const QString section = groupCode(k);
         for (int v = 1; v <= kGroupVariants; ++v) {
-            d.setGroupFire(k, v, ini.readInt(section, QStringLiteral("var") + num(v), kStartTime));
+            d.setGroupFire(k, v, time(section, QStringLiteral("var") + num(v)));
             d.setGroupChannel(
-                k, v,
-                ini.readInt(section, QStringLiteral("ch") + num(v), groupProgramNumber(k, v) - 1));
+                k, v, channel(section, QStringLiteral("ch") + num(v), groupProgramNumber(k, v)));
         }
     }
     for (int f = 0; f < kSeqFamilies; ++f) {
         const QString section = seqSection(f);
         for (int v = 1; v <= kSeqVariants; ++v) {
-            d.setSeqFire(f, v, ini.readInt(section, seqKey(v, "fire"), kStartTime));
-            d.setSeqWait(f, v, ini.readInt(section, seqKey(v, "wait"), kStartTime));
+            d.setSeqFire(f, v, time(section, seqKey(v, "fire")));
+            d.setSeqWait(f, v, value(section, seqKey(v, "wait"), kStartTime, kWaitMin, kWaitMax));
             d.setSeqInUse(f, v, ini.readBool(section, seqKey(v, "chk"), false));
-            d.setSeqChannel(f, v,
-                            ini.readInt(section, seqKey(v, "ch"), seqProgramNumber(f, v) - 1));
+            d.setSeqChannel(f, v, channel(section, seqKey(v, "ch"), seqProgramNumber(f, v)));
         }
     }
     for (int m = 0; m < kMacros; ++m) {

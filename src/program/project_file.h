@@ -3,6 +3,9 @@
 #include "program/box_program.h"
 
 #include <QString>
+#include <QVector>
+
+#include <functional>
 
 class IniFile;
 
@@ -17,6 +20,26 @@ enum class ProjectReadStatus { Read, Missing, Folder, NoPermission, IoError, Not
 // language file).
 QString projectReadReason(ProjectReadStatus status);
 
+// A value of a project file outside its field's range. The read takes what a new project
+// holds there instead.
+struct ProjectValueProblem {
+    QString section;
+    QString key;
+    QString value; // as the file holds it
+    int usedInstead = 0;
+};
+using ProjectValueProblems = QVector<ProjectValueProblem>;
+
+// The part of the message on reading that lists them, in the language of text (keys
+// "msg_read_values", "read_value_problem", "read_values_more"): the first 20, then how many
+// more. Lines end in "\n\r"; empty when there are none.
+QString projectValueProblemsMessage(const QString& path, const ProjectValueProblems& problems,
+                                    const std::function<QString(const QString&)>& text);
+
+// The name a save uses: ".kvx" added unless the name ends with it in any letter case (a dot
+// elsewhere in the name, "Show v1.2", is no extension of a project).
+QString withProjectExtension(const QString& path);
+
 // The .kvx project file: 20 sections, 4183 keys, in a fixed order.
 class ProjectFile {
 public:
@@ -30,13 +53,18 @@ public:
     // the project's sections. ini receives the content when it is.
     static ProjectReadStatus load(const QString& path, IniFile* ini);
 
-    // Reads path into the document through the editing rules (refused values keep the field),
-    // in the order: box position, count (applied), singles, groups, sequences, macros,
-    // ActiveTab; keys that are missing read as their defaults. Sets the path; clears the
-    // modified flag and the undo history at the end. A file that cannot be read, or is no project
-    // at all, leaves the document as it was and says why.
-    static ProjectReadStatus read(const QString& path, ProgramDocument& document);
-    static void read(const IniFile& ini, ProgramDocument& document);
+    // Reads path into the document through the editing rules, in the order: box position,
+    // count (applied), singles, groups, sequences, macros, ActiveTab. Every field is set:
+    // a key that is missing, or a value outside its range, reads as a new project's value, so
+    // nothing of the project open before stays (the window and vzctl read a file alike);
+    // the values outside their range are added to problems. Sets the path; clears the
+    // modified flag and the undo history at the end. A file that cannot be read, or is no
+    // project at all (also a FIFO, a device or a socket), leaves the document as it was and
+    // says why.
+    static ProjectReadStatus read(const QString& path, ProgramDocument& document,
+                                  ProjectValueProblems* problems = nullptr);
+    static void read(const IniFile& ini, ProgramDocument& document,
+                     ProjectValueProblems* problems = nullptr);
 };
 
 } // namespace vz

@@ -1,6 +1,7 @@
 // The main window as an operator meets it: start-up, the file menu with its questions, the
 // close request, the language dialog and the edit menu.
 
+#include "core/file_fixtures.h"
 #include "gui/main_window_fixture.h"
 
 #include "app/unit_language.h"
@@ -10,13 +11,19 @@
 #include "program/program_document.h"
 #include "program/program_pages.h"
 #include "program/project_file.h"
+#include "transfer/gui_adv_settings.h"
+#include "transfer/transfer_image.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace vz;
 using Answer = Prompts::Answer;
@@ -125,8 +132,9 @@ private slots:
     }
 
     // Opened as a default project, the file would be replaced by the next save: the project
-    // open and edited stays, with its path and caption.
-    void unreadableProjectNotOpened() {
+    // open and edited stays, with its path and caption. A value out of range reads as a new
+    // project's, never as the project open before: the window sends what vzctl sends.
+    void openUnreadableThenOutOfRange() {
         MainWindowFixture f;
         const QString good = f.folder.filePath("good.kvx");
         writeProject(good, 30);
@@ -148,6 +156,43 @@ private slots:
         QCOMPARE(w.document().path(), good);
         QVERIFY(w.document().isModified());
         QCOMPARE(w.document().program().singleAt(3).fire, 31);
+
+        const QString odd = f.folder.filePath("odd.kvx");
+        QVERIFY(f.folder.writeFile("odd.kvx", "[sgl]\nmod3=0\n"));
+        f.prompts.answers << Answer::Yes;
+        f.prompts.fileNames << odd;
+        f.find<QAction>("menu_file_open")->trigger();
+        QCOMPARE(f.prompts.texts().constLast(),
+                 get_text("msg_read_values").arg(odd) + "\n\r\n\r[sgl] mod3 holds 0: 5 is used");
+        QProcess vzctl;
+        vzctl.start(VZ_BIN_DIR "/vzctl", {"image", odd, "--raw", "--program-dir", f.folder.path()});
+        QVERIFY(vzctl.waitForFinished(10000));
+        QCOMPARE(vzctl.readAllStandardOutput(),
+                 build_transfer_image(buildRecordTable(w.document().program(), 0)));
+    }
+
+    // The first start in a data folder made just now writes the defaults without a word. On a
+    // full disk (16 bytes left: the file-size limit binds root too, needs no mount) the file
+    // stays whole, and its failed writes are told once.
+    void firstStartThenFullDisk() {
+        MainWindowFixture f{QByteArray()};
+        const DataFolder data(f.folder.path(), f.folder.filePath("config"), {},
+                              [](const QString&) { return false; });
+        languageTable().clear();
+        Tfrm_gui_main w(data, {}, f.prompts);
+        const QByteArray defaults = vztest::readBytes(data.settingsPath());
+        QVERIFY(defaults.contains("\r\nmaxbox=50\r\n"));
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit full{16, limit.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &full);
+        w.advSettingsDialog()->show(); // OK writes two settings
+        QTest::mouseClick(w.advSettingsDialog()->findChild<QPushButton*>("btn_ok"), Qt::LeftButton);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QCOMPARE(vztest::readBytes(data.settingsPath()), defaults);
+        QCOMPARE(f.prompts.texts(),
+                 QStringList{get_text("msg_settings_notsaved").arg(data.settingsPath())});
     }
 
     void fileMenu() {
@@ -183,11 +228,11 @@ private slots:
         QCOMPARE(f.prompts.kinds(), QStringList{"warningYesNo"});
         QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor"));
 
-        // Save of a new project is Save As; a name without an extension gets ".kvx".
-        f.prompts.fileNames << f.folder.filePath("second");
+        // Save of a new project is Save As; a name without ".kvx" gets it, dot or not.
+        f.prompts.fileNames << f.folder.filePath("Show v1.2");
         save->trigger();
-        QCOMPARE(savedSingle3(f.folder.filePath("second.kvx")), 5);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor - second.kvx"));
+        QCOMPARE(savedSingle3(f.folder.filePath("Show v1.2.kvx")), 5);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vestro Zandor - Show v1.2.kvx"));
         QVERIFY(!w.document().isModified() && !save->isEnabled());
         // A folder that cannot take the file: the error, the changes kept.
         clickUpArrow(f.find<UpDown>("tab_single_modnr_3_ud"));
@@ -210,7 +255,7 @@ private slots:
         QTest::newRow("yes, overwrite") << true << QList<int>{yes, yes} << QString() << true << 10;
         QTest::newRow("yes, overwrite declined")
             << true << QList<int>{yes, no} << QString() << false << 9;
-        QTest::newRow("yes, saved as") << false << QList<int>{yes} << "new.kvx" << true << 6;
+        QTest::newRow("yes, saved as") << false << QList<int>{yes} << "New.KVX" << true << 6;
         QTest::newRow("yes, save dialog cancelled")
             << false << QList<int>{yes} << QString() << false << -1;
     }

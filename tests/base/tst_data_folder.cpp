@@ -62,6 +62,10 @@ private slots:
         QVERIFY(writeFile(data.path() + "/language/english.lng", "k=user english\n"));
         QVERIFY(writeFile(data.path() + "/language/klingon.lng", "k=user klingon\n"));
         QCOMPARE(data.languageNames(), (QStringList{"deutsch", "english", "klingon"}));
+        // Root may write a package's folder; it is still nobody's data folder.
+        for (const char* packaged : {"/usr/lib/vestro-zandor", "/opt/vz"})
+            QCOMPARE(DataFolder(packaged, tmp.filePath("config"), {}, kWritable).path(),
+                     data.path());
         LanguageTable texts;
         for (const char* name : {"english", "deutsch", "klingon"}) {
             QVERIFY(texts.loadFile(data.languageFile(name)));

@@ -10,6 +10,8 @@
 
 #include <limits>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(vz::ProjectReadStatus)
 
 using vz::ProgramDocument;
@@ -112,17 +114,17 @@ void TestProjectFile::readValues_data() {
     QTest::addColumn<int>("boxMode");
     QTest::addColumn<QString>("key"); // section/key of the value as a save would write it
     QTest::addColumn<int>("expected");
-    // The document holds preset() before every read. The INI engine's own rules (case, hex,
-    // duplicates, junk) are tst_ini_file's.
+    // The document holds preset() before every read: none of it may stay. The INI engine's
+    // own rules (case, hex, duplicates, junk) are tst_ini_file's.
     auto row = [](const char* name, const char* content, int mode, const char* key, int value) {
         QTest::newRow(name) << content << mode << key << value;
     };
-    row("time out of range keeps the old", "[sgl]\nmod3=300", 1, "sgl/mod3", 17);
+    row("time out of range: a new project's", "[sgl]\nmod3=300", 1, "sgl/mod3", 5);
     row("count 6 in box mode 0: box 36", "[misc]\nBoxNr=3\nCount=5", 0, "misc/BoxNr", 35);
     row("missing BoxNr: box 1", "[misc]\nCount=7", 1, "misc/BoxNr", 0);
     row("missing Count: 6 modules", "[misc]\nBoxNr=2", 1, "misc/Count", 5);
-    row("BoxNr past the list kept", "[misc]\nBoxNr=50", 1, "misc/BoxNr", 9);
-    row("channel 71 kept", "[sgl]\nch1=70", 1, "sgl/ch1", 60);
+    row("BoxNr past the list", "[misc]\nBoxNr=50", 1, "misc/BoxNr", 0);
+    row("channel 71", "[sgl]\nch1=70", 1, "sgl/ch1", 0);
 }
 
 void TestProjectFile::readValues() {
@@ -153,6 +155,13 @@ void TestProjectFile::unreadableFilesAreRefused_data() {
     QTest::newRow("missing file") << m_dir.filePath("no such file.kvx")
                                   << vz::ProjectReadStatus::Missing;
     QTest::newRow("folder") << m_dir.path() << vz::ProjectReadStatus::Folder;
+    // Opened, a FIFO would wait for a writer and a device would never end.
+    QVERIFY(QFile::link("/dev/zero", m_dir.filePath("zero.kvx")));
+    for (const char* name : {"fifo.kvx", "socket.kvx"})
+        QVERIFY(::mknod(QFile::encodeName(m_dir.filePath(name)),
+                        (name[0] == 'f' ? S_IFIFO : S_IFSOCK) | 0600, 0) == 0);
+    for (const char* name : {"zero.kvx", "fifo.kvx", "socket.kvx"})
+        QTest::newRow(name) << m_dir.filePath(name) << vz::ProjectReadStatus::NotAProject;
 }
 
 void TestProjectFile::unreadableFilesAreRefused() {
