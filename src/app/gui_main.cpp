@@ -93,8 +93,6 @@ Tfrm_gui_main::Tfrm_gui_main(const DataFolder& dataFolder, const QStringList& ar
         new TransferWiring(this, *m_document, m_settings, m_settingsPath, m_prompts, m_data.path());
     m_fireWiring = new FireWiring(this, *m_document, m_hotkeys, m_prompts);
     m_edit = new EditWiring(this, *m_document);
-    // Fire mode: an undo must never change what the armed console fires.
-    m_edit->setLockedSource([this] { return m_fire && m_fire->controller().isArmed(); });
 
     SettingsFile::setWriteObserver(
         this, [this](const QString& path, bool written) { settingsWritten(path, written); });
@@ -314,11 +312,6 @@ void Tfrm_gui_main::createWindows() {
     // The fire console shares the transmit dialog's serial port.
     FireWindowHooks hooks;
     hooks.runTransfer = [this] { m_transfer->menu_transmit_captionClick(); };
-    // Called as fire mode goes on and off: the transfer and the edit entries follow it.
-    hooks.setTransferEnabled = [this](bool enabled) {
-        m_transfer->transmitEntry()->setEnabled(enabled);
-        m_edit->updateEntries();
-    };
     // The document has already taken the RK40 state and the derived box number.
     hooks.setRk40BoxList = [this](bool rk40On) { setBoxListForced(rk40On); };
     m_fireWiring->createConsole(m_transfer->transmitDialog()->com_port(), m_pageControl,
@@ -327,7 +320,10 @@ void Tfrm_gui_main::createWindows() {
     m_fire = m_fireWiring->console();
     m_fire->setHotkeyPath(m_data.hotkeysPath());
     m_fire->setFireLog(new FireLog(m_data.logDir(), this));
-    m_transfer->setPortBusy([this] { return m_fire->controller().isArmed(); });
+    // One armed state: each part of the window that could change a frame follows it.
+    connect(m_fire, &FireConsole::armedChanged, m_edit, &EditWiring::setArmed);
+    connect(m_fire, &FireConsole::armedChanged, m_transfer, &TransferWiring::setArmed);
+    connect(m_fire, &FireConsole::armedChanged, m_header, &BoxHeader::setArmed);
 }
 
 // --- show, close, keys ---

@@ -254,9 +254,8 @@ void FireConsole::setRouteEnabled(FireRoute route, bool enabled) {
         a->setEnabled(enabled);
 }
 
-void FireConsole::setTransferEnabled(bool enabled) {
-    if (m_hooks.setTransferEnabled)
-        m_hooks.setTransferEnabled(enabled);
+void FireConsole::setArmedState(bool armed) {
+    emit armedChanged(armed);
 }
 
 void FireConsole::setFirePagesShown(bool fireMode) {

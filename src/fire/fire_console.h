@@ -35,8 +35,6 @@ class ProgramDocument;
 struct FireWindowHooks {
     // The transfer command, as from menu_transmit_caption.
     std::function<void()> runTransfer;
-    // Enabled state of menu_transmit_caption.
-    std::function<void(bool)> setTransferEnabled;
     // true: tabs of pages 0..8 and 10 hidden, tab 9 shown and made current.
     // false: tabs 0..8 and 10 shown, tab 9 hidden, page 0 current.
     std::function<void(bool)> setFirePagesShown;
@@ -103,6 +101,11 @@ public:
     // Base hint of button (family 0..9, number) as the last show of the fire page stored it.
     QString baseHint(int family, int number) const;
 
+signals:
+    // Fire mode went on or off. Every wiring object follows it in one place: while armed,
+    // nothing that changes what a button or hotkey fires takes input.
+    void armedChanged(bool armed);
+
 public slots:
     void menu_fire_mastermodulClick();
     void menu_fire_rk40Click();
@@ -131,7 +134,7 @@ private:
     void runTransfer() override;
     void setRouteActive(FireRoute route, bool active) override;
     void setRouteEnabled(FireRoute route, bool enabled) override;
-    void setTransferEnabled(bool enabled) override;
+    void setArmedState(bool armed) override;
     void setFirePagesShown(bool fireMode) override;
     void setFirePortText(const QString& text) override;
     void setSetupPortText(const QString& text) override;

@@ -109,8 +109,7 @@ void FireModeController::switchOn(FireRoute route) {
     m_logRoute = route;
     m_host.setRouteActive(route, true);
     m_host.setRouteEnabled(otherRoute(route), false);
-    // A transfer would open and finally close the port under the armed console.
-    m_host.setTransferEnabled(false);
+    m_host.setArmedState(true);
     m_host.setFirePagesShown(true);
 
     m_port.close();
@@ -161,7 +160,7 @@ void FireModeController::disarm(bool closePort) {
     }
     m_host.setRouteActive(route, false);
     m_host.setRouteEnabled(otherRoute(route), true);
-    m_host.setTransferEnabled(true);
+    m_host.setArmedState(false);
     m_host.setFirePagesShown(false);
     if (route == FireRoute::Rk40)
         m_host.setRk40BoxList(false);

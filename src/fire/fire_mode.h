@@ -41,7 +41,9 @@ public:
     // Route state picture of the route's menu entry (on: image 1, off: image 0).
     virtual void setRouteActive(FireRoute route, bool active) = 0;
     virtual void setRouteEnabled(FireRoute route, bool enabled) = 0;
-    virtual void setTransferEnabled(bool enabled) = 0;
+    // The console is armed or not: everything in the window that could change what a frame
+    // carries (or take the port) follows this one state.
+    virtual void setArmedState(bool armed) = 0;
     // On: program pages and set-up page hidden, fire page shown and on show, warning label
     // shown. Off: the reverse, with page 0 on show.
     virtual void setFirePagesShown(bool fireMode) = 0;

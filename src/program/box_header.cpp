@@ -63,6 +63,11 @@ void BoxHeader::fillLists() {
     m_boxNrCb->addItems(boxes);
 }
 
+void BoxHeader::setArmed(bool armed) {
+    m_gasmodCountCb->setEnabled(!armed);
+    m_boxNrCb->setEnabled(!armed);
+}
+
 void BoxHeader::gasmod_count_cbChange(int position) {
     if (!m_document.setModuleCountPosition(position))
         showModuleCount();

@@ -26,6 +26,9 @@ public:
     void showBoxNumber();
 
 public slots:
+    // Armed, the count and the box number are what the console fires: both lists refuse
+    // wheel, keys and clicks (the RK40's box list too).
+    void setArmed(bool armed);
     void gasmod_count_cbChange(int position);
     void box_nr_cbChange(int position);
 

@@ -40,7 +40,7 @@ void EditWiring::addEditMenu(QMenuBar* bar) {
 void EditWiring::updateEntries() {
     if (!m_undo)
         return;
-    const bool open = !locked();
+    const bool open = !m_armed;
     auto show = [&](QAction* entry, const QString& format, bool can, const HistoryLabel& label) {
         const QString plain = find_text(entry->objectName());
         const QString caption = plain.isEmpty() ? entry->objectName() : plain;
@@ -59,14 +59,19 @@ void EditWiring::updateEntries() {
          m_document.history().redoLabel());
 }
 
+void EditWiring::setArmed(bool armed) {
+    m_armed = armed;
+    updateEntries();
+}
+
 void EditWiring::menu_edit_undoClick() {
-    if (!locked())
+    if (!m_armed)
         m_document.undo();
     updateEntries();
 }
 
 void EditWiring::menu_edit_redoClick() {
-    if (!locked())
+    if (!m_armed)
         m_document.redo();
     updateEntries();
 }

@@ -2,8 +2,6 @@
 
 #include <QObject>
 
-#include <functional>
-
 class QAction;
 class QMenuBar;
 class QWidget;
@@ -13,8 +11,8 @@ class ProgramDocument;
 }
 
 // The Edit menu: Undo and Redo of the document's history. Each entry names the step it
-// would take back or do again, and is disabled when there is none and while the window says
-// it is locked (fire mode: an undo must never change what an armed console fires).
+// would take back or do again, and is disabled when there is none and while the console is
+// armed (an undo must never change what an armed console fires).
 class EditWiring : public QObject {
     Q_OBJECT
 public:
@@ -23,25 +21,21 @@ public:
     // menu_edit with menu_edit_undo (Ctrl+Z) and menu_edit_redo (Ctrl+Y, Ctrl+Shift+Z), added
     // to the bar at the place the window calls it.
     void addEditMenu(QMenuBar* bar);
-    // Asked before every undo or redo and on every update of the entries.
-    void setLockedSource(std::function<bool()> locked) { m_locked = std::move(locked); }
-    // Enabled state and captions anew: after the window's texts were applied, and when the
-    // lock may have changed.
+    // Enabled state and captions anew, after the window's texts were applied.
     void updateEntries();
 
     QAction* undoEntry() const { return m_undo; }
     QAction* redoEntry() const { return m_redo; }
 
 public slots:
+    void setArmed(bool armed);
     void menu_edit_undoClick();
     void menu_edit_redoClick();
 
 private:
-    bool locked() const { return m_locked && m_locked(); }
-
     QWidget* m_window;
     vz::ProgramDocument& m_document;
-    std::function<bool()> m_locked;
+    bool m_armed = false;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
 };

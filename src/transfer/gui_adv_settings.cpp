@@ -72,6 +72,10 @@ bool Tfrm_gui_adv_settings::setBallPosition(int value) {
     return true;
 }
 
+void Tfrm_gui_adv_settings::setBoxModeLocked(bool locked) {
+    boxmode_cb->setEnabled(!locked);
+}
+
 int Tfrm_gui_adv_settings::ballPosition() const {
     return ball_ud->value();
 }

@@ -26,6 +26,8 @@ public:
     // position stays. Returns whether the position now is value.
     bool setBallPosition(int value);
     int ballPosition() const;
+    // While the console is armed the box mode stays as it is: it decides the box of macro calls.
+    void setBoxModeLocked(bool locked);
 
 public slots:
     void FormShow();

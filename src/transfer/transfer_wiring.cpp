@@ -35,10 +35,15 @@ void TransferWiring::createWindows() {
         new Tfrm_gui_adv_settings(m_settingsPath, m_settings.ball, m_settings.newBoxmode, m_window);
 }
 
+void TransferWiring::setArmed(bool armed) {
+    m_armed = armed;
+    m_menuTransmit->setEnabled(!armed);
+    m_frmAdvSettings->setBoxModeLocked(armed);
+}
+
 void TransferWiring::menu_transmit_captionClick() {
-    // The entry is disabled while fire mode is on: a transfer would take the armed
-    // console's port and close it at the end.
-    if (m_portBusy && m_portBusy())
+    // A transfer would take the armed console's port and close it at the end.
+    if (m_armed)
         return;
     TransferRequest request;
     const bool go = prepare_transfer(m_document.program(), m_settings.newBoxmode, m_settings.block,

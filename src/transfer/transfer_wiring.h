@@ -2,8 +2,6 @@
 
 #include <QObject>
 
-#include <functional>
-
 class Prompts;
 class QAction;
 class QMenu;
@@ -31,8 +29,6 @@ public:
     // menu_transmit_caption, on the menu bar itself.
     void addTransmitEntry(QMenuBar* bar);
     void createWindows();
-    // While it answers true, the transmit entry does nothing (fire mode holds the port).
-    void setPortBusy(std::function<bool()> busy) { m_portBusy = std::move(busy); }
 
     QAction* transmitEntry() const { return m_menuTransmit; }
     Tfrm_gui_transmit* transmitDialog() const { return m_frmTransmit; }
@@ -44,6 +40,9 @@ signals:
     void boxModeApplied();
 
 public slots:
+    // Armed, the console holds the port and the box mode decides the box of its macro calls:
+    // the transfer is off and the box mode cannot be changed.
+    void setArmed(bool armed);
     void menu_transmit_captionClick();
     void menu_settings_advancedClick();
 
@@ -54,7 +53,7 @@ private:
     QString m_settingsPath;
     Prompts& m_prompts;
     QString m_programDir;
-    std::function<bool()> m_portBusy;
+    bool m_armed = false;
     QAction* m_menuTransmit = nullptr;
     Tfrm_gui_transmit* m_frmTransmit = nullptr;
     Tfrm_gui_adv_settings* m_frmAdvSettings = nullptr;

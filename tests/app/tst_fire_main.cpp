@@ -133,8 +133,7 @@ private slots:
     void portFailures();
     void abortDropsQueued_data();
     void abortDropsQueued();
-    void undoWhileArmed();
-    void keysStayOffTheControls();
+    void armedRefusesChanges();
 };
 
 void TestFireMain::fireOnEachRoute_data() {
@@ -341,40 +340,44 @@ void TestFireMain::abortDropsQueued() {
     QCOMPARE(m.channels(), (QList<int>{21, 21}));
 }
 
-// Armed, Undo and Redo are off, by the menu and by the keys: an undo must never change what
-// the console fires.
-void TestFireMain::undoWhileArmed() {
-    FireMain m;
-    Tfrm_gui_main& w = m.start();
-    auto* list = m.f.find<QComboBox>("tab_single_modnr_1_cb");
-    chooseListEntry(list, 29);
-    chooseListEntry(list, 39);
-    m.entry("menu_edit_undo")->trigger();
-    QCOMPARE(list->currentIndex(), 29);
-    QVERIFY(m.arm("menu_fire_rk40"));
-    QVERIFY(!m.entry("menu_edit_undo")->isEnabled());
-    QVERIFY(!m.entry("menu_edit_redo")->isEnabled());
-    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.document().program().singleAt(1).ch, 29);
-
-    m.entry("menu_fire_rk40")->trigger();
-    QVERIFY(m.entry("menu_edit_undo")->isEnabled());
-    QVERIFY(m.entry("menu_edit_redo")->isEnabled());
-}
-
-// On the fire page a key typed into a list with the focus would change the program under
-// the armed console; the window takes it as a hotkey first.
-void TestFireMain::keysStayOffTheControls() {
+// Armed, nothing that changes what the console fires takes input: the module count and the
+// RK40's box list refuse wheel, clicks and keys, Undo and Redo are off by menu and keys, the
+// transfer is off and the box mode cannot be changed. Off again, all of it is back.
+void TestFireMain::armedRefusesChanges() {
     FireMain m;
     Tfrm_gui_main& w = m.start();
     w.hotkeys().bind('9', 1, 1);
-    QVERIFY(m.arm("menu_fire_mastermodul"));
-    auto* countList = m.f.find<QComboBox>("gasmod_count_cb");
-    countList->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), countList);
-    QTest::keyClick(countList, Qt::Key_9);
-    QVERIFY(m.far->waitFor(16));
-    QCOMPARE(w.document().program().moduleCount(), 6);
+    chooseListEntry(m.f.find<QComboBox>("tab_single_modnr_1_cb"), 29);
+    QVERIFY(m.arm("menu_fire_rk40"));
+    for (const char* name : {"gasmod_count_cb", "box_nr_cb"}) {
+        auto* list = m.f.find<QComboBox>(name);
+        QVERIFY(list->isVisible());
+        const int before = list->currentIndex();
+        QWheelEvent wheel(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), {}, {0, -120},
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list, &wheel);
+        QTest::mouseClick(list, Qt::LeftButton);
+        QTest::keyClick(list, Qt::Key_9); // a hotkey on the fire page, never the list's
+        QCOMPARE(list->currentIndex(), before);
+        QVERIFY(!list->view()->isVisible());
+    }
+    QVERIFY(m.far->waitFor(2 * 9 * 2));
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.document().program().singleAt(1).ch, 29);
+    bool boxModeOpen = true;
+    QTimer::singleShot(0, &w, [&boxModeOpen] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        boxModeOpen = dialog->findChild<QComboBox*>("boxmode_cb")->isEnabled();
+        dialog->close();
+    });
+    m.entry("menu_settings_advanced")->trigger();
+    QVERIFY(!boxModeOpen);
+    for (const char* entry : {"menu_edit_undo", "menu_edit_redo", "menu_transmit_caption"})
+        QVERIFY2(!m.entry(entry)->isEnabled(), entry);
+
+    m.entry("menu_fire_rk40")->trigger();
+    QVERIFY(m.entry("menu_edit_undo")->isEnabled());
+    QVERIFY(m.f.find<QComboBox>("gasmod_count_cb")->isEnabled());
 }
 
 QTEST_MAIN(TestFireMain)

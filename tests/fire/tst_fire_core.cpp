@@ -42,7 +42,7 @@ class FakeHost : public FireModeHost {
 public:
     QStringList log;
     int errors = 0;
-    bool transferEnabled = true;
+    bool armed = false;
     bool firePages = false;
     int savedSetting = -100;
     FireModeController* controller = nullptr; // set: a second failure arrives inside the box
@@ -55,7 +55,7 @@ public:
     void setRouteEnabled(FireRoute r, bool e) override {
         log << QStringLiteral("enabled%1=%2").arg(int(r)).arg(e);
     }
-    void setTransferEnabled(bool e) override { transferEnabled = e; }
+    void setArmedState(bool a) override { armed = a; }
     void setFirePagesShown(bool on) override {
         firePages = on;
         log << QStringLiteral("pages=%1").arg(on);
@@ -287,7 +287,7 @@ private slots:
         QVERIFY(r.c.isArmed() && r.port.opened);
         QCOMPARE(r.port.baud, baud);
         QCOMPARE(r.host.savedSetting, 4);
-        QVERIFY(!r.host.transferEnabled && r.host.firePages);
+        QVERIFY(r.host.armed && r.host.firePages);
         for (const QString& e :
              {QStringLiteral("route%1=1").arg(route), QStringLiteral("enabled%1=0").arg(int(other)),
               QString("port:COM4")})
@@ -301,7 +301,7 @@ private slots:
         r.host.log.clear();
         r.c.toggle(which);
         QVERIFY(!r.c.isArmed() && !r.port.opened);
-        QVERIFY(r.host.transferEnabled && !r.host.firePages);
+        QVERIFY(!r.host.armed && !r.host.firePages);
         QVERIFY(r.host.log.contains("stopMacro"));
         QVERIFY(r.host.log.contains(QStringLiteral("enabled%1=1").arg(int(other))));
         QCOMPARE(r.host.log.contains("boxlist=0"), rk40);
@@ -317,7 +317,7 @@ private slots:
         r.port.writeFails = true; // the device went away
         r.c.fire(1);
         r.c.fire(2);
-        QVERIFY(!r.c.isArmed() && !r.port.opened && !r.host.firePages && r.host.transferEnabled);
+        QVERIFY(!r.c.isArmed() && !r.port.opened && !r.host.firePages && !r.host.armed);
         QCOMPARE(r.c.portLabel(), QStringLiteral("Select port"));
         r.c.portFailed(); // a later report changes nothing and shows nothing
         QCOMPARE(r.host.errors, 1);

@@ -1,6 +1,7 @@
 #include "core/pty_pair.h"
 #include "fire/fire_frames.h"
 #include "program/project_file.h"
+#include "serial/port_catalog.h"
 
 #include <QtTest>
 
@@ -204,6 +205,27 @@ private slots:
         const QString link = ready.value("link").toString();
         QVERIFY(QFileInfo(link).isSymLink());
         QVERIFY(vzctl({"ports", "--program-dir", m_dir->path()}).out.contains("COM10"));
+        // A USB adapter where the system keeps stable names: named, and what choosing links.
+        PtyPair adapter;
+        const QString root = m_dir->filePath("root");
+        const QString byId =
+            ports::addStandInAdapter(root, adapter.slavePath(), {"FTDI", "FT232R", "A1"});
+        qputenv("VZ_SERIAL_ROOT", root.toUtf8());
+        const Run json = vzctl({"ports", "--json", "--program-dir", m_dir->path()});
+        qunsetenv("VZ_SERIAL_ROOT");
+        QStringList got;
+        for (const QJsonValue& v : QJsonDocument::fromJson(json.out).array()) {
+            const QJsonObject o = v.toObject();
+            got << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                       .arg(o["device"].toString(), o["maker"].toString(), o["serial"].toString(),
+                            o["stable_name"].toString(), o["link_target"].toString())
+                       .arg(o["links_on_choice"].toBool());
+        }
+        const QString simDevice = ready.value("device").toString();
+        QVERIFY2(got.contains(QStringLiteral("%1 FTDI A1 %2  1").arg(adapter.slavePath(), byId)) &&
+                     got.contains(simDevice + "    " + simDevice + " 0") &&
+                     got.contains("    " + unplugged + " 0"),
+                 qPrintable(got.join('\n')));
         const Run taken = vzctl({"sim", "--port", "9", "--program-dir", m_dir->path()});
         QVERIFY2(taken.code == 1 && QFileInfo(com9).symLinkTarget() == unplugged,
                  qPrintable(taken.err));
