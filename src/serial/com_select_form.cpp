@@ -4,6 +4,7 @@
 #include "serial/port_names.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -86,6 +87,7 @@ void TComSelectForm::build() {
 
 void TComSelectForm::PortsComboBoxChange() {
     const int index = m_ports->currentIndex();
+    m_linkFailed = -1;
     if (index < 0 || index >= m_entries.size()) {
         m_device->setText(QStringLiteral("(no serial port found)"));
         return;
@@ -116,13 +118,29 @@ void TComSelectForm::PortsComboBoxChange() {
 void TComSelectForm::OkBtnClick() {
     // A USB adapter is linked by its stable name before the port opens it.
     const int index = m_ports->currentIndex();
-    QString error;
-    if (index >= 0 && index < m_entries.size() &&
-        !vz::ports::linkChoice(m_programDir, m_entries.at(index), &error)) {
-        m_device->setText(text("port_link_failed").arg(error));
+    if (index < 0 || index >= m_entries.size()) {
+        accept();
         return;
     }
-    accept();
+    const vz::ports::PortEntry& e = m_entries.at(index);
+    QString error;
+    if (vz::ports::linkChoice(m_programDir, e, &error)) {
+        accept();
+        return;
+    }
+    // A device the number reaches by its socket opens without the link, once the operator
+    // has read that it is not kept by name.
+    const bool bySocket =
+        QFileInfo(vz::ports::fixedDevice(e.number)).canonicalFilePath() == e.device;
+    if (bySocket && m_linkFailed == index) {
+        accept();
+        return;
+    }
+    m_linkFailed = index;
+    QString message = text("port_link_failed").arg(error);
+    if (bySocket)
+        message += QLatin1Char('\n') + text("port_link_skip").arg(vz::ports::comName(e.number));
+    m_device->setText(message);
 }
 
 void TComSelectForm::AbortBtnClick() {

@@ -44,6 +44,7 @@ private:
 
     QString m_programDir;
     QList<vz::ports::PortEntry> m_entries; // in the order of the list
+    int m_linkFailed = -1;                 // the entry whose link could not be made
     QLabel* m_line1 = nullptr;
     QLabel* m_line2 = nullptr;
     QComboBox* m_ports = nullptr;

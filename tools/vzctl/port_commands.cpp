@@ -187,7 +187,9 @@ int cmdPorts(const QStringList& args) {
                      QStringLiteral("choosing it links %1 -> %2")
                          .arg(vz::ports::linkPath(dir, e.number), vz::ports::choiceTarget(e)));
         if (!e.stableName.isEmpty() && e.stableName != e.linkTarget && !e.linkOnChoice)
-            printOut(indent + QStringLiteral("stable name %1").arg(e.stableName));
+            printOut(indent + QStringLiteral("stable name %1 (the link names the socket: link "
+                                             "this name to keep the adapter across a replug)")
+                                  .arg(e.stableName));
         if (!e.permitted())
             printOut(indent + QStringLiteral("no permission: serial ports belong to the group %1; "
                                              "join it with \"sudo usermod -aG %1 $USER\", then "
