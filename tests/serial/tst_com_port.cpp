@@ -255,8 +255,6 @@ private slots:
         QVERIFY(failed.wait(1000));
         QTest::qWait(100); // a dead pseudo-terminal keeps raising errors until closed
         QCOMPARE(failed.count(), 1);
-        QVERIFY2(failed.at(0).at(0).toString().startsWith("COM3: the line is lost: "),
-                 qPrintable(failed.at(0).at(0).toString()));
         QVERIFY(!port.Open());
         try {
             port.WriteChar('x');
