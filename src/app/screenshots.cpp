@@ -19,6 +19,8 @@
 #include "output/gui_info.h"
 #include "output/output_wiring.h"
 #include "program/program_document.h"
+#include "serial/com_select_form.h"
+#include "serial/port_catalog.h"
 #include "transfer/backend_transmit.h"
 #include "transfer/gui_adv_settings.h"
 
@@ -76,11 +78,22 @@ bool copyFolder(const QString& from, const QString& to) {
     return true;
 }
 
-// A program folder with the shipped texts and a pseudo-terminal as COM kCom; the master
-// side stays open (and unread) while the folder lives.
+// A pseudo-terminal whose master side stays open (and unread) until closed; -1 on failure.
+int openPty() {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master >= 0 && (::grantpt(master) != 0 || ::unlockpt(master) != 0)) {
+        ::close(master);
+        return -1;
+    }
+    return master;
+}
+
+// A program folder with the shipped texts, a pseudo-terminal as COM kCom and another posing as
+// a USB adapter in a stand-in of the system's serial folders (root/).
 struct ProgramFolder {
     QTemporaryDir dir;
     int master = -1;
+    int adapter = -1;
 
     bool create(const QString& binDir, const QString& language) {
         if (!dir.isValid() || !copyFolder(binDir + "/language", dir.filePath("language")) ||
@@ -94,8 +107,13 @@ struct ProgramFolder {
                                .toUtf8()) < 0)
             return false;
         settings.close();
-        master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+        master = openPty();
+        adapter = openPty();
+        if (master < 0 || adapter < 0 ||
+            vz::ports::addStandInAdapter(dir.filePath("root"),
+                                         QString::fromLocal8Bit(::ptsname(adapter)),
+                                         {"FTDI", "FT232R USB UART", "A10K3XYZ"})
+                .isEmpty())
             return false;
         QDir().mkpath(dir.filePath("ports"));
         return ::symlink(::ptsname(master),
@@ -103,8 +121,9 @@ struct ProgramFolder {
                              .constData()) == 0;
     }
     ~ProgramFolder() {
-        if (master >= 0)
-            ::close(master);
+        for (int fd : {master, adapter})
+            if (fd >= 0)
+                ::close(fd);
     }
 };
 
@@ -298,6 +317,31 @@ bool shootLanguage(const QString& language, const QString& outDir) {
           static_cast<QWidget*>(w.transmitDialog()), static_cast<QWidget*>(console.hotkeyWindow()),
           static_cast<QWidget*>(w.output()->infoDialog())})
         ok = save(dialog, outDir, "main_" + dialog->objectName() + "_" + language) && ok;
+
+    // The port chooser: the virtual module, the stand-in adapter, and a second adapter as a
+    // user outside the serial ports' group would see it.
+    QList<vz::ports::PortEntry> entries = vz::ports::catalog(
+        folder.dir.path(), vz::ports::SerialSystem::at(folder.dir.filePath("root")),
+        vz::ports::kFirstOffered, vz::ports::kLastOffered);
+    vz::ports::PortEntry locked;
+    locked.number = 18;
+    locked.device = QStringLiteral("/dev/ttyUSB1");
+    locked.stableName = QStringLiteral("/dev/serial/by-id/usb-1a86_USB_Serial-if00-port0");
+    locked.usb = {QStringLiteral("QinHeng Electronics"), QStringLiteral("USB Serial"), QString()};
+    locked.linkOnChoice = true;
+    locked.deniedGroup = QStringLiteral("dialout");
+    entries << locked;
+    TComSelectForm chooser(folder.dir.path(), entries);
+    auto* list = chooser.findChild<QComboBox*>(QStringLiteral("PortsComboBox"));
+    for (int i = 0; i < entries.size(); ++i)
+        if (entries.at(i).linkOnChoice || !entries.at(i).link.isEmpty()) {
+            list->setCurrentIndex(i);
+            ok = save(&chooser, outDir,
+                      QStringLiteral("port_chooser_com%1_%2")
+                          .arg(entries.at(i).number)
+                          .arg(language)) &&
+                 ok;
+        }
     return ok;
 }
 

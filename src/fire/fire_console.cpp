@@ -108,8 +108,10 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
 }
 
 FireConsole::~FireConsole() {
-    // The pages may already be gone with the page control: only the timer stops here.
+    // The pages may already be gone with the page control: only the timer stops here. The
+    // log may be gone too: frames still queued now are not written to it.
     m_macros->timer()->stop();
+    m_controller.setLog(nullptr);
     m_sender.drop();
 }
 
@@ -154,11 +156,12 @@ void FireConsole::setFireLog(FireLog* log) {
     m_setup->showLogPath();
 }
 
-void FireConsole::fireLogStopped(const QString& reason) {
+void FireConsole::fireLogStopped() {
     // On the page, not in a message box: nothing may stand between the operator and the
     // next click.
     QLabel* label = m_firePage->logOffLabel();
-    label->setText(get_text(QStringLiteral("firemode_log_off")) + QLatin1Char(' ') + reason);
+    label->setText(get_text(QStringLiteral("firemode_log_off")) + QLatin1Char(' ') +
+                   FireLog::stopText(m_log->stopInfo()));
     label->setToolTip(label->text());
     label->show();
 }
@@ -190,6 +193,8 @@ void FireConsole::applyTexts() {
         m_firePage->popupHotkey()->setText(hotkey);
     m_setup->applyMacroListTexts();
     showButtonBox();
+    if (m_log && m_log->isStopped())
+        fireLogStopped();
 }
 
 QString FireConsole::baseHint(int family, int number) const {

@@ -152,7 +152,8 @@ private:
     void refreshIfStale();
     // A fire button pressed by mouse or key: fires, starts its macro, or refuses (fire log).
     void pressFireButton(int family, int number, const QString& source);
-    void fireLogStopped(const QString& reason);
+    // Says on the page, in the operator's language, that the log is off and why.
+    void fireLogStopped();
     void frameWritten(const QByteArray& frame);
     QAction* routeAction(FireRoute route) const;
 

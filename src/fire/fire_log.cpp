@@ -1,5 +1,6 @@
 #include "fire/fire_log.h"
 
+#include "base/unit_service.h"
 #include "fire/fire_log_reader.h"
 
 #include <QDir>
@@ -99,9 +100,56 @@ bool FireLog::drain(int timeoutMs) {
                            [this] { return (m_queue.empty() && !m_busy) || m_stopped.load(); });
 }
 
-QString FireLog::stopReason() const {
+FireLogStop FireLog::stopInfo() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_reason;
+}
+
+QString FireLog::stopReason() const {
+    const FireLogStop s = stopInfo();
+    const QString path = QDir::toNativeSeparators(s.path);
+    switch (s.what) {
+    case FireLogStop::None:
+        return QString();
+    case FireLogStop::MakeFolder:
+        return QStringLiteral("cannot create the folder %1").arg(path);
+    case FireLogStop::Open:
+    case FireLogStop::Write:
+        break;
+    }
+    return path + QStringLiteral(": ") + s.system;
+}
+
+QString FireLog::stopText(const FireLogStop& stop) {
+    static const char* const kWhat[] = {"", "firemode_log_folder", "firemode_log_open",
+                                        "firemode_log_write"};
+    if (stop.what == FireLogStop::None)
+        return QString();
+    QString cause;
+    switch (stop.error) {
+    case ENOSPC:
+        cause = get_text(QStringLiteral("firemode_log_full"));
+        break;
+    case EACCES:
+    case EPERM:
+        cause = get_text(QStringLiteral("firemode_log_access"));
+        break;
+    case EROFS:
+        cause = get_text(QStringLiteral("firemode_log_readonly"));
+        break;
+    case ENOTDIR:
+    case EEXIST:
+        cause = get_text(QStringLiteral("firemode_log_notdir"));
+        break;
+    default:
+        cause = stop.system;
+        break;
+    }
+    QString text = get_text(QLatin1String(kWhat[stop.what]))
+                       .replace(QLatin1String("%1"), QDir::toNativeSeparators(stop.path));
+    if (!cause.isEmpty())
+        text += QStringLiteral(": ") + cause;
+    return text;
 }
 
 void FireLog::run() {
@@ -118,7 +166,7 @@ void FireLog::run() {
         m_busy = true;
         lock.unlock();
 
-        QString error;
+        FireLogStop error;
         bool ok = true;
         if (lost > 0) {
             FireLogLine gap;
@@ -141,53 +189,53 @@ void FireLog::run() {
     }
 }
 
-bool FireLog::writeLine(QFile& file, const Queued& q, QString* error) {
+bool FireLog::writeLine(QFile& file, const Queued& q, FireLogStop* error) {
+    // errno is read right after the call that failed; Qt's text of the error comes from it.
+    auto fail = [error](FireLogStop::What what, const QString& path, const QString& system) {
+        const int code = errno;
+        *error = {what, path, code,
+                  system.isEmpty() && code != 0 ? QString::fromLocal8Bit(strerror(code)) : system};
+        return false;
+    };
     const QString name = fileFor(q.time.date());
     if (!file.isOpen() || file.fileName() != name) {
         file.close();
-        if (!QDir().mkpath(m_folder)) {
-            *error = QStringLiteral("cannot create the folder %1")
-                         .arg(QDir::toNativeSeparators(m_folder));
-            return false;
-        }
+        errno = 0;
+        if (!QDir().mkpath(m_folder))
+            return fail(FireLogStop::MakeFolder, m_folder, QString());
         file.setFileName(name);
         // Unbuffered: each line goes to the system in one write, nothing waits in this process.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-            *error = QDir::toNativeSeparators(name) + QStringLiteral(": ") + file.errorString();
-            return false;
-        }
+        errno = 0;
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+            return fail(FireLogStop::Open, name, file.errorString());
         if (file.size() == 0) {
             const QByteArray head = header().toUtf8() + '\n';
-            if (file.write(head) != head.size()) {
-                *error = QDir::toNativeSeparators(name) + QStringLiteral(": ") + file.errorString();
-                return false;
-            }
+            errno = 0;
+            if (file.write(head) != head.size())
+                return fail(FireLogStop::Write, name, file.errorString());
         }
     }
     const QByteArray bytes = format(q.time, q.line).toUtf8() + '\n';
-    if (file.write(bytes) != bytes.size()) {
-        *error = QDir::toNativeSeparators(name) + QStringLiteral(": ") + file.errorString();
-        return false;
-    }
+    errno = 0;
+    if (file.write(bytes) != bytes.size())
+        return fail(FireLogStop::Write, name, file.errorString());
 #ifdef Q_OS_UNIX
     // On the disk before the next line: a power cut loses at most the line being written.
-    if (::fdatasync(file.handle()) != 0 && errno != EINVAL) {
-        *error = QDir::toNativeSeparators(name) + QStringLiteral(": ") +
-                 QString::fromLocal8Bit(strerror(errno));
-        return false;
-    }
+    if (::fdatasync(file.handle()) != 0 && errno != EINVAL)
+        return fail(FireLogStop::Write, name, QString());
 #endif
     return true;
 }
 
-void FireLog::stop(const QString& reason) {
+void FireLog::stop(const FireLogStop& reason) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_reason = reason;
     }
     m_stopped.store(true);
+    const QString text = stopReason();
     QMetaObject::invokeMethod(
-        this, [this, reason] { emit stopped(reason); }, Qt::QueuedConnection);
+        this, [this, text] { emit stopped(text); }, Qt::QueuedConnection);
 }
 
 } // namespace vz

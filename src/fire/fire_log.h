@@ -28,6 +28,15 @@ struct FireLogLine {
     QString outcome; // "written", "failed", or what went wrong
 };
 
+// Why the fire log stopped: what could not be done to which path, and the system's error.
+struct FireLogStop {
+    enum What { None, MakeFolder, Open, Write };
+    What what = None;
+    QString path;
+    int error = 0;  // errno, 0 when unknown
+    QString system; // the system's text of the error
+};
+
 // The flight recorder of a show: every fire frame and fire mode event as one CSV line in
 // <folder>/fire-YYYY-MM-DD.csv (local date of the line), header first in a new file.
 // append() only queues the line with its time: a thread of the log writes it, one write
@@ -54,15 +63,18 @@ public:
     // Waits until every queued line is written or the log has stopped. False on time-out.
     bool drain(int timeoutMs);
     bool isStopped() const { return m_stopped.load(); }
-    // Why the log stopped; empty while it works.
+    // Why the log stopped, in English (vzctl); empty while it works.
     QString stopReason() const;
+    FireLogStop stopInfo() const;
+    // The same in the language of the table, for the operator.
+    static QString stopText(const FireLogStop& stop);
 
     static QString header();
     // The CSV line (without line end) of a line at a time.
     static QString format(const QDateTime& time, const FireLogLine& line);
 
 signals:
-    // Emitted once, in the log object's thread.
+    // Emitted once, in the log object's thread, with stopReason().
     void stopped(const QString& reason);
 
 private:
@@ -71,8 +83,8 @@ private:
         FireLogLine line;
     };
     void run();
-    bool writeLine(QFile& file, const Queued& q, QString* error);
-    void stop(const QString& reason);
+    bool writeLine(QFile& file, const Queued& q, FireLogStop* error);
+    void stop(const FireLogStop& reason);
 
     QString m_folder;
     Clock m_clock;
@@ -84,7 +96,7 @@ private:
     int m_lost = 0;
     bool m_busy = false;
     bool m_quit = false;
-    QString m_reason;
+    FireLogStop m_reason;
     std::thread m_thread;
 };
 

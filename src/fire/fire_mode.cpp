@@ -50,7 +50,12 @@ FireModeController::FireModeController(FireModeHost& host, FirePort& port, FireF
     : m_host(host), m_port(port), m_sender(sender) {
     QObject::connect(&m_sender, &FireFrameSender::copyWritten, &m_sender,
                      [this](const QByteArray& frame, const QString& source, bool written) {
-                         logCopy(frame, source, written);
+                         logFrame(frame, source,
+                                  written ? QStringLiteral("written") : QStringLiteral("failed"));
+                     });
+    QObject::connect(&m_sender, &FireFrameSender::frameDropped, &m_sender,
+                     [this](const QByteArray& frame, const QString& source) {
+                         logFrame(frame, source, QStringLiteral("dropped"));
                      });
 }
 
@@ -59,7 +64,8 @@ FireLogLine FireModeController::logLine(const QString& event, const QString& sou
     FireLogLine line;
     line.event = event;
     line.route = routeName(m_logRoute);
-    line.port = comText(m_port.comNumber());
+    // The port of the session, also once a failure has reset the port's number.
+    line.port = m_logPort > 0 ? comText(m_logPort) : QString();
     line.source = source;
     line.outcome = outcome;
     return line;
@@ -84,11 +90,11 @@ void FireModeController::logRefused(int channel, const QString& source, const QS
     m_log->append(std::move(line));
 }
 
-void FireModeController::logCopy(const QByteArray& frame, const QString& source, bool written) {
+void FireModeController::logFrame(const QByteArray& frame, const QString& source,
+                                  const QString& outcome) {
     if (!m_log || frame.size() < 6)
         return;
-    FireLogLine line = logLine(QStringLiteral("frame"), source,
-                               written ? QStringLiteral("written") : QStringLiteral("failed"));
+    FireLogLine line = logLine(QStringLiteral("frame"), source, outcome);
     // A macro call names the box of the program; the route frames the configured one.
     line.box = isMacroCall(frame) ? quint8(frame.at(4)) : m_configuredBox;
     line.channel = quint8(frame.at(5));
@@ -134,6 +140,7 @@ void FireModeController::switchOn(FireRoute route) {
     m_port.setBaud(route == FireRoute::Rk40 ? kRk40Baud : kMasterBaud);
     if (m_port.open()) {
         const int number = m_port.comNumber();
+        m_logPort = number;
         m_host.setFirePortText(comText(number));
         *m_savedPort = number;
         m_host.savePortSetting(number);
@@ -141,6 +148,7 @@ void FireModeController::switchOn(FireRoute route) {
         m_loggedOn = true;
         return;
     }
+    m_logPort = m_port.comNumber(); // the one the chooser gave, if any
     logEvent(QStringLiteral("port error"), QString(), QStringLiteral("cannot open"));
     // Disarm before the message box: while it is up the console must not look or act armed.
     // The number that failed is dropped, so the set-up page shows no port; the saved number

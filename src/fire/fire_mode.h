@@ -124,9 +124,9 @@ public:
 
 private:
     void disarm(bool closePort);
-    // Every line of the log starts here: event, route, port, source and outcome.
+    // Every line of the log is built here: route and port of the session, then the event's.
     FireLogLine logLine(const QString& event, const QString& source, const QString& outcome) const;
-    void logCopy(const QByteArray& frame, const QString& source, bool written);
+    void logFrame(const QByteArray& frame, const QString& source, const QString& outcome);
 
     FireModeHost& m_host;
     FirePort& m_port;
@@ -136,8 +136,10 @@ private:
     int m_ownSavedPort = 0;
     int* m_savedPort = &m_ownSavedPort;
     FireLog* m_log = nullptr;
-    // The route the log names: the armed one, kept for the lines of switching off.
+    // The route and port the log names: the armed ones, kept for the lines of switching off
+    // and of a failure (which resets the port's number).
     FireRoute m_logRoute = FireRoute::None;
+    int m_logPort = 0;
     bool m_loggedOn = false;
 };
 

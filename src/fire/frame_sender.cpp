@@ -1,6 +1,7 @@
 #include "fire/frame_sender.h"
 
 #include <thread>
+#include <utility>
 
 namespace vz {
 
@@ -61,7 +62,10 @@ void FireFrameSender::secondCopy() {
 }
 
 void FireFrameSender::dropQueued() {
-    m_queue.clear();
+    // Taken first: whatever listens may send again.
+    const QQueue<Frame> dropped = std::exchange(m_queue, {});
+    for (const Frame& f : dropped)
+        emit frameDropped(f.bytes, f.source);
 }
 
 void FireFrameSender::abort() {
@@ -69,18 +73,23 @@ void FireFrameSender::abort() {
 }
 
 void FireFrameSender::finishAndDrop() {
+    // The copy on the line first: reporting the dropped ones must not hold it up.
+    QQueue<Frame> waiting = std::exchange(m_queue, {});
+    if (m_inFlight) {
+        m_timer.stop();
+        secondCopy();
+    }
+    m_queue = std::move(waiting);
     dropQueued();
-    if (!m_inFlight)
-        return;
-    m_timer.stop();
-    secondCopy();
 }
 
 void FireFrameSender::drop() {
-    dropQueued();
     m_timer.stop();
-    m_inFlight = false;
-    m_current = Frame();
+    const bool secondDue = std::exchange(m_inFlight, false);
+    const Frame current = std::exchange(m_current, Frame());
+    if (secondDue)
+        emit frameDropped(current.bytes, current.source);
+    dropQueued();
 }
 
 } // namespace vz

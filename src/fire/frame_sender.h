@@ -12,7 +12,8 @@
 // Writes every fire frame twice, the second copy 20 ms after the first, and never lets two
 // frames interleave: a frame handed in while another's second copy is due waits until that
 // copy has gone. The window stays responsive meanwhile: the second copy is scheduled, not
-// slept for. Every byte for the port passes write(); every abort passes dropQueued().
+// slept for. Every byte for the port passes write(); every frame that will not go passes
+// dropQueued() or drop(), and is reported once by frameDropped().
 namespace vz {
 
 class FireFrameSender : public QObject {
@@ -49,6 +50,9 @@ signals:
     // Each copy, once the port has taken it (written) or refused it: after the write, so
     // whatever listens never holds up a copy.
     void copyWritten(const QByteArray& frame, const QString& source, bool written);
+    // A frame (or the second copy of the one on the line) that will not go: Stop, Escape,
+    // fire mode off, the close request or a failure dropped it. Once per frame.
+    void frameDropped(const QByteArray& frame, const QString& source);
 
 private:
     using Clock = std::chrono::steady_clock;

@@ -1,5 +1,6 @@
 #include "serial/com_select_form.h"
 
+#include "base/unit_service.h"
 #include "serial/port_names.h"
 
 #include <QComboBox>
@@ -11,55 +12,66 @@
 
 namespace {
 
-constexpr int kWidth = 380;
-constexpr int kHeight = 132;
+constexpr int kWidth = 560;
+constexpr int kHeight = 262;
+constexpr int kMargin = 12;
+
+QString text(const char* key) {
+    return get_text(QLatin1String(key));
+}
 
 } // namespace
 
 TComSelectForm::TComSelectForm(const QString& programDir, QWidget* parent)
-    : QDialog(parent), m_programDir(programDir) {
-    const QSet<QString> system = vz::ports::systemPorts();
-    build([programDir, system](int n) { return vz::ports::isPresent(programDir, n, system); });
+    : TComSelectForm(programDir,
+                     vz::ports::catalog(programDir, vz::ports::SerialSystem::fromEnvironment(),
+                                        vz::ports::kFirstOffered, vz::ports::kLastOffered),
+                     parent) {}
+
+TComSelectForm::TComSelectForm(const QString& programDir,
+                               const QList<vz::ports::PortEntry>& entries, QWidget* parent)
+    : QDialog(parent), m_programDir(programDir), m_entries(entries) {
+    build();
 }
 
-TComSelectForm::TComSelectForm(const QString& programDir, const PresentTest& isPresent,
-                               QWidget* parent)
-    : QDialog(parent), m_programDir(programDir) {
-    build(isPresent);
-}
-
-void TComSelectForm::build(const PresentTest& isPresent) {
+void TComSelectForm::build() {
     setObjectName(QStringLiteral("ComSelectForm"));
     setWindowTitle(QStringLiteral("Select Port"));
     setModal(true);
     setFixedSize(kWidth, kHeight);
+    const int inner = kWidth - 2 * kMargin;
 
     m_line1 = new QLabel(QStringLiteral("The configured serial port is not valid."), this);
     m_line1->setObjectName(QStringLiteral("Label1"));
-    m_line1->setGeometry(12, 10, kWidth - 24, 18);
+    m_line1->setGeometry(kMargin, 10, inner, 18);
     m_line2 = new QLabel(QStringLiteral("Please choose another port."), this);
     m_line2->setObjectName(QStringLiteral("Label2"));
-    m_line2->setGeometry(12, 28, kWidth - 24, 18);
+    m_line2->setGeometry(kMargin, 28, inner, 18);
 
     m_ports = new QComboBox(this);
     m_ports->setObjectName(QStringLiteral("PortsComboBox"));
-    m_ports->setGeometry(12, 56, 110, 24);
-    for (int n = vz::ports::kFirstOffered; n <= vz::ports::kLastOffered; ++n)
-        if (isPresent(n))
-            m_ports->addItem(QString::asprintf("COM%d", n));
+    m_ports->setGeometry(kMargin, 56, inner, 26);
+    for (const vz::ports::PortEntry& e : std::as_const(m_entries)) {
+        QString item = vz::ports::entryText(e, text("port_serial"));
+        if (!e.permitted())
+            item += QStringLiteral(" \u2014 ") + text("port_no_permission");
+        m_ports->addItem(item);
+    }
 
     m_device = new QLabel(this);
     m_device->setObjectName(QStringLiteral("DeviceLbl"));
-    m_device->setGeometry(132, 56, kWidth - 144, 24);
+    m_device->setGeometry(kMargin, 92, inner, kHeight - 92 - 48);
+    m_device->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_device->setWordWrap(true);
     m_device->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("OkBtn"));
-    m_ok->setGeometry(kWidth - 182, 94, 80, 26);
+    m_ok->setGeometry(kWidth - 182, kHeight - 38, 80, 26);
     m_ok->setDefault(true);
     m_abort = new QPushButton(QStringLiteral("Cancel"), this);
     m_abort->setObjectName(QStringLiteral("AbortBtn"));
-    m_abort->setGeometry(kWidth - 92, 94, 80, 26);
+    m_abort->setGeometry(kWidth - 92, kHeight - 38, 80, 26);
 
     connect(m_ports, &QComboBox::currentIndexChanged, this, &TComSelectForm::PortsComboBoxChange);
     connect(m_ok, &QPushButton::clicked, this, &TComSelectForm::OkBtnClick);
@@ -74,40 +86,75 @@ void TComSelectForm::build(const PresentTest& isPresent) {
 }
 
 void TComSelectForm::PortsComboBoxChange() {
-    const std::optional<int> n = chosenNumber();
-    if (!n) {
+    const int index = m_ports->currentIndex();
+    m_linkFailed = -1;
+    if (index < 0 || index >= m_entries.size()) {
         m_device->setText(QStringLiteral("(no serial port found)"));
         return;
     }
-    const QString device = vz::ports::deviceFor(m_programDir, *n);
-    if (device.isEmpty()) {
-        m_device->setText(QStringLiteral("(no device)"));
-        return;
+    const vz::ports::PortEntry& e = m_entries.at(index);
+    const QString com = vz::ports::comName(e.number);
+    // Paths stay on one line, shortened in the middle; sentences wrap.
+    auto path = [this](const QString& p) {
+        return m_device->fontMetrics().elidedText(p, Qt::ElideMiddle, m_device->width());
+    };
+    // What stops the port from opening comes first.
+    QStringList lines;
+    if (!e.permitted())
+        lines << text("port_permission_fix").arg(e.device, e.deniedGroup) << QString();
+    if (!e.link.isEmpty()) {
+        lines << path(QStringLiteral("ports/%1 \u2192 %2").arg(com, e.linkTarget));
+        if (!e.stableName.isEmpty() && e.linkTarget != e.stableName)
+            lines << text("port_link_by_position").arg(com);
+    } else if (e.linkOnChoice && !e.stableName.isEmpty()) {
+        lines << text("port_link_on_choice").arg(com) << path(e.stableName);
+    } else if (e.linkOnChoice) {
+        lines << text("port_link_device").arg(com, e.device);
     }
-    // A ports/ link: show what it leads to, the link itself in the tip.
-    QString text = device;
-    QString tip = device;
-    const QFileInfo info(device);
-    if (info.isSymLink()) {
-        const QString target = info.symLinkTarget();
-        text = QStringLiteral("%1 (ports/%2)").arg(target, info.fileName());
-        tip = QStringLiteral("%1 -> %2").arg(device, target);
-    }
-    m_device->setText(m_device->fontMetrics().elidedText(text, Qt::ElideMiddle, m_device->width()));
-    m_device->setToolTip(tip);
+    m_device->setText(lines.join(QLatin1Char('\n')).trimmed());
+    m_device->setToolTip(e.stableName.isEmpty() ? e.device : e.stableName);
 }
 
 void TComSelectForm::OkBtnClick() {
-    accept();
+    // A USB adapter is linked by its stable name before the port opens it.
+    const int index = m_ports->currentIndex();
+    if (index < 0 || index >= m_entries.size()) {
+        accept();
+        return;
+    }
+    const vz::ports::PortEntry& e = m_entries.at(index);
+    QString error;
+    if (vz::ports::linkChoice(m_programDir, e, &error)) {
+        accept();
+        return;
+    }
+    // A device the number reaches by its socket opens without the link, once the operator
+    // has read that it is not kept by name.
+    const bool bySocket =
+        QFileInfo(vz::ports::fixedDevice(e.number)).canonicalFilePath() == e.device;
+    if (bySocket && m_linkFailed == index) {
+        accept();
+        return;
+    }
+    m_linkFailed = index;
+    QString message = text("port_link_failed").arg(error);
+    if (bySocket)
+        message += QLatin1Char('\n') + text("port_link_skip").arg(vz::ports::comName(e.number));
+    m_device->setText(message);
 }
 
 void TComSelectForm::AbortBtnClick() {
     reject();
 }
 
-std::optional<int> TComSelectForm::parseEntry(const QString& text) {
+std::optional<int> TComSelectForm::parseEntry(const QString& entry) {
+    // The number ends where the description begins.
+    QString digits = entry.mid(3);
+    const qsizetype end = digits.indexOf(QLatin1Char(' '));
+    if (end >= 0)
+        digits.truncate(end);
     bool ok = false;
-    const int n = text.mid(3).toInt(&ok, 10);
+    const int n = digits.toInt(&ok, 10);
     if (!ok)
         return std::nullopt;
     return n;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "serial/com_port.h"
+#include "serial/port_catalog.h"
 
 #include <QDialog>
 
-#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -12,17 +12,16 @@ class QLabel;
 class QPushButton;
 
 // The port chooser: a small modal dialog with fixed English texts listing the present ports
-// COM1..COM50. Beside the list it shows the device the selected entry stands for, so an
-// operator on Linux knows what he picks.
+// COM1..COM50, each with its device and, for a USB adapter, maker, product and serial number.
+// Below the list it says what choosing the selected entry does (link a USB adapter by its stable
+// name) and, for a port this user may not open, how to be allowed to.
 class TComSelectForm : public QDialog {
     Q_OBJECT
 public:
-    using PresentTest = std::function<bool(int)>;
-
-    // Lists the ports that vz::ports finds present for programDir.
+    // Lists what vz::ports::catalog finds for programDir on the system of VZ_SERIAL_ROOT.
     explicit TComSelectForm(const QString& programDir, QWidget* parent = nullptr);
-    // Lists the numbers isPresent accepts (tests use the ports/ folder alone).
-    TComSelectForm(const QString& programDir, const PresentTest& isPresent,
+    // Lists the entries given (tests, the picture tool).
+    TComSelectForm(const QString& programDir, const QList<vz::ports::PortEntry>& entries,
                    QWidget* parent = nullptr);
 
     // The selected entry's number (its text from the fourth character on); nothing when the
@@ -41,9 +40,11 @@ private slots:
     void AbortBtnClick();
 
 private:
-    void build(const PresentTest& isPresent);
+    void build();
 
     QString m_programDir;
+    QList<vz::ports::PortEntry> m_entries; // in the order of the list
+    int m_linkFailed = -1;                 // the entry whose link could not be made
     QLabel* m_line1 = nullptr;
     QLabel* m_line2 = nullptr;
     QComboBox* m_ports = nullptr;

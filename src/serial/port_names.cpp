@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kTableSize = 16;
 
+} // namespace
+
 bool isCharacterDevice(const QString& path) {
 #ifdef Q_OS_UNIX
     struct stat st {};
@@ -29,8 +31,6 @@ bool entryExists(const QString& path) {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
 }
-
-} // namespace
 
 QString portsDir(const QString& programDir) {
     return QDir(programDir).filePath(QStringLiteral("ports"));
@@ -95,15 +95,6 @@ bool isPresent(const QString& programDir, int n, const QSet<QString>& system) {
 #else
     return system.contains(device);
 #endif
-}
-
-QList<int> presentPorts(const QString& programDir, int first, int last) {
-    const QSet<QString> system = systemPorts();
-    QList<int> out;
-    for (int n = std::max(first, 1); n <= last; ++n)
-        if (isPresent(programDir, n, system))
-            out << n;
-    return out;
 }
 
 } // namespace vz::ports

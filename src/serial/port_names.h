@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QList>
 #include <QSet>
 #include <QString>
 
 namespace vz {
 
-// COM numbers and the devices behind them.
+// COM numbers and the devices behind them (what each one is: port_catalog.h).
 //
 // On Linux, COM n is <program folder>/ports/COMn when that entry exists (a link to any
-// character device: a USB adapter, the pseudo-terminal of the virtual master module);
+// character device: a USB adapter by its stable name, the pseudo-terminal of the virtual
+// master module);
 // otherwise the fixed table: COM1-16 -> /dev/ttyS0-15, COM17-32 -> /dev/ttyUSB0-15,
 // COM33-48 -> /dev/ttyACM0-15. On Windows COM n is \\.\COMn.
 namespace ports {
@@ -32,9 +32,10 @@ QSet<QString> systemPorts();
 // device is one the system reports as a serial port.
 bool isPresent(const QString& programDir, int n, const QSet<QString>& systemPorts);
 
-// Present COM numbers first..last, in rising order.
-QList<int> presentPorts(const QString& programDir, int first = kFirstOffered,
-                        int last = kLastOffered);
+// A character device, or a link leading to one.
+bool isCharacterDevice(const QString& path);
+// Whether a ports/ entry is there at all (a link leading nowhere counts).
+bool entryExists(const QString& path);
 
 // "COM7": the name under which the operator knows port n.
 QString comName(int n);

@@ -224,8 +224,8 @@ void Tfrm_gui_transmit::FormShow() {
             m_comPort.setComNumber(0);
         } catch (const ComPortError&) {
         }
-        // Not written to the settings file: the operator may plug the device in again.
-        m_savedPort = 0;
+        // The saved number stays, here and in the settings file: once the adapter is plugged
+        // in again, the next showing (or fire mode) reaches it without a new choice.
         lbl_comport_nr->setText(text("msg_selectcomport"));
         status_msg(text("msg_comport_error"));
         btn_transmit->setEnabled(false);

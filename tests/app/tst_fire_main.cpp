@@ -326,7 +326,7 @@ void TestFireMain::abortDropsQueued() {
     d.setMacroSlot(0, 1, vz::MacroCall, 9);
     d.setMacroActive(0, true);
     w.hotkeys().bind('a', 1, 1); // channel 21
-    w.hotkeys().bind('b', 1, 2); // channel 22
+    w.hotkeys().bind('b', 1, 2); // channel 24
     QVERIFY(m.arm("menu_fire_mastermodul"));
     m.f.prompts.answers.enqueue(abort == "close" ? Prompts::Answer::Cancel : Prompts::Answer::Yes);
     QTest::mouseClick(m.fireButton(9, 1), Qt::LeftButton);
@@ -349,6 +349,16 @@ void TestFireMain::abortDropsQueued() {
         QVERIFY(m.arm("menu_fire_mastermodul")); // never resumes the macro
     QTest::qWait(500);
     QCOMPARE(m.channels(), (QList<int>{21, 21}));
+    // What was dropped is in the fire log, once.
+    QFile log(
+        m.f.folder.filePath("logs/fire-" + QDate::currentDate().toString(Qt::ISODate) + ".csv"));
+    auto dropped = [&log] {
+        log.close();
+        return log.open(QIODevice::ReadOnly)
+                   ? int(log.readAll().count(",24,hotkey b,5F 5F 73 32 65 18 AF 00,dropped\n"))
+                   : -1;
+    };
+    QTRY_COMPARE(dropped(), 1);
 }
 
 // Armed, nothing that changes what the console fires takes input: the module count and the

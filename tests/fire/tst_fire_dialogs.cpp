@@ -12,6 +12,7 @@
 #include "fire/gui_macropause.h"
 #include "fire/gui_macroseq.h"
 #include "program/program_document.h"
+#include "serial/port_catalog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -130,25 +131,41 @@ private slots:
         QCOMPARE(w.hotkeys().keyOf(6, 4), int('7'));
     }
 
-    // The set-up page's port button asks the chooser; the choice is shown and saved.
+    // The set-up page's port button asks the chooser, which names the USB adapter and links
+    // it by its stable name when chosen; the choice is shown and saved.
     void portButtonChoosesThePort() {
         MainWindowFixture f;
-        PtyPair pty;
+        PtyPair pty, adapter;
         QVERIFY(pty.linkAs(f.folder.path(), 7));
+        const QString root = f.folder.path() + "/root";
+        const QString byId = vz::ports::addStandInAdapter(root, adapter.slavePath(),
+                                                          {"FTDI", "FT232R USB UART", "A10K3XYZ"});
+        QVERIFY(!byId.isEmpty());
+        qputenv("VZ_SERIAL_ROOT", root.toUtf8());
         Tfrm_gui_main& w = f.start();
-        whenShown([] {
-            auto* list = QApplication::activeModalWidget()->findChild<QComboBox*>(
-                QStringLiteral("PortsComboBox"));
-            QVERIFY(list);
-            list->setCurrentIndex(list->findText(QStringLiteral("COM7")));
+        QString hint;
+        whenShown([&] {
+            QWidget* form = QApplication::activeModalWidget();
+            auto* list = form->findChild<QComboBox*>(QStringLiteral("PortsComboBox"));
+            QVERIFY(list && list->findText("COM7 (" + pty.slavePath() + ")") >= 0);
+            chooseListEntry(list, list->findText("FTDI FT232R USB UART, serial A10K3XYZ (" +
+                                                     adapter.slavePath() + ")",
+                                                 Qt::MatchEndsWith));
+            hint = form->findChild<QLabel*>(QStringLiteral("DeviceLbl"))->text();
             clickIn(QStringLiteral("OkBtn"));
         });
         w.pageControl()->setCurrentWidget(f.find(QStringLiteral("tab_fire_setup")));
         QTest::mouseClick(f.find<QPushButton>(QStringLiteral("firesetup_comport_btn")),
                           Qt::LeftButton);
+        qunsetenv("VZ_SERIAL_ROOT");
+        const int port = SettingsFile::load(w.settingsPath()).settings.port;
+        QVERIFY2(hint.startsWith(QStringLiteral("OK links ports/COM%1 to this adapter").arg(port)),
+                 qPrintable(hint));
         QCOMPARE(f.find<QLabel>(QStringLiteral("firemode_comport_lbl"))->text(),
-                 QStringLiteral("COM7"));
-        QCOMPARE(SettingsFile::load(w.settingsPath()).settings.port, 7);
+                 QStringLiteral("COM%1").arg(port));
+        QCOMPARE(
+            QFileInfo(f.folder.path() + QStringLiteral("/ports/COM%1").arg(port)).symLinkTarget(),
+            byId);
     }
 };
 

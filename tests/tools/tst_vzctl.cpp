@@ -1,8 +1,7 @@
 #include "core/pty_pair.h"
 #include "fire/fire_frames.h"
-#include "program/program_document.h"
 #include "program/project_file.h"
-#include "transfer/transfer_image.h"
+#include "serial/port_catalog.h"
 
 #include <QtTest>
 
@@ -27,11 +26,12 @@ Run vzctl(const QStringList& args) {
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-QByteArray expectedImage(const QString& project, int boxMode) {
-    ProgramDocument doc;
-    doc.setBoxMode(boxMode);
-    ProjectFile::read(project, doc);
-    return build_transfer_image(buildRecordTable(doc.program(), boxMode));
+// The demo's image in box mode 0, worked out by hand from the byte layout: hex pairs, "#"
+// comments. Not the encoder's output, so a fault there cannot hide.
+QByteArray demoImage() {
+    QFile f(QStringLiteral(VZ_TEST_DATA_DIR "/demo_image.hex"));
+    QString text = f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    return QByteArray::fromHex(text.remove(QRegularExpression("#[^\n]*")).toLatin1());
 }
 
 } // namespace
@@ -135,8 +135,10 @@ private slots:
         const Run r = vzctl(
             {"image", kDemo, "--raw", "--settings", f.fileName(), "--program-dir", m_dir->path()});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, expectedImage(kDemo, 1));
-        QCOMPARE(int(quint8(r.out[424])), 8); // box mode 1: the demo's 8 modules in the box record
+        QByteArray image = demoImage();
+        image[424] = 8; // box mode 1: the demo's 8 modules in the box record, and its check byte
+        image[426] = 0x4E;
+        QCOMPARE(r.out.toHex(' '), image.toHex(' '));
     }
 
     void sendExactBytesInBlocks() {
@@ -148,23 +150,17 @@ private slots:
         const QByteArray got = pty.readFar(430, 5000);
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitCode(), 0);
-        QCOMPARE(got, expectedImage(kDemo, 0));
+        QCOMPARE(got.toHex(' '), demoImage().toHex(' '));
         QVERIFY(p.readAllStandardError().contains("86 blocks of 5,"));
-    }
-
-    void sendNoticesLostLineWhileIdle() {
-        PtyPair pty;
-        QVERIFY(pty.linkAs(m_dir->path(), 16));
-        QProcess p;
+        // A line lost while idling ends the command at once, with the reason in words.
         p.start(kVzctl,
-                {"send", kDemo, "--port", "16", "--idle", "10", "--program-dir", m_dir->path()});
+                {"send", kDemo, "--port", "14", "--idle", "10", "--program-dir", m_dir->path()});
         QCOMPARE(pty.readFar(2), QByteArray("__"));
         pty.hangUp();
         QVERIFY(p.waitForFinished(1000)); // not only when the idle time is over
-        QCOMPARE(p.exitCode(), 2);
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        QVERIFY2(err.contains("vzctl send: COM16: the line is lost: the device /dev/pts/"),
-                 qPrintable(err));
+        QVERIFY2(p.exitCode() == 2 && p.readAllStandardError().contains(
+                                          "COM14: the line is lost: the device /dev/pts/"),
+                 "no lost line reported");
     }
 
     void fireTwice20msApart() {
@@ -197,35 +193,45 @@ private slots:
     }
 
     void simAndPorts() {
-        // Entries the sim did not make are left alone: an unplugged adapter, a device.
-        const QString ports = m_dir->filePath("ports");
+        // A link the sim did not make is left alone, even one leading nowhere.
         const QString unplugged = "/dev/serial/by-id/usb-unplugged";
-        QVERIFY(QDir().mkpath(ports) && QFile::link(unplugged, ports + "/COM9") &&
-                QFile::link("/dev/null", ports + "/COM10"));
-        const auto start = [&](QProcess& sim, const QStringList& args) {
-            sim.start(kVzctl, QStringList{"sim", "--json", "--program-dir", m_dir->path()} + args);
-            while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
-            }
-            return QJsonDocument::fromJson(sim.readLine()).object();
-        };
+        const QString com9 = m_dir->filePath("ports/COM9");
+        QVERIFY(QDir().mkpath(m_dir->filePath("ports")) && QFile::link(unplugged, com9));
         QProcess sim;
-        const QJsonObject ready = start(sim, {});
-        QCOMPARE(ready.value("com").toInt(), 11); // the first free number from 9 up
+        sim.start(kVzctl, {"sim", "--json", "--program-dir", m_dir->path()});
+        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
+        const QJsonObject ready = QJsonDocument::fromJson(sim.readLine()).object();
+        QCOMPARE(ready.value("com").toInt(), 10); // the first free number from 9 up
         const QString link = ready.value("link").toString();
         QVERIFY(QFileInfo(link).isSymLink());
-        QVERIFY(vzctl({"ports", "--program-dir", m_dir->path()}).out.contains("COM11"));
+        QVERIFY(vzctl({"ports", "--program-dir", m_dir->path()}).out.contains("COM10"));
+        // A USB adapter where the system keeps stable names: named, and what choosing links.
+        PtyPair adapter;
+        const QString root = m_dir->filePath("root");
+        const QString byId =
+            ports::addStandInAdapter(root, adapter.slavePath(), {"FTDI", "FT232R", "A1"});
+        qputenv("VZ_SERIAL_ROOT", root.toUtf8());
+        const Run json = vzctl({"ports", "--json", "--program-dir", m_dir->path()});
+        qunsetenv("VZ_SERIAL_ROOT");
+        QStringList got;
+        for (const QJsonValue& v : QJsonDocument::fromJson(json.out).array()) {
+            const QJsonObject o = v.toObject();
+            got << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                       .arg(o["device"].toString(), o["maker"].toString(), o["serial"].toString(),
+                            o["stable_name"].toString(), o["link_target"].toString())
+                       .arg(o["links_on_choice"].toBool());
+        }
+        const QString simDevice = ready.value("device").toString();
+        QVERIFY2(got.contains(QStringLiteral("%1 FTDI A1 %2  1").arg(adapter.slavePath(), byId)) &&
+                     got.contains(simDevice + "    " + simDevice + " 0") &&
+                     got.contains("    " + unplugged + " 0"),
+                 qPrintable(got.join('\n')));
         const Run taken = vzctl({"sim", "--port", "9", "--program-dir", m_dir->path()});
-        QVERIFY2(taken.code == 1 && taken.err.contains("COM9 is taken"), qPrintable(taken.err));
-        QCOMPARE(QFileInfo(ports + "/COM9").symLinkTarget(), unplugged);
-        QCOMPARE(QFileInfo(ports + "/COM10").symLinkTarget(), QString("/dev/null"));
-        // A sim that was killed leaves its link behind; the next one takes the number over.
-        sim.kill();
-        QVERIFY(sim.waitForFinished(3000) && QFileInfo(link).isSymLink());
-        QProcess again;
-        QCOMPARE(start(again, {"--port", "11"}).value("link").toString(), link);
-        again.terminate();
-        QVERIFY(again.waitForFinished(3000));
-        QCOMPARE(again.exitCode(), 0);
+        QVERIFY2(taken.code == 1 && QFileInfo(com9).symLinkTarget() == unplugged,
+                 qPrintable(taken.err));
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(3000));
+        QCOMPARE(sim.exitCode(), 0);
         QVERIFY(!QFileInfo(link).isSymLink());
     }
 };

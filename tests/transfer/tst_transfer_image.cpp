@@ -1,13 +1,8 @@
 #include "base/unit_service.h"
-#include "core/file_fixtures.h"
-#include "program/program_document.h"
-#include "program/project_file.h"
 #include "transfer/transfer_image.h"
 
 #include <QRegularExpression>
 #include <QtTest>
-
-#include <algorithm>
 
 using namespace vz;
 
@@ -56,7 +51,6 @@ class TstTransferImage : public QObject {
 private slots:
     void image_data();
     void image();
-    void knownGoodImage();
     void recordTable_data();
     void recordTable();
     void duplicateMessage_data();
@@ -85,32 +79,6 @@ void TstTransferImage::image() {
     const QByteArray image = build_transfer_image(buildRecordTable(edited(script), boxMode));
     QCOMPARE(image.size(), kTransferImageSize);
     QCOMPARE(image.mid(offset, bytes.size()).toHex(' '), bytes.toHex(' '));
-}
-
-// The shipped example against an image worked out by hand, so the encoder is not checked by
-// a reading of the layout that its own author wrote.
-void TstTransferImage::knownGoodImage() {
-    QByteArray expected;
-    const QByteArray text = vztest::readBytes(QStringLiteral(VZ_TEST_DATA_DIR "/demo_image.hex"));
-    for (const QByteArray& line : text.split('\n'))
-        for (const QByteArray& token : line.left(line.indexOf('#')).simplified().split(' ')) {
-            bool ok = false;
-            const uint byte = token.toUInt(&ok, 16);
-            QVERIFY2(token.isEmpty() || (ok && token.size() == 2), line.constData());
-            if (!token.isEmpty())
-                expected.append(char(byte));
-        }
-    QCOMPARE(expected.size(), kTransferImageSize);
-    ProgramDocument doc;
-    doc.setBoxMode(0);
-    QCOMPARE(ProjectFile::read(QStringLiteral(VZ_SOURCE_DIR "/resources/examples/demo.kvx"), doc),
-             ProjectReadStatus::Read);
-    const QByteArray image = build_transfer_image(buildRecordTable(doc.program(), 0));
-    QCOMPARE(image.size(), kTransferImageSize);
-    const auto diff = std::mismatch(image.cbegin(), image.cend(), expected.cbegin());
-    QVERIFY2(diff.first == image.cend(),
-             qPrintable(
-                 QStringLiteral("first difference at offset %1").arg(diff.first - image.cbegin())));
 }
 
 void TstTransferImage::recordTable_data() {

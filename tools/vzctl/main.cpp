@@ -16,7 +16,7 @@ const char* const kUsage =
     "Commands:\n"
     "  sim [--port N] [--json]         virtual master module on a pseudo-terminal,\n"
     "                                  linked as ports/COM<N> in the data folder\n"
-    "  ports                           present COM numbers and their devices\n"
+    "  ports [--json]                  present COM numbers: devices, USB adapters, links\n"
     "  check FILE.kvx [--settings F]   duplicate-channel check of a project\n"
     "  image FILE.kvx [--settings F] [--raw]\n"
     "                                  the 430-byte transfer image (hex, or raw bytes)\n"

@@ -6,14 +6,16 @@
 #include "fire/fire_frames.h"
 #include "fire/fire_log.h"
 #include "serial/com_port.h"
+#include "serial/port_catalog.h"
 #include "serial/port_names.h"
 #include "transfer/block_transfer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -135,27 +137,66 @@ int cmdSim(const QStringList& args) {
 }
 
 int cmdPorts(const QStringList& args) {
-    CommandLine cl(QStringLiteral("ports"), QStringLiteral("ports"),
-                   QStringLiteral("Lists the COM numbers that are present, with the device each "
-                                  "stands for. The port chooser offers COM1 to COM50."));
+    CommandLine cl(QStringLiteral("ports"), QStringLiteral("ports [--json]"),
+                   QStringLiteral("Lists the COM numbers that are present with what each reaches: "
+                                  "device, USB maker, product and serial number, its ports/ link "
+                                  "or the stable name that choosing it links, and whether this "
+                                  "user may open it. Links whose adapter is unplugged are listed "
+                                  "too. The port chooser offers COM1 to COM50."));
+    cl.parser().addOption({QStringLiteral("json"), QStringLiteral("One JSON array.")});
     int code = ExitOk;
     if (!cl.parse(args, &code))
         return code;
     if (!cl.parser().positionalArguments().isEmpty())
         return cl.usageError(QStringLiteral("no arguments expected"));
     const QString dir = cl.dataFolder().portsBase();
-    const QList<int> present = vz::ports::presentPorts(dir, 1, 255);
-    for (int n : present) {
-        const QString device = vz::ports::deviceFor(dir, n);
-        const QFileInfo info(device);
-        QString line = QStringLiteral("%1  %2").arg(vz::ports::comName(n), -6).arg(device);
-        if (info.isSymLink())
-            line += QStringLiteral(" -> ") + info.symLinkTarget();
-        if (n > vz::ports::kLastOffered)
+    const QList<vz::ports::PortEntry> entries =
+        vz::ports::catalog(dir, vz::ports::SerialSystem::fromEnvironment(), 1, 0xFFFF, true);
+    if (cl.parser().isSet(QStringLiteral("json"))) {
+        QJsonArray out;
+        for (const vz::ports::PortEntry& e : entries)
+            out.append(
+                QJsonObject{{QStringLiteral("com"), e.number},
+                            {QStringLiteral("present"), e.present},
+                            {QStringLiteral("device"), e.device},
+                            {QStringLiteral("maker"), e.usb.maker},
+                            {QStringLiteral("product"), e.usb.product},
+                            {QStringLiteral("serial"), e.usb.serial},
+                            {QStringLiteral("link"), e.link},
+                            {QStringLiteral("link_target"), e.linkTarget},
+                            {QStringLiteral("stable_name"), e.stableName},
+                            {QStringLiteral("links_on_choice"), e.linkOnChoice},
+                            {QStringLiteral("permitted"), e.permitted()},
+                            {QStringLiteral("group"), e.deniedGroup},
+                            {QStringLiteral("offered"), e.number <= vz::ports::kLastOffered}});
+        writeOut(QJsonDocument(out).toJson(QJsonDocument::Indented));
+        return ExitOk;
+    }
+    for (const vz::ports::PortEntry& e : entries) {
+        QString line = vz::ports::entryText(e, QStringLiteral("serial %1"));
+        if (!e.present)
+            line += QStringLiteral("  (missing: the link leads nowhere; adapter unplugged?)");
+        if (e.number > vz::ports::kLastOffered)
             line += QStringLiteral("  (not offered by the chooser)");
         printOut(line);
+        const QString indent(8, QLatin1Char(' '));
+        if (!e.link.isEmpty())
+            printOut(indent + QStringLiteral("link %1 -> %2").arg(e.link, e.linkTarget));
+        else if (e.linkOnChoice)
+            printOut(indent +
+                     QStringLiteral("choosing it links %1 -> %2")
+                         .arg(vz::ports::linkPath(dir, e.number), vz::ports::choiceTarget(e)));
+        if (!e.stableName.isEmpty() && e.stableName != e.linkTarget && !e.linkOnChoice)
+            printOut(indent + QStringLiteral("stable name %1 (the link names the socket: link "
+                                             "this name to keep the adapter across a replug)")
+                                  .arg(e.stableName));
+        if (!e.permitted())
+            printOut(indent + QStringLiteral("no permission: serial ports belong to the group %1; "
+                                             "join it with \"sudo usermod -aG %1 $USER\", then "
+                                             "log out and in again")
+                                  .arg(e.deniedGroup));
     }
-    if (present.isEmpty())
+    if (entries.isEmpty())
         printErr(QStringLiteral("no serial port found (start 'vzctl sim' for a virtual one)"));
     return ExitOk;
 }

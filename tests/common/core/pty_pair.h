@@ -28,6 +28,7 @@ public:
     bool isValid() const { return m_master >= 0; }
     int masterFd() const { return m_master; }
     int slaveFd() const { return m_slave; }
+    QString slavePath() const { return m_slavePath; }
 
     // Links the slave as <programDir>/ports/COM<n> (creating ports/). The link is removed
     // again when the pair is destroyed.
