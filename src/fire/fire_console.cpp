@@ -461,6 +461,11 @@ void FireConsole::stopMacro() {
     m_sender.abort();
 }
 
+void FireConsole::stopRunningMacro() {
+    if (m_macros->runner().isRunning())
+        stopMacro();
+}
+
 void FireConsole::btn_firemode_stopClick() {
     stopMacro();
 }

@@ -146,6 +146,7 @@ private slots:
     void armedRefusesChanges();
     void onlyWhatIsShownFires();
     void pauseCountsFromTheLastCopy();
+    void modalWindowAndClose();
 };
 
 void TestFireMain::fireOnEachRoute_data() {
@@ -477,6 +478,36 @@ void TestFireMain::pauseCountsFromTheLastCopy() {
     QCOMPARE(m.channels(), (QList<int>{21, 21, 24, 24, 30, 30, 31, 31}));
     const double pause = (m.copiesUs[6] - m.copiesUs[5]) / 1000.0;
     QVERIFY2(pause >= 100, qPrintable(QString("pause of %1 ms").arg(pause)));
+}
+
+// A modal window never leaves a macro running behind it: the macro stops, with "macro abort",
+// before the window is on screen. Closing while armed is fire mode off: the copy on the line
+// still goes, the port closes, and the log's last line is "fire mode off".
+void TestFireMain::modalWindowAndClose() {
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    vz::ProgramDocument& d = w.document();
+    d.setMacroSlot(0, 0, vz::MacroPause, 500);
+    d.setMacroSlot(0, 1, vz::MacroCall, 9);
+    d.setMacroActive(0, true);
+    d.setModified(false);
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    QTest::mouseClick(m.fireButton(9, 1), Qt::LeftButton);
+    bool runningBehind = true;
+    QTimer::singleShot(0, &w, [&] {
+        runningBehind = m.console().runner().isRunning();
+        QApplication::activeModalWidget()->close();
+    });
+    m.entry("menu_help_info")->trigger();
+    QVERIFY(!runningBehind);
+    QTest::mouseClick(m.fireButton(1, 1), Qt::LeftButton);
+    QVERIFY(w.close());
+    QVERIFY(!w.transmitDialog()->com_port().Open());
+    QVERIFY(m.far->waitFor(2 * 8));
+    QCOMPARE(m.channels(), (QList<int>{21, 21}));
+    const QStringList lines = m.logLines();
+    QCOMPARE(lines.filter(",macro abort,").size(), 1);
+    QVERIFY2(lines.last().contains(",fire mode off,"), qPrintable(lines.last()));
 }
 
 QTEST_MAIN(TestFireMain)
