@@ -65,16 +65,14 @@ private slots:
         QTest::newRow("no settings file")
             << QByteArray() << true << "Ini-File not found.\n\rUsing default settings."
             << "File";
-        QTest::newRow("german") << QByteArray("[languagefiles]\nactive=deutsch\n") << true
-                                << QString() << "Datei";
+        QTest::newRow("german, box out of range")
+            << QByteArray("[languagefiles]\nactive=deutsch\n[df]\nbox=300\n") << true
+            << "settings.ini enthält Werte außerhalb ihres Bereichs. Sie werden nicht verwendet; "
+               "es gilt der Vorgabewert:\n\r[df] box=300 (1..255)"
+            << "Datei";
         QTest::newRow("language file missing")
             << QByteArray("[languagefiles]\nactive=klingon\n") << true
             << "Languagefile not found at given location:\n\rklingon\n\rUsing default. (english)"
-            << "File";
-        QTest::newRow("box out of range")
-            << QByteArray("[languagefiles]\nactive=english\n[df]\nbox=300\n") << true
-            << "settings.ini holds values outside their range. They are not used; the default "
-               "stands in:\n\r[df] box=300 (1..255)"
             << "File";
         QTest::newRow("language and english missing")
             << QByteArray("[languagefiles]\nactive=klingon\n") << false

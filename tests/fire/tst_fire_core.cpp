@@ -255,9 +255,8 @@ private slots:
         p.macros[2].steps[kMacroSlots - 1] = MacroStep{MacroCall, 5};
         QCOMPARE(MacroRunner::plannedCallTimes(p.macros[2]), QVector<int>());
         const QVector<MacroProblem> problems = macroProblems(p, 2);
-        QCOMPARE(problems.size(), 1);
-        QCOMPARE(problems[0].slot, kMacroSlots - 1);
-        QCOMPARE(problems[0].check.problem, MacroStepCheck::PastEnd);
+        QVERIFY(problems.size() == 1 && problems[0].slot == kMacroSlots - 1 &&
+                problems[0].check.problem == MacroStepCheck::PastEnd);
     }
 
     void runnerDeadlines() {
