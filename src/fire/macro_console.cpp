@@ -3,6 +3,7 @@
 #include "base/unit_service.h"
 #include "fire/fire_mode.h"
 #include "fire/fire_panel.h"
+#include "fire/macro_run_view.h"
 #include "program/program_document.h"
 
 #include <QLabel>
@@ -30,6 +31,11 @@ MacroConsole::MacroConsole(ProgramDocument& document, FireModeController& contro
     m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setInterval(MacroRunner::kStartDelayMs);
     connect(m_timer, &QTimer::timeout, this, &MacroConsole::firemode_macro_timerTimer);
+    MacroRunView* view = m_page.runView();
+    connect(this, &MacroConsole::runStarted, view, &MacroRunView::runStarted);
+    connect(this, &MacroConsole::stepRan, view, &MacroRunView::stepRan);
+    connect(this, &MacroConsole::nextStepDue, view, &MacroRunView::nextStepDue);
+    connect(this, &MacroConsole::runEnded, view, &MacroRunView::runEnded);
 }
 
 MacroConsole::~MacroConsole() {
@@ -44,11 +50,15 @@ void MacroConsole::start(int macroNumber) {
     m_page.setMacroRunning(true);
     m_controller.logEvent(QStringLiteral("macro start"), macroName(macroNumber));
     m_clock.start();
-    scheduleTick(m_runner.start(macroNumber, 0));
+    const qint64 due = m_runner.start(macroNumber, 0);
+    emit runStarted(macroNumber, m_doc.program().macros[macroNumber - 1]);
+    scheduleTick(due);
 }
 
 void MacroConsole::scheduleTick(qint64 dueMs) {
-    m_timer->start(int(std::clamp<qint64>(dueMs - m_clock.elapsed(), 0, 60 * 60 * 1000)));
+    const qint64 in = std::clamp<qint64>(dueMs - m_clock.elapsed(), 0, 60 * 60 * 1000);
+    m_timer->start(int(in));
+    emit nextStepDue(in);
 }
 
 void MacroConsole::firemode_macro_timerTimer() {
@@ -63,6 +73,7 @@ void MacroConsole::firemode_macro_timerTimer() {
         m_timer->stop();
         m_page.setMacroRunning(false);
         m_controller.logEvent(QStringLiteral("macro end"), macro);
+        emit runEnded();
         return;
     case MacroRunner::Action::Call: {
         QLabel* nr = m_page.macroNrLabel();
@@ -78,14 +89,18 @@ void MacroConsole::firemode_macro_timerTimer() {
     if (!m_runner.isRunning())
         return; // the call failed and fire mode went off
     scheduleTick(a.nextDueMs);
+    emit stepRan(step - 1);
 }
 
 void MacroConsole::stop() {
     if (m_runner.isRunning())
         m_controller.logEvent(QStringLiteral("macro abort"), macroName(m_runner.macroIndex() + 1));
+    const bool running = m_runner.isRunning();
     m_runner.stop();
     m_timer->stop();
     m_page.setMacroRunning(false);
+    if (running)
+        emit runEnded();
 }
 
 } // namespace vz
