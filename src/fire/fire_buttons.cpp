@@ -29,6 +29,23 @@ bool fireButtonShown(const BoxProgram& program, int family, int number) {
     return program.macros[number - 1].active;
 }
 
+QString fireRefusal(const BoxProgram& program, int family, int number, int runningMacro) {
+    if (!isFireButton(family, number))
+        return QStringLiteral("no such button");
+    const QString button = (family == 0   ? QStringLiteral("single")
+                            : family == 9 ? QStringLiteral("macro")
+                                          : pageCode(family)) +
+                           QLatin1Char(' ') + QString::number(number);
+    if (fireButtonShown(program, family, number))
+        return family == 9 && runningMacro > 0
+                   ? QStringLiteral("macro %1 is running").arg(runningMacro)
+                   : QString();
+    const QString why = family == 0   ? QStringLiteral("%1 modules").arg(program.moduleCount())
+                        : family == 9 ? QStringLiteral("inactive")
+                                      : QStringLiteral("not in use");
+    return button + QStringLiteral(" is not shown (") + why + QLatin1Char(')');
+}
+
 QString fireBaseHint(const BoxProgram& program, int family, int number, const QLocale& locale) {
     if (!isFireButton(family, number) || family == 9)
         return QString();

@@ -15,6 +15,11 @@ namespace vz {
 int fireButtonTag(const BoxProgram& program, int family, int number);
 // Singles within the module count, every group, sequences in use, active macros.
 bool fireButtonShown(const BoxProgram& program, int family, int number);
+// Why a press of button (family, number), by mouse or key, must not fire, in the words of the
+// fire log ("single 9 is not shown (6 modules)", "macro 1 is running"); empty when it may.
+// runningMacro: the number of the macro that runs, 0 for none. Nothing fires that the project
+// does not show, and a running macro is never restarted or replaced.
+QString fireRefusal(const BoxProgram& program, int family, int number, int runningMacro);
 // The button's hint without hotkey lines; empty for macros. Uses the language table.
 QString fireBaseHint(const BoxProgram& program, int family, int number,
                      const QLocale& locale = QLocale());

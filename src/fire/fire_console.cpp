@@ -367,12 +367,35 @@ void FireConsole::firemode_panelResize() {
 }
 
 void FireConsole::btn_firemode_sgl1Click() {
-    auto* b = qobject_cast<QPushButton*>(sender());
-    if (!b)
-        return;
+    int family = -1;
+    int number = -1;
+    if (sender() && parseFireButtonName(sender()->objectName(), &family, &number))
+        pressFireButton(family, number, QStringLiteral("button"));
+}
+
+void FireConsole::pressFireButton(int family, int number, const QString& source) {
     refreshIfStale();
-    m_controller.fire(b->property("tag").toInt(),
-                      m_clickSource.isEmpty() ? QStringLiteral("button") : m_clickSource);
+    // Decided on the document as it is now, not on what a button happens to show.
+    const BoxProgram& p = m_doc.program();
+    const MacroRunner& runner = m_macros->runner();
+    const QString refusal =
+        fireRefusal(p, family, number, runner.isRunning() ? runner.macroIndex() + 1 : 0);
+    const int channel = family == 9 ? -1 : fireButtonTag(p, family, number);
+    if (!refusal.isEmpty()) {
+        m_controller.logRefused(channel, source, refusal);
+    } else if (family != 9) {
+        m_controller.fire(channel, source);
+    } else if (const QVector<MacroProblem> problems = macroProblems(p, number - 1);
+               !problems.isEmpty()) {
+        // Never run shorter, longer or otherwise than written.
+        m_controller.logRefused(-1, source,
+                                QStringLiteral("macro %1 does not run as written").arg(number));
+        m_prompts.error(m_window, macroProblemsMessage(
+                                      problems, [](const QString& key) { return get_text(key); },
+                                      QLocale(), QStringLiteral("msg_macro_not_started")));
+    } else {
+        m_macros->start(number);
+    }
 }
 
 void FireConsole::btn_firemode_seqX5MouseDown(int family, int number) {
@@ -419,7 +442,7 @@ bool FireConsole::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, bool aut
         return true;
     const HotkeyTable::Entry e = m_hotkeys.entry(code);
     if (!e.isFree())
-        clickButton(e.family, e.number, QStringLiteral("hotkey ") + QChar(code));
+        pressFireButton(e.family, e.number, QStringLiteral("hotkey ") + QChar(code));
     return true;
 }
 
@@ -427,22 +450,10 @@ void FireConsole::FormKeyUp(int /*key*/, bool autoRepeat) {
     m_latch.release(autoRepeat);
 }
 
-void FireConsole::clickButton(int family, int number, const QString& source) {
-    // Exactly what a mouse click does, also for a hidden button.
-    if (QPushButton* b = m_firePage->fireButton(family, number)) {
-        m_clickSource = source;
-        b->click();
-        m_clickSource.clear();
-    }
-}
-
 // ---------------------------------------------------------------- macros
 
 void FireConsole::btn_firemode_macroClick() {
-    auto* b = qobject_cast<QPushButton*>(sender());
-    if (!b)
-        return;
-    m_macros->start(b->property("tag").toInt());
+    btn_firemode_sgl1Click(); // the button's name says which macro
 }
 
 void FireConsole::stopMacro() {

@@ -151,7 +151,8 @@ private:
     // complete (a project load is hundreds of changes), or before the next click.
     void markButtonsStale();
     void refreshIfStale();
-    void clickButton(int family, int number, const QString& source);
+    // A fire button pressed by mouse or key: fires, starts its macro, or refuses (fire log).
+    void pressFireButton(int family, int number, const QString& source);
     // Says on the page, in the operator's language, that the log is off and why.
     void fireLogStopped();
     void frameWritten(const QByteArray& frame);
@@ -178,8 +179,6 @@ private:
     QString m_settingsPath;
     QString m_hotkeyPath;
     FireLog* m_log = nullptr;
-    // What fires the button being clicked: a hotkey, else the mouse.
-    QString m_clickSource;
     std::array<std::array<QString, 17>, 10> m_baseHints;
 };
 

@@ -77,6 +77,19 @@ void FireModeController::logEvent(const QString& event, const QString& source,
         m_log->append(logLine(event, source, outcome));
 }
 
+void FireModeController::logRefused(int channel, const QString& source, const QString& reason) {
+    if (!m_log)
+        return;
+    FireLogLine line =
+        logLine(channel < 0 ? QStringLiteral("macro start") : QStringLiteral("frame"), source,
+                QStringLiteral("refused: ") + reason);
+    if (channel >= 0) {
+        line.box = m_configuredBox;
+        line.channel = channel;
+    }
+    m_log->append(std::move(line));
+}
+
 void FireModeController::logFrame(const QByteArray& frame, const QString& source,
                                   const QString& outcome) {
     if (!m_log || frame.size() < 6)

@@ -108,6 +108,9 @@ public:
     // One line of the given event ("macro start", ...) with the armed route and port.
     void logEvent(const QString& event, const QString& source = QString(),
                   const QString& outcome = QString());
+    // A press that sent nothing: event "frame" with the channel it would have fired, or
+    // "macro start" (channel below 0), outcome "refused: " and the reason.
+    void logRefused(int channel, const QString& source, const QString& reason);
 
     // The port failed (write refused, device gone) while armed: close it, disarm, and
     // tell the operator once.

@@ -40,16 +40,25 @@ MacroStepCheck checkMacroStep(const MacroStep& step) {
     return c;
 }
 
+QVector<MacroProblem> macroProblems(const BoxProgram& program, int macro) {
+    QVector<MacroProblem> out;
+    if (macro < 0 || macro >= kMacros)
+        return out;
+    const Macro& m = program.macros[macro];
+    for (int i = 0; i < kMacroSlots && m.steps[i].type > MacroEnd; ++i) {
+        MacroStepCheck c = checkMacroStep(m.steps[i]);
+        if (i == kMacroSlots - 1)
+            c = MacroStepCheck{MacroStepCheck::Skip, MacroStepCheck::PastEnd, 0, 0};
+        if (c.problem != MacroStepCheck::None)
+            out << MacroProblem{macro, i, m.steps[i], c};
+    }
+    return out;
+}
+
 QVector<MacroProblem> macroProblems(const BoxProgram& program) {
     QVector<MacroProblem> out;
-    for (int m = 0; m < kMacros; ++m) {
-        const Macro& macro = program.macros[m];
-        for (int i = 0; i < kMacroSlots && macro.steps[i].type > MacroEnd; ++i) {
-            const MacroStepCheck c = checkMacroStep(macro.steps[i]);
-            if (c.problem != MacroStepCheck::None)
-                out << MacroProblem{m, i, macro.steps[i], c};
-        }
-    }
+    for (int m = 0; m < kMacros; ++m)
+        out << macroProblems(program, m);
     return out;
 }
 
@@ -67,16 +76,18 @@ QString macroStepProblemText(const MacroStep& step, const MacroStepCheck& check,
                       formatFixed2(check.pause / 100.0, locale));
     case MacroStepCheck::NoMeaning:
         return fillIn(text(QStringLiteral("macro_problem_type")), QString::number(step.type));
+    case MacroStepCheck::PastEnd:
+        return text(QStringLiteral("macro_problem_end"));
     }
     return QString();
 }
 
 QString macroProblemsMessage(const QVector<MacroProblem>& problems, const TextLookup& text,
-                             const QLocale& locale) {
+                             const QLocale& locale, const QString& headingKey) {
     if (problems.isEmpty())
         return QString();
     const QString nl = QStringLiteral("\n\r");
-    QString message = text(QStringLiteral("msg_macro_problems")) + nl;
+    QString message = text(headingKey) + nl;
     // A box taller than the screen would hide its own OK button.
     constexpr int kListed = 20;
     for (int i = 0; i < problems.size() && i < kListed; ++i) {

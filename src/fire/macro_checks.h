@@ -18,7 +18,8 @@ constexpr int kMacroMaxPause = 6000;
 
 struct MacroStepCheck {
     enum Kind { Call, Pause, Skip };
-    enum Problem { None, CallRefused, PauseRaised, PauseLowered, NoMeaning };
+    // PastEnd: a step in slot 200, which must stay the end mark; the run ends before it.
+    enum Problem { None, CallRefused, PauseRaised, PauseLowered, NoMeaning, PastEnd };
     Kind kind = Skip;
     Problem problem = None;
     int channel = 0; // Call: 1..70
@@ -35,7 +36,11 @@ struct MacroProblem {
     MacroStepCheck check;
 };
 
-// Every step of every macro (up to its end mark) that does not run as written.
+// Every step of macro index m (0..9), up to its end mark, that does not run as written. The one
+// test of "runs as written", for the fire page, vzctl and the project's reading alike: a macro
+// with a problem does not start.
+QVector<MacroProblem> macroProblems(const BoxProgram& program, int macro);
+// The same for all ten macros, in order.
 QVector<MacroProblem> macroProblems(const BoxProgram& program);
 
 using TextLookup = std::function<QString(const QString&)>;
@@ -44,9 +49,10 @@ using TextLookup = std::function<QString(const QString&)>;
 // problem.
 QString macroStepProblemText(const MacroStep& step, const MacroStepCheck& check,
                              const TextLookup& text, const QLocale& locale = QLocale());
-// The message on reading a project: a heading, then one line per problem ("Macro 3, step 5:
-// ..."; the first 20, then how many more), lines ending with "\n\r". Empty when there is none.
+// A message: the text of headingKey, then one line per problem ("Macro 3, step 5: ..."; the
+// first 20, then how many more), lines ending with "\n\r". Empty when there is none.
 QString macroProblemsMessage(const QVector<MacroProblem>& problems, const TextLookup& text,
-                             const QLocale& locale = QLocale());
+                             const QLocale& locale = QLocale(),
+                             const QString& headingKey = QStringLiteral("msg_macro_problems"));
 
 } // namespace vz

@@ -22,7 +22,7 @@ MacroRunner::Action MacroRunner::tick(const Macro& macro, qint64 nowMs) {
         return a;
     a.slot = m_step;
     // Slot 200 is always an end mark; a raw table that says otherwise still ends there.
-    const MacroStep s = m_step < kMacroSlots ? macro.steps[m_step] : MacroStep{};
+    const MacroStep s = m_step < kMacroSlots - 1 ? macro.steps[m_step] : MacroStep{};
     ++m_step;
     if (s.type <= MacroEnd) {
         m_running = false;

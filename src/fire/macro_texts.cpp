@@ -49,14 +49,17 @@ QVector<MacroStepCells> macroEditorCells(const BoxProgram& program, int macroInd
         return out;
     const Macro& m = program.macros[macroIndex];
     const QString nl = QStringLiteral("\n\r");
+    const QVector<MacroProblem> problems = macroProblems(program, macroIndex);
     long long hundredths = 0;
     for (int i = 0; i < kMacroSlots && m.steps[i].type > MacroEnd; ++i) {
         const MacroStep& s = m.steps[i];
         const MacroStepCheck check = checkMacroStep(s);
         MacroStepCells c;
         c.time = formatFixed2(hundredths / 100.0, locale) + QStringLiteral(" s");
-        c.problem = macroStepProblemText(
-            s, check, [](const QString& key) { return get_text(key); }, locale);
+        for (const MacroProblem& p : problems)
+            if (p.slot == i)
+                c.problem = macroStepProblemText(
+                    p.step, p.check, [](const QString& key) { return get_text(key); }, locale);
         const QString notRunnable = get_text(QStringLiteral("macro_not_runnable"));
         if (s.type == MacroPause) {
             c.action = QStringLiteral("Pause") + nl + formatFixed2(s.value / 100.0, locale) +

@@ -8,11 +8,13 @@
 
 #include "device/device_decoder.h"
 #include "fire/fire_console.h"
+#include "fire/fire_log.h"
 #include "fire/fire_panel.h"
 #include "fire/frame_sender.h"
 #include "fire/macro_run_view.h"
 #include "preview/preview_area.h"
 #include "program/program_document.h"
+#include "program/project_file.h"
 #include "transfer/backend_transmit.h"
 
 #include <QAction>
@@ -96,6 +98,14 @@ struct FireMain {
         QVERIFY(!w().previewArea()->firemodeWarning()->isVisible());
         QVERIFY(!w().transmitDialog()->com_port().Open());
     }
+    // The lines of today's fire log, once everything queued is written.
+    QStringList logLines() {
+        vz::FireLog* log = console().controller().log();
+        QFile file(log->fileFor(QDate::currentDate()));
+        if (!log->drain(5000) || !file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
     // Frames as the device on the far end decodes them.
     QVector<DeviceEvent> events() const {
         vz::DeviceDecoder d;
@@ -138,6 +148,7 @@ private slots:
     void armedRefusesChanges();
     void firePageAtEverySize_data();
     void firePageAtEverySize();
+    void onlyWhatIsShownFires();
 };
 
 void TestFireMain::fireOnEachRoute_data() {
@@ -460,6 +471,59 @@ void TestFireMain::firePageAtEverySize() {
         QVERIFY(!r.isEmpty() && page->rect().contains(r) && !r.intersects(stop));
     QTest::mouseClick(page->stopButton(), Qt::LeftButton);
     QVERIFY(!view->monitor().isRunning() && page->panel()->isVisible());
+// Only what the project shows fires: a key bound to a hidden button, a macro key while a macro
+// runs and a macro that does not run as written send nothing and leave a refused line. Shown
+// buttons fire by key while a macro runs, a held key fires once, and after Open the buttons
+// fire the new project's channels.
+void TestFireMain::onlyWhatIsShownFires() {
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    vz::ProgramDocument& d = w.document();
+    d.setMacroSlot(0, 0, vz::MacroPause, 30);
+    d.setMacroSlot(0, 1, vz::MacroCall, 9);
+    d.setMacroSlot(1, 0, vz::MacroPause, 1); // would run as 0.02 s
+    d.setMacroActive(0, true);
+    d.setMacroActive(1, true);
+    d.setSeqInUse(0, 2, false);
+    w.hotkeys().bind('a', 0, 9); // single 9, with 6 modules
+    w.hotkeys().bind('c', 4, 2); // LR 2, not in use
+    w.hotkeys().bind('d', 9, 3); // macro 3, inactive
+    w.hotkeys().bind('e', 9, 2); // macro 2
+    w.hotkeys().bind('b', 1, 1); // all 1, channel 21
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    QTest::mouseClick(m.fireButton(9, 1), Qt::LeftButton);
+    for (QChar key : QString("acde"))
+        tapKey(&w, Qt::Key_A + (key.unicode() - 'a'), key);
+    for (bool autoRepeat : {false, true, true}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b", autoRepeat);
+        QApplication::sendEvent(&w, &press);
+    }
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_B, Qt::NoModifier, "b");
+    QApplication::sendEvent(&w, &release);
+    QTRY_VERIFY(!m.console().runner().isRunning());
+    tapKey(&w, Qt::Key_E, "e");
+    QVERIFY(m.f.prompts.texts().last().contains("Macro 2, step 1: pause of "));
+
+    vz::BoxProgram next = vz::BoxProgram::startValues();
+    next.singleAt(1).ch = 43;
+    QVERIFY(vz::ProjectFile::write(m.f.folder.filePath("next.kvx"), next));
+    m.f.prompts.answers.enqueue(Prompts::Answer::Yes); // discard the changes
+    m.f.prompts.fileNames.enqueue(m.f.folder.filePath("next.kvx"));
+    m.entry("menu_file_open")->trigger();
+    QTest::mouseClick(m.fireButton(0, 1), Qt::LeftButton);
+    QVERIFY(m.far->waitFor(2 * 8 + 2 * 9 + 2 * 8));
+    QTest::qWait(50);
+    QCOMPARE(m.channels(), (QList<int>{21, 21, 9, 9, 44, 44}));
+    QCOMPARE(m.f.prompts.kinds(), (QStringList{"confirm", "error", "confirm", "open"}));
+    QStringList refused; // source, frame, outcome
+    for (const QString& line : m.logLines())
+        if (line.contains(",refused: "))
+            refused << line.section(',', 6);
+    QCOMPARE(refused, (QStringList{"hotkey a,,refused: single 9 is not shown (6 modules)",
+                                   "hotkey c,,refused: LR 2 is not shown (not in use)",
+                                   "hotkey d,,refused: macro 3 is not shown (inactive)",
+                                   "hotkey e,,refused: macro 1 is running",
+                                   "hotkey e,,refused: macro 2 does not run as written"}));
 }
 
 QTEST_MAIN(TestFireMain)

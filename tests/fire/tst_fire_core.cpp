@@ -249,6 +249,18 @@ private slots:
         QCOMPARE(macroProblems(p).size(), int(problems.size() - problems.count(QLatin1Char('-'))));
     }
 
+    void lastSlotStaysEndMark() {
+        // Slot 200 holding a step: the run ends before it, and the macro does not run as written.
+        BoxProgram p = BoxProgram::startValues();
+        p.macros[2].steps.fill(MacroStep{MacroPause, 2});
+        p.macros[2].steps[kMacroSlots - 1] = MacroStep{MacroCall, 5};
+        QCOMPARE(MacroRunner::plannedCallTimes(p.macros[2]), QVector<int>());
+        const QVector<MacroProblem> problems = macroProblems(p, 2);
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(problems[0].slot, kMacroSlots - 1);
+        QCOMPARE(problems[0].check.problem, MacroStepCheck::PastEnd);
+    }
+
     void runnerDeadlines() {
         // Each deadline counts from the step that ran: a stall delays the rest of the macro
         // and never shortens a pause.

@@ -60,12 +60,18 @@ int cmdMacro(const QStringList& args) {
     const LanguageTable& texts = *project.texts;
     const vz::TextLookup text = [&texts](const QString& key) { return texts.getText(key); };
     const QLocale c = QLocale::c();
-    bool problems = false;
+    // Whether the macro runs as written is decided where the fire page decides it.
+    const QVector<vz::MacroProblem> problems = vz::macroProblems(project.program, number - 1);
+    const auto problemAt = [&](int slot) {
+        for (const vz::MacroProblem& p : problems)
+            if (p.slot == slot)
+                return vz::macroStepProblemText(p.step, p.check, text, c);
+        return QString();
+    };
     QJsonArray steps;
     for (int i = 0; i < plan.steps.size(); ++i) {
         const vz::MacroRunner::Action& a = plan.steps[i];
-        const QString problem = vz::macroStepProblemText(macro.steps[a.slot], a.check, text, c);
-        problems = problems || !problem.isEmpty();
+        const QString problem = problemAt(a.slot);
         QJsonObject o{{"slot", a.slot}, {"kind", kindName(a.kind)}, {"t_ms", plan.times[i]}};
         QString line = QStringLiteral("%1 ms  slot %2  %3")
                            .arg(plan.times[i], 8)
@@ -88,15 +94,20 @@ int cmdMacro(const QStringList& args) {
         if (!cl.parser().isSet(QStringLiteral("json")))
             printOut(line);
     }
+    // A step in the last slot never runs: the macro ends there.
+    const QString endProblem = problemAt(vz::kMacroSlots - 1);
     if (cl.parser().isSet(QStringLiteral("json"))) {
-        const QJsonObject all{{"macro", number},
-                              {"active", macro.active},
-                              {"box", box},
-                              {"steps", steps},
-                              {"end_ms", plan.endMs}};
+        QJsonObject all{{"macro", number},
+                        {"active", macro.active},
+                        {"box", box},
+                        {"steps", steps},
+                        {"end_ms", plan.endMs}};
+        if (!endProblem.isEmpty())
+            all.insert("end_problem", endProblem);
         printOut(QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Compact)));
     } else {
-        printOut(QStringLiteral("%1 ms  end").arg(plan.endMs, 8));
+        printOut(QStringLiteral("%1 ms  end").arg(plan.endMs, 8) +
+                 (endProblem.isEmpty() ? QString() : QStringLiteral("  (%1)").arg(endProblem)));
     }
-    return problems ? ExitRefused : ExitOk;
+    return problems.isEmpty() ? ExitOk : ExitRefused;
 }
