@@ -18,6 +18,7 @@ public:
     void stepRan(int step);
     // The next step is due at dueMs (on the caller's clock, the one nowMs below is read from).
     void nextStepDue(qint64 dueMs);
+    qint64 nextStepDueMs() const { return m_nextDueMs; }
     void end();
 
     bool isRunning() const { return m_running; }

@@ -116,8 +116,12 @@ void MacroRunView::runEnded() {
 }
 
 void MacroRunView::showCountdown() {
-    // Only a changed text repaints.
-    const QString text = m_monitor.nextCallText(m_clock.elapsed());
+    // Only a changed text repaints, and never just before a step is due: the step's own
+    // report brings the text up to date right after it.
+    const qint64 now = m_clock.elapsed();
+    if (sender() == m_countdown && m_monitor.nextStepDueMs() - now < kQuietMs)
+        return;
+    const QString text = m_monitor.nextCallText(now);
     if (m_next->text() != text)
         m_next->setText(text);
 }

@@ -20,6 +20,8 @@ class MacroRunView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kCountdownMs = 100;
+    // No countdown repaint this close to a step's deadline.
+    static constexpr int kQuietMs = 25;
 
     explicit MacroRunView(QWidget* parent = nullptr);
 
