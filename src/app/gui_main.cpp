@@ -318,6 +318,9 @@ void Tfrm_gui_main::createWindows() {
                                 m_preview->firemodeWarning(), m_settings, m_settingsPath,
                                 std::move(hooks));
     m_fire = m_fireWiring->console();
+    // The help document opens in a program of its own, which takes the keys (Escape) away.
+    if (auto* help = findChild<QAction*>(QStringLiteral("menu_help_intro")))
+        connect(help, &QAction::triggered, m_fire, &FireConsole::stopRunningMacro);
     m_fire->setHotkeyPath(m_data.hotkeysPath());
     m_fire->setFireLog(new FireLog(m_data.logDir(), this));
     // One armed state: each part of the window that could change a frame follows it.
@@ -384,6 +387,10 @@ void Tfrm_gui_main::FormCloseQuery(bool& canClose) {
         }
     }
     SettingsFile::writeLastProject(m_settingsPath, m_document->path());
+    // Closing while armed is fire mode off: the copy on the line still goes, the port closes
+    // and the fire log ends with it.
+    if (canClose && m_fire)
+        m_fire->controller().switchOff();
 }
 
 void Tfrm_gui_main::settingsWritten(const QString& path, bool written) {
@@ -404,6 +411,13 @@ bool Tfrm_gui_main::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     const QEvent::Type type = event->type();
+    if (type == QEvent::Show && m_fire) {
+        // Every modal window passes here before it is on screen, whoever opens it: a running
+        // macro must not go on behind it, out of the operator's reach.
+        auto* shown = qobject_cast<QWidget*>(watched);
+        if (shown && shown->isWindow() && shown->isModal())
+            m_fire->stopRunningMacro();
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);

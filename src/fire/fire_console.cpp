@@ -70,7 +70,7 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
     m_hotkeyWindow = new Tfrm_firebtn_hotkey(window);
     m_setup = new FireSetupConsole(
         m_doc, m_controller, [this](const QString& text) { showError(text); }, window);
-    m_macros = new MacroConsole(m_doc, m_controller, *m_firePage, this);
+    m_macros = new MacroConsole(m_doc, m_controller, m_sender, *m_firePage, this);
 
     connect(m_firePage, &FireModePage::shown, this, &FireConsole::tab_fire_modeShow);
     connect(m_firePage, &FireModePage::buttonPressed, this,
@@ -459,6 +459,11 @@ void FireConsole::btn_firemode_macroClick() {
 void FireConsole::stopMacro() {
     m_macros->stop();
     m_sender.abort();
+}
+
+void FireConsole::stopRunningMacro() {
+    if (m_macros->runner().isRunning())
+        stopMacro();
 }
 
 void FireConsole::btn_firemode_stopClick() {

@@ -127,6 +127,9 @@ public slots:
     // Escape, Stop, fire mode off, the close request, New and Open: ends a running macro
     // and drops every frame that has not started.
     void stopMacro() override;
+    // A modal window is about to open, or the help takes the keys away: a running macro stops
+    // first (with "macro abort") rather than run on out of the operator's reach.
+    void stopRunningMacro();
 
 private:
     // FireModeHost

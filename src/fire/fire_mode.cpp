@@ -196,10 +196,10 @@ void FireModeController::fire(int channel, const QString& source) {
         m_sender.send(rk40Frame(m_configuredBox, channel), source);
 }
 
-void FireModeController::callMacroChannel(int boxNumber, int channel, const QString& source) {
+quint64 FireModeController::callMacroChannel(int boxNumber, int channel, const QString& source) {
     if (!isArmed())
-        return; // fire mode went off: a macro must not outlive it
-    m_sender.send(macroCallFrame(boxNumber, channel), source);
+        return 0; // fire mode went off: a macro must not outlive it
+    return m_sender.send(macroCallFrame(boxNumber, channel), source);
 }
 
 void FireModeController::portFailed() {

@@ -98,8 +98,9 @@ public:
     // when no route is armed. source names what fired it in the fire log ("button",
     // "hotkey a").
     void fire(int channel, const QString& source = QStringLiteral("button"));
-    // A call step of a running macro: the macro call frame, whatever the route.
-    void callMacroChannel(int boxNumber, int channel, const QString& source = QString());
+    // A call step of a running macro: the macro call frame, whatever the route. Returns the
+    // frame's ticket with the sender, 0 when nothing was sent.
+    quint64 callMacroChannel(int boxNumber, int channel, const QString& source = QString());
 
     // The fire log (nullptr: none) gets every copy of every frame once the port has it,
     // fire mode on and off and port errors.

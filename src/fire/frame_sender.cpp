@@ -17,12 +17,13 @@ FireFrameSender::FireFrameSender(QObject* parent) : QObject(parent) {
     connect(&m_timer, &QTimer::timeout, this, &FireFrameSender::secondCopy);
 }
 
-void FireFrameSender::send(const QByteArray& frame, const QString& source) {
-    if (m_inFlight) {
-        m_queue.enqueue({frame, source});
-        return;
-    }
-    startFrame({frame, source});
+quint64 FireFrameSender::send(const QByteArray& frame, const QString& source) {
+    const Frame f{frame, source, ++m_lastTicket};
+    if (m_inFlight)
+        m_queue.enqueue(f);
+    else
+        startFrame(f);
+    return f.ticket;
 }
 
 bool FireFrameSender::write(const Frame& frame) {
@@ -57,8 +58,12 @@ void FireFrameSender::secondCopy() {
     m_inFlight = false;
     if (!write(m_current))
         return;
+    const quint64 done = m_current.ticket;
+    const qint64 at =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(m_written.time_since_epoch()).count();
     if (!m_queue.isEmpty())
         startFrame(m_queue.dequeue());
+    emit frameDone(done, at);
 }
 
 void FireFrameSender::dropQueued() {

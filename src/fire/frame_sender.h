@@ -28,8 +28,9 @@ public:
     void setWriter(Writer writer) { m_writer = std::move(writer); }
 
     // Queues a frame; its first copy leaves at once when nothing is in flight. The source
-    // (what fired it, for the fire log) travels with it to copyWritten.
-    void send(const QByteArray& frame, const QString& source = QString());
+    // (what fired it, for the fire log) travels with it to copyWritten. Returns the frame's
+    // ticket, which frameDone names.
+    quint64 send(const QByteArray& frame, const QString& source = QString());
     // Stop: frames that have not started are dropped; only the second copy of the frame on
     // the line still goes, at its time.
     void abort();
@@ -53,6 +54,9 @@ signals:
     // A frame (or the second copy of the one on the line) that will not go: Stop, Escape,
     // fire mode off, the close request or a failure dropped it. Once per frame.
     void frameDropped(const QByteArray& frame, const QString& source);
+    // Both copies of the frame with this ticket are written, the last at lastCopyNs (steady
+    // clock, nanoseconds since its epoch): what follows a frame is timed from here.
+    void frameDone(quint64 ticket, qint64 lastCopyNs);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -60,6 +64,7 @@ private:
     struct Frame {
         QByteArray bytes;
         QString source;
+        quint64 ticket = 0;
     };
     void dropQueued();
     void startFrame(const Frame& frame);
@@ -70,6 +75,7 @@ private:
     QQueue<Frame> m_queue;
     Frame m_current;
     bool m_inFlight = false;
+    quint64 m_lastTicket = 0;
     Clock::time_point m_due;
     Clock::time_point m_written;
     QTimer m_timer;

@@ -3,6 +3,7 @@
 #include "base/unit_service.h"
 #include "fire/fire_mode.h"
 #include "fire/fire_panel.h"
+#include "fire/frame_sender.h"
 #include "fire/macro_run_view.h"
 #include "program/program_document.h"
 
@@ -23,8 +24,9 @@ QString macroName(int number) {
 } // namespace
 
 MacroConsole::MacroConsole(ProgramDocument& document, FireModeController& controller,
-                           FireModePage& page, QObject* parent)
+                           FireFrameSender& sender, FireModePage& page, QObject* parent)
     : QObject(parent), m_doc(document), m_controller(controller), m_page(page) {
+    connect(&sender, &FireFrameSender::frameDone, this, &MacroConsole::frameDone);
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("firemode_macro_timer"));
     m_timer->setSingleShot(true);
@@ -49,16 +51,36 @@ void MacroConsole::start(int macroNumber) {
                                    QLatin1Char(' ') + QString::number(macroNumber));
     m_page.setMacroRunning(true);
     m_controller.logEvent(QStringLiteral("macro start"), macroName(macroNumber));
-    m_clock.start();
+    m_began = std::chrono::steady_clock::now();
+    m_awaitedCall = 0;
     const qint64 due = m_runner.start(macroNumber, 0);
     emit runStarted(macroNumber, m_doc.program().macros[macroNumber - 1]);
     scheduleTick(due);
 }
 
+qint64 MacroConsole::elapsedMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 m_began)
+        .count();
+}
+
+qint64 MacroConsole::msAt(qint64 steadyNs) const {
+    const auto began =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(m_began.time_since_epoch()).count();
+    return (steadyNs - began) / 1000000;
+}
+
 void MacroConsole::scheduleTick(qint64 dueMs) {
-    const qint64 in = std::clamp<qint64>(dueMs - m_clock.elapsed(), 0, 60 * 60 * 1000);
+    const qint64 in = std::clamp<qint64>(dueMs - elapsedMs(), 0, 60 * 60 * 1000);
     m_timer->start(int(in));
     emit nextStepDue(in);
+}
+
+void MacroConsole::frameDone(quint64 ticket, qint64 lastCopyNs) {
+    if (!m_runner.isRunning() || ticket != m_awaitedCall)
+        return;
+    m_awaitedCall = 0;
+    scheduleTick(m_runner.afterCall(msAt(lastCopyNs)));
 }
 
 void MacroConsole::firemode_macro_timerTimer() {
@@ -67,7 +89,7 @@ void MacroConsole::firemode_macro_timerTimer() {
     const QString macro = macroName(m_runner.macroIndex() + 1);
     const int step = m_runner.stepIndex() + 1;
     const MacroRunner::Action a =
-        m_runner.tick(m_doc.program().macros[m_runner.macroIndex()], m_clock.elapsed());
+        m_runner.tick(m_doc.program().macros[m_runner.macroIndex()], elapsedMs());
     switch (a.kind) {
     case MacroRunner::Action::End:
         m_timer->stop();
@@ -78,9 +100,13 @@ void MacroConsole::firemode_macro_timerTimer() {
     case MacroRunner::Action::Call: {
         QLabel* nr = m_page.macroNrLabel();
         nr->setText(nr->text() + QLatin1Char('.'));
-        m_controller.callMacroChannel(m_doc.program().boxNumber(), a.channel,
-                                      macro + QStringLiteral(" step ") + QString::number(step));
-        break;
+        m_awaitedCall =
+            m_controller.callMacroChannel(m_doc.program().boxNumber(), a.channel,
+                                          macro + QStringLiteral(" step ") + QString::number(step));
+        // The next step is timed from the call's last copy (frameDone), however long frames
+        // queued ahead of it held it up.
+        emit stepRan(step - 1);
+        return;
     }
     case MacroRunner::Action::Pause:
     case MacroRunner::Action::Skip:

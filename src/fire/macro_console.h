@@ -2,13 +2,15 @@
 
 #include "fire/macro_runner.h"
 
-#include <QElapsedTimer>
 #include <QObject>
+
+#include <chrono>
 
 class QTimer;
 
 namespace vz {
 
+class FireFrameSender;
 class FireModeController;
 class FireModePage;
 class ProgramDocument;
@@ -18,8 +20,8 @@ class ProgramDocument;
 class MacroConsole : public QObject {
     Q_OBJECT
 public:
-    MacroConsole(ProgramDocument& document, FireModeController& controller, FireModePage& page,
-                 QObject* parent = nullptr);
+    MacroConsole(ProgramDocument& document, FireModeController& controller, FireFrameSender& sender,
+                 FireModePage& page, QObject* parent = nullptr);
     ~MacroConsole() override;
 
     QTimer* timer() const { return m_timer; }
@@ -42,13 +44,19 @@ signals:
 
 private:
     void scheduleTick(qint64 dueMs);
+    // Milliseconds since the run began, now or at a time of the steady clock.
+    qint64 elapsedMs() const;
+    qint64 msAt(qint64 steadyNs) const;
+    void frameDone(quint64 ticket, qint64 lastCopyNs);
 
     ProgramDocument& m_doc;
     FireModeController& m_controller;
     FireModePage& m_page;
     MacroRunner m_runner;
     QTimer* m_timer = nullptr;
-    QElapsedTimer m_clock;
+    std::chrono::steady_clock::time_point m_began;
+    // The call whose last copy the run waits for, 0 for none.
+    quint64 m_awaitedCall = 0;
 };
 
 } // namespace vz

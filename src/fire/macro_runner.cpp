@@ -1,5 +1,7 @@
 #include "fire/macro_runner.h"
 
+#include "fire/fire_frames.h"
+
 #include <algorithm>
 
 namespace vz {
@@ -46,7 +48,7 @@ MacroRunner::Action MacroRunner::tick(const Macro& macro, qint64 nowMs) {
         break;
     }
     a.intervalMs = m_interval;
-    a.nextDueMs = nowMs + m_interval;
+    a.nextDueMs = nowMs + m_interval + (a.kind == Action::Call ? kFireRepeatMs : 0);
     return a;
 }
 

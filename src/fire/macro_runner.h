@@ -12,9 +12,9 @@ namespace vz {
 class MacroRunner {
 public:
     static constexpr int kStartDelayMs = 20;
-    // After a call the next step follows 1 ms after the call's second copy, which leaves
-    // 20 ms after the first.
-    static constexpr int kAfterCallMs = 21;
+    // After a call the next step follows 1 ms after the call's last copy, which leaves 20 ms
+    // after the first when nothing was queued ahead of it.
+    static constexpr int kAfterCallMs = 1;
 
     struct Action {
         enum Kind { Call, Pause, Skip, End };
@@ -24,7 +24,8 @@ public:
         MacroStepCheck check;
         // The next tick is due this long after this one (a skipped step keeps the interval
         // in force), counted from the moment this step ran: a late tick delays the rest of
-        // the macro instead of shortening the pause that follows it.
+        // the macro instead of shortening the pause that follows it. After a call, the time
+        // it is due when both copies leave on time; the run takes it from afterCall().
         int intervalMs = 0;
         qint64 nextDueMs = 0;
     };
@@ -33,6 +34,9 @@ public:
     qint64 start(int macroNumber, qint64 nowMs);
     // The tick on the current step, run at nowMs; advances the step.
     Action tick(const Macro& macro, qint64 nowMs);
+    // The last copy of the call just made was written at lastCopyMs: the next step is due
+    // then, so frames queued ahead of the call never eat into the pause after it.
+    qint64 afterCall(qint64 lastCopyMs) const { return lastCopyMs + kAfterCallMs; }
     void stop();
 
     bool isRunning() const { return m_running; }

@@ -149,6 +149,8 @@ private slots:
     void firePageAtEverySize_data();
     void firePageAtEverySize();
     void onlyWhatIsShownFires();
+    void pauseCountsFromTheLastCopy();
+    void modalWindowAndClose();
 };
 
 void TestFireMain::fireOnEachRoute_data() {
@@ -518,6 +520,58 @@ void TestFireMain::onlyWhatIsShownFires() {
                                    "hotkey d,,refused: macro 3 is not shown (inactive)",
                                    "hotkey e,,refused: macro 1 is running",
                                    "hotkey e,,refused: macro 2 does not run as written"}));
+}
+
+// The pause after a call counts from the call's last copy: frames queued ahead of the call
+// delay it, and never shorten the pause that follows.
+void TestFireMain::pauseCountsFromTheLastCopy() {
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    vz::ProgramDocument& d = w.document();
+    d.setMacroSlot(0, 0, vz::MacroCall, 30);
+    d.setMacroSlot(0, 1, vz::MacroPause, 10);
+    d.setMacroSlot(0, 2, vz::MacroCall, 31);
+    d.setMacroActive(0, true);
+    w.hotkeys().bind('a', 1, 1); // channel 21
+    w.hotkeys().bind('b', 1, 2); // channel 24
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    QTest::mouseClick(m.fireButton(9, 1), Qt::LeftButton);
+    tapKey(&w, Qt::Key_A, "a");
+    tapKey(&w, Qt::Key_B, "b");
+    QVERIFY(m.far->waitFor(4 * 8 + 4 * 9));
+    QCOMPARE(m.channels(), (QList<int>{21, 21, 24, 24, 30, 30, 31, 31}));
+    const double pause = (m.copiesUs[6] - m.copiesUs[5]) / 1000.0;
+    QVERIFY2(pause >= 100, qPrintable(QString("pause of %1 ms").arg(pause)));
+}
+
+// A modal window never leaves a macro running behind it: the macro stops, with "macro abort",
+// before the window is on screen. Closing while armed is fire mode off: the copy on the line
+// still goes, the port closes, and the log's last line is "fire mode off".
+void TestFireMain::modalWindowAndClose() {
+    FireMain m;
+    Tfrm_gui_main& w = m.start();
+    vz::ProgramDocument& d = w.document();
+    d.setMacroSlot(0, 0, vz::MacroPause, 500);
+    d.setMacroSlot(0, 1, vz::MacroCall, 9);
+    d.setMacroActive(0, true);
+    d.setModified(false);
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    QTest::mouseClick(m.fireButton(9, 1), Qt::LeftButton);
+    bool runningBehind = true;
+    QTimer::singleShot(0, &w, [&] {
+        runningBehind = m.console().runner().isRunning();
+        QApplication::activeModalWidget()->close();
+    });
+    m.entry("menu_help_info")->trigger();
+    QVERIFY(!runningBehind);
+    QTest::mouseClick(m.fireButton(1, 1), Qt::LeftButton);
+    QVERIFY(w.close());
+    QVERIFY(!w.transmitDialog()->com_port().Open());
+    QVERIFY(m.far->waitFor(2 * 8));
+    QCOMPARE(m.channels(), (QList<int>{21, 21}));
+    const QStringList lines = m.logLines();
+    QCOMPARE(lines.filter(",macro abort,").size(), 1);
+    QVERIFY2(lines.last().contains(",fire mode off,"), qPrintable(lines.last()));
 }
 
 QTEST_MAIN(TestFireMain)
