@@ -255,6 +255,10 @@ bool shootLanguage(const QString& language, const QString& outDir) {
     d.setMacroSlot(2, 0, vz::MacroCall, 21);
     d.setMacroSlot(2, 1, vz::MacroPause, 150);
     d.setMacroSlot(2, 2, vz::MacroCall, 31);
+    d.setMacroSlot(2, 3, vz::MacroPause, 50);
+    d.setMacroSlot(2, 4, vz::MacroCall, 22);
+    d.setMacroSlot(2, 5, vz::MacroPause, 100);
+    d.setMacroSlot(2, 6, vz::MacroCall, 40);
     d.setMacroActive(0, true);
     d.setMacroActive(2, true);
     d.setMacroActive(9, true);
@@ -292,13 +296,28 @@ bool shootLanguage(const QString& language, const QString& outDir) {
         std::fprintf(stderr, "fire mode did not start on COM%d\n", kCom);
         return false;
     }
-    console.firePage()->fireButton(1, 2)->click();
-    wait(50);
-    ok = save(&w, outDir, "main_fire_armed_" + language) && ok;
-    console.firePage()->fireButton(9, 3)->click();
-    wait(50);
-    ok = save(&w, outDir, "main_fire_macro_" + language) && ok;
+    // The fire page at the smallest window and a large one: armed, and with a macro running
+    // (its second call just sent).
+    const QSize normal = w.size();
+    for (const auto& [name, size] : {std::pair{QStringLiteral("small"), w.minimumSize()},
+                                     std::pair{QStringLiteral("large"), QSize(1400, 900)}}) {
+        w.resize(size);
+        wait(50);
+        console.firePage()->fireButton(1, 2)->click();
+        wait(50);
+        ok = save(&w, outDir, "main_fire_armed_" + name + "_" + language) && ok;
+        console.firePage()->fireButton(9, 3)->click();
+        wait(1600);
+        ok = save(&w, outDir, "main_fire_macro_" + name + "_" + language) && ok;
+        console.stopMacro();
+    }
     w.findChild<QAction*>(QStringLiteral("menu_fire_mastermodul"))->trigger();
+    w.findChild<QAction*>(QStringLiteral("menu_fire_rk40"))->trigger();
+    w.resize(w.minimumSize());
+    wait(50);
+    ok = save(&w, outDir, "main_fire_rk40_small_" + language) && ok;
+    w.findChild<QAction*>(QStringLiteral("menu_fire_rk40"))->trigger();
+    w.resize(normal);
     ok = shootFireLog(w, outDir, language) && ok;
 
     console.sequenceDialog()->FormShow();

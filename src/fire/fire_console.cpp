@@ -192,7 +192,8 @@ void FireConsole::applyTexts() {
     if (!hotkey.isEmpty())
         m_firePage->popupHotkey()->setText(hotkey);
     m_setup->applyMacroListTexts();
-    showButtonBox();
+    m_firePage->applyMacroCaptions();
+    showArmed();
     if (m_log && m_log->isStopped())
         fireLogStopped();
 }
@@ -264,7 +265,7 @@ void FireConsole::setArmedState(bool armed) {
 }
 
 void FireConsole::setFirePagesShown(bool fireMode) {
-    m_firePage->setArmed(fireMode);
+    showArmed();
     m_latch.reset();
     if (m_hooks.setFirePagesShown)
         m_hooks.setFirePagesShown(fireMode);
@@ -273,22 +274,20 @@ void FireConsole::setFirePagesShown(bool fireMode) {
 
 void FireConsole::setFirePortText(const QString& text) {
     m_firePage->portLabel()->setText(text);
+    showArmed();
 }
 
 void FireConsole::setSetupPortText(const QString& text) {
     m_setup->page()->portLabel()->setText(text);
 }
 
-void FireConsole::showButtonBox() {
-    // The RK40 shows the box list for macros, but its buttons and hotkeys keep firing the
-    // configured box: the operator sees which.
-    QLabel* l = m_firePage->buttonBoxLabel();
-    const bool show = m_controller.route() == FireRoute::Rk40;
-    l->setText(
-        show ? get_text(QStringLiteral("firemode_button_box"))
-                   .replace(QLatin1String("%1"), QString::number(m_controller.configuredBox()))
-             : QString());
-    l->setVisible(show);
+void FireConsole::showArmed() {
+    // The same words as the question that armed it. Buttons and hotkeys fire the configured
+    // box, macros the program's (on the RK40 the box list beside): the page names both.
+    m_firePage->setArmed(m_controller.isArmed(),
+                         armedTargetText(m_controller.route(), m_port.comNumber(),
+                                         m_controller.configuredBox(),
+                                         m_doc.program().boxNumber()));
 }
 
 void FireConsole::setRk40BoxList(bool rk40On) {
@@ -297,7 +296,7 @@ void FireConsole::setRk40BoxList(bool rk40On) {
         m_doc.applyBoxMode(); // box mode 0: the derived number comes back
     if (m_hooks.setRk40BoxList)
         m_hooks.setRk40BoxList(rk40On);
-    showButtonBox();
+    showArmed();
 }
 
 void FireConsole::showError(const QString& text) {
@@ -360,6 +359,7 @@ void FireConsole::refreshButtons() {
     }
     // Buttons that became visible since the last layout get their place now.
     m_firePage->firemode_panelResize();
+    showArmed(); // an Open in fire mode brings the box of another program
 }
 
 void FireConsole::firemode_panelResize() {

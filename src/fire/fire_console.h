@@ -146,7 +146,8 @@ private:
     void savePortSetting(int port) override;
 
     bool firePageOnShow() const;
-    void showButtonBox();
+    // What is armed, at the top of the fire page.
+    void showArmed();
     // Tags, captions, visibility and hints of the fire buttons from the document now.
     void refreshButtons();
     // The document changed while the fire page is on show: refresh once the change is

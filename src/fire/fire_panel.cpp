@@ -2,6 +2,7 @@
 
 #include "base/unit_service.h"
 #include "fire/fire_panel_layout.h"
+#include "fire/macro_run_view.h"
 #include "program/box_program.h"
 
 #include <QAction>
@@ -33,8 +34,21 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int
     return l;
 }
 
+// Gives the label's font that size; returns the height of a line.
+int setPixelSize(QWidget* w, int px) {
+    QFont f = w->font();
+    f.setPixelSize(px);
+    w->setFont(f);
+    return QFontMetrics(f).height() + 2;
+}
+
 const QColor kSentColor(0x2e, 0x9d, 0x3a);
 const QColor kArmedColor(0xc0, 0x10, 0x10);
+// Macro buttons start a chain of calls, not one: they must never pass for a channel button.
+const QString kMacroButtonStyle = QStringLiteral(
+    "QPushButton { background-color: #1f4fa6; color: white; border: 2px solid #9cc0ff;"
+    " border-radius: 6px; }"
+    " QPushButton:pressed { background-color: #143a7c; }");
 
 } // namespace
 
@@ -44,16 +58,22 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
     m_normalColor = palette().color(QPalette::Window);
 
     // Behind the panel: seen only while a macro runs and the panel is hidden.
+    m_runView = new MacroRunView(this);
+    m_runView->hide();
     m_macroRunning = makeLabel(this, QStringLiteral("firemode_macro_running"),
-                               QStringLiteral("Makro läuft"), 20, true, Qt::black);
+                               QStringLiteral("Makro läuft"), 18, true, Qt::white);
     m_macroRunning->setAlignment(Qt::AlignCenter);
     m_macroNr =
-        makeLabel(this, QStringLiteral("firemode_macro_nr"), QString(), 20, true, Qt::black);
+        makeLabel(this, QStringLiteral("firemode_macro_nr"), QString(), 13, true, Qt::white);
     m_macroNr->setAlignment(Qt::AlignCenter);
-    // Fixed boxes across the page: a caption from the language file must not shrink them
-    // to their text and pull them off centre.
-    m_macroRunning->setWordWrap(true);
-    m_macroNr->setWordWrap(true);
+    m_armedLbl =
+        makeLabel(this, QStringLiteral("firemode_armed_lbl"), QString(), 0, true, Qt::white);
+    m_armedLbl->setAutoFillBackground(true);
+    QPalette ap = m_armedLbl->palette();
+    ap.setColor(QPalette::Window, Qt::black);
+    m_armedLbl->setPalette(ap);
+    m_armedLbl->setAlignment(Qt::AlignCenter);
+    m_armedLbl->hide();
     m_stop = new QPushButton(QStringLiteral("Stop"), this);
     m_stop->setObjectName(QStringLiteral("btn_firemode_stop"));
     m_stop->setProperty("tag", 0);
@@ -88,7 +108,7 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
         b->setContextMenuPolicy(Qt::CustomContextMenu);
         b->setProperty("tag", f == 9 ? n : 0);
         if (f == 9)
-            b->setText(QString::number(n));
+            b->setStyleSheet(kMacroButtonStyle);
         b->installEventFilter(this);
         connect(b, &QWidget::customContextMenuRequested, this,
                 [this, b](const QPoint& pos) { m_popup->popup(b->mapToGlobal(pos)); });
@@ -110,9 +130,6 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
                              0, false, Qt::white);
     m_port =
         makeLabel(m_panel, QStringLiteral("tab_fire_mode_comport"), QString(), 0, true, Qt::white);
-    m_buttonBox = makeLabel(m_panel, QStringLiteral("firemode_button_box_lbl"), QString(), 0, true,
-                            Qt::yellow);
-    m_buttonBox->hide();
     m_sent = makeLabel(m_panel, QStringLiteral("firemode_sent_lbl"), QString(), 0, true,
                        kSentColor.lighter(140));
     m_sent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -123,15 +140,27 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
     m_flashTimer = new QTimer(this);
     m_flashTimer->setSingleShot(true);
     connect(m_flashTimer, &QTimer::timeout, this, &FireModePage::clearFlash);
+    applyMacroCaptions();
     setArmed(false);
+}
+
+void FireModePage::applyMacroCaptions() {
+    // A language file of the operator's own may lack the key: the caption still says macro.
+    QString caption = find_text(QStringLiteral("firemode_macro_caption"));
+    if (!caption.contains(QLatin1String("%1")))
+        caption = QStringLiteral("M%1");
+    for (int m = 1; m <= kMacros; ++m)
+        fireButton(9, m)->setText(
+            QString(caption).replace(QLatin1String("%1"), QString::number(m)));
 }
 
 QPushButton* FireModePage::fireButton(int family, int number) const {
     return m_byName.value(names::fireButton(family, number), nullptr);
 }
 
-void FireModePage::setArmed(bool armed) {
+void FireModePage::setArmed(bool armed, const QString& what) {
     m_armed = armed;
+    m_armedLbl->setText(armed ? what : QString());
     QPalette p = palette();
     p.setColor(QPalette::Window, armed ? kArmedColor : m_normalColor);
     setPalette(p);
@@ -144,6 +173,7 @@ void FireModePage::setArmed(bool armed) {
 
 void FireModePage::setMacroRunning(bool running) {
     m_panel->setVisible(!running);
+    m_runView->setVisible(running);
     m_stop->setVisible(running);
 }
 
@@ -175,7 +205,11 @@ void FireModePage::clearFlash() {
 void FireModePage::firemode_panelResize() {
     const int w = m_panel->width();
     const int h = m_panel->height();
+    // Captions grow with the buttons, so a large window reads from further away.
+    const int captionPx = std::clamp(firePanelCell(w, h).height * 2 / 5, 11, 26);
     for (QPushButton* b : m_buttons) {
+        if (b->font().pixelSize() != captionPx)
+            setPixelSize(b, captionPx);
         // A hidden button keeps its old place; it is placed when it is shown and the
         // layout runs again.
         if (b->isHidden())
@@ -190,9 +224,6 @@ void FireModePage::firemode_panelResize() {
     m_comPortLbl->adjustSize();
     m_comPortLbl->move(3 * kFireGapX, y);
     m_port->setGeometry(m_comPortLbl->geometry().right() + 6, y, 160, m_comPortLbl->height());
-    m_buttonBox->setGeometry(m_port->geometry().right() + 6, y,
-                             std::max(0, w / 2 - m_port->geometry().right() - 12),
-                             m_comPortLbl->height());
     m_sent->setGeometry(w / 2, y, w / 2 - 3 * kFireGapX, m_comPortLbl->height());
     m_logOff->setGeometry(3 * kFireGapX, y - m_comPortLbl->height() - 2, w - 6 * kFireGapX,
                           m_comPortLbl->height());
@@ -200,13 +231,37 @@ void FireModePage::firemode_panelResize() {
 
 void FireModePage::placeFixed() {
     const int border = m_armed ? kArmedBorder : 0;
-    m_panel->setGeometry(rect().adjusted(border, border, -border, -border));
-    const QRect stop = fireStopRect(m_panel->width(), m_panel->height()).translated(m_panel->pos());
+    const QRect inner = rect().adjusted(border, border, -border, -border);
+    // What is armed goes where the eye falls first, as large as the page allows; the red
+    // frame runs between it and the panel too.
+    const bool header = !m_armedLbl->text().isEmpty();
+    const int headerH = header ? std::clamp(height() / 12, 28, 56) : 0;
+    m_armedLbl->setVisible(header);
+    if (header) {
+        m_armedLbl->setGeometry(inner.left(), inner.top(), inner.width(), headerH);
+        QFont f = m_armedLbl->font();
+        f.setPixelSize(headerH * 6 / 10);
+        const int room = inner.width() - 4 * kFireGapX;
+        const int need = QFontMetrics(f).horizontalAdvance(m_armedLbl->text());
+        if (need > room)
+            f.setPixelSize(std::max(10, f.pixelSize() * room / need));
+        m_armedLbl->setFont(f);
+    }
+    m_panel->setGeometry(inner.adjusted(0, header ? headerH + border : 0, 0, 0));
+    const QRect panel = m_panel->geometry();
+    const QRect stop = fireStopRect(panel.width(), panel.height()).translated(panel.topLeft());
     m_stop->setGeometry(stop);
-    // The running labels centred in the space above Stop.
-    const int cy = stop.top() / 2;
-    m_macroRunning->setGeometry(0, cy - 45, width(), 40);
-    m_macroNr->setGeometry(0, cy + 5, width(), 40);
+    // A run shows in the panel's place: its title on top, the monitor between it and Stop.
+    m_runView->setGeometry(panel);
+    const int titlePx = std::clamp(panel.height() / 12, 22, 40);
+    const int titleH = setPixelSize(m_macroRunning, titlePx);
+    const int nrH = setPixelSize(m_macroNr, titlePx * 2 / 3);
+    m_macroRunning->setGeometry(panel.left(), panel.top() + 4, panel.width(), titleH);
+    m_macroNr->setGeometry(panel.left(), panel.top() + 4 + titleH, panel.width(), nrH);
+    const int contentTop = 4 + titleH + nrH + kFireGapY;
+    m_runView->setContentRect(
+        QRect(0, contentTop, panel.width(),
+              std::max(0, stop.top() - panel.top() - contentTop - kFireGapY)));
 }
 
 void FireModePage::showEvent(QShowEvent* event) {

@@ -11,6 +11,8 @@ class QTimer;
 
 namespace vz {
 
+class MacroRunView;
+
 // The fire page: the black panel with one button per program and macro, the port labels,
 // and behind the panel the labels of a running macro with its stop button.
 // The page only shows and places; what a click does is the console's.
@@ -30,17 +32,21 @@ public:
     QLabel* macroRunningLabel() const { return m_macroRunning; }
     QLabel* macroNrLabel() const { return m_macroNr; }
     QLabel* sentLabel() const { return m_sent; }
-    // Beside the port: the box that program buttons and hotkeys address, where it may
-    // differ from the box list (RK40 route). Empty text hides it.
-    QLabel* buttonBoxLabel() const { return m_buttonBox; }
+    // Across the top of the page, large: what is armed (route, speed, port, box).
+    QLabel* armedLabel() const { return m_armedLbl; }
+    // In the panel's place while a macro runs.
+    MacroRunView* runView() const { return m_runView; }
     // Hidden while the fire log works; says once that it is off and why.
     QLabel* logOffLabel() const { return m_logOff; }
     QPushButton* stopButton() const { return m_stop; }
     QMenu* popup() const { return m_popup; }
     QAction* popupHotkey() const { return m_popupHotkey; }
 
-    // The armed look: a red frame around the panel.
-    void setArmed(bool armed);
+    // The armed look: a red frame around the panel and what is armed above it (empty text
+    // when nothing is).
+    void setArmed(bool armed, const QString& what = QString());
+    // Macro button captions from the language table ("M3").
+    void applyMacroCaptions();
     bool isArmed() const { return m_armed; }
     // A macro runs: panel hidden, running labels and stop button in view.
     void setMacroRunning(bool running);
@@ -72,8 +78,9 @@ private:
     QLabel* m_comPortLbl = nullptr;
     QLabel* m_port = nullptr;
     QLabel* m_sent = nullptr;
-    QLabel* m_buttonBox = nullptr;
     QLabel* m_logOff = nullptr;
+    QLabel* m_armedLbl = nullptr;
+    MacroRunView* m_runView = nullptr;
     QLabel* m_macroRunning = nullptr;
     QLabel* m_macroNr = nullptr;
     QPushButton* m_stop = nullptr;

@@ -4,6 +4,7 @@
 #include "fire/fire_mode.h"
 #include "fire/fire_panel.h"
 #include "fire/frame_sender.h"
+#include "fire/macro_run_view.h"
 #include "program/program_document.h"
 
 #include <QLabel>
@@ -32,6 +33,11 @@ MacroConsole::MacroConsole(ProgramDocument& document, FireModeController& contro
     m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setInterval(MacroRunner::kStartDelayMs);
     connect(m_timer, &QTimer::timeout, this, &MacroConsole::firemode_macro_timerTimer);
+    MacroRunView* view = m_page.runView();
+    connect(this, &MacroConsole::runStarted, view, &MacroRunView::runStarted);
+    connect(this, &MacroConsole::stepRan, view, &MacroRunView::stepRan);
+    connect(this, &MacroConsole::nextStepDue, view, &MacroRunView::nextStepDue);
+    connect(this, &MacroConsole::runEnded, view, &MacroRunView::runEnded);
 }
 
 MacroConsole::~MacroConsole() {
@@ -47,7 +53,9 @@ void MacroConsole::start(int macroNumber) {
     m_controller.logEvent(QStringLiteral("macro start"), macroName(macroNumber));
     m_began = std::chrono::steady_clock::now();
     m_awaitedCall = 0;
-    scheduleTick(m_runner.start(macroNumber, 0));
+    const qint64 due = m_runner.start(macroNumber, 0);
+    emit runStarted(macroNumber, m_doc.program().macros[macroNumber - 1]);
+    scheduleTick(due);
 }
 
 qint64 MacroConsole::elapsedMs() const {
@@ -63,7 +71,9 @@ qint64 MacroConsole::msAt(qint64 steadyNs) const {
 }
 
 void MacroConsole::scheduleTick(qint64 dueMs) {
-    m_timer->start(int(std::clamp<qint64>(dueMs - elapsedMs(), 0, 60 * 60 * 1000)));
+    const qint64 in = std::clamp<qint64>(dueMs - elapsedMs(), 0, 60 * 60 * 1000);
+    m_timer->start(int(in));
+    emit nextStepDue(in);
 }
 
 void MacroConsole::frameDone(quint64 ticket, qint64 lastCopyNs) {
@@ -85,6 +95,7 @@ void MacroConsole::firemode_macro_timerTimer() {
         m_timer->stop();
         m_page.setMacroRunning(false);
         m_controller.logEvent(QStringLiteral("macro end"), macro);
+        emit runEnded();
         return;
     case MacroRunner::Action::Call: {
         QLabel* nr = m_page.macroNrLabel();
@@ -94,6 +105,7 @@ void MacroConsole::firemode_macro_timerTimer() {
                                           macro + QStringLiteral(" step ") + QString::number(step));
         // The next step is timed from the call's last copy (frameDone), however long frames
         // queued ahead of it held it up.
+        emit stepRan(step - 1);
         return;
     }
     case MacroRunner::Action::Pause:
@@ -103,14 +115,18 @@ void MacroConsole::firemode_macro_timerTimer() {
     if (!m_runner.isRunning())
         return; // the call failed and fire mode went off
     scheduleTick(a.nextDueMs);
+    emit stepRan(step - 1);
 }
 
 void MacroConsole::stop() {
     if (m_runner.isRunning())
         m_controller.logEvent(QStringLiteral("macro abort"), macroName(m_runner.macroIndex() + 1));
+    const bool running = m_runner.isRunning();
     m_runner.stop();
     m_timer->stop();
     m_page.setMacroRunning(false);
+    if (running)
+        emit runEnded();
 }
 
 } // namespace vz

@@ -35,6 +35,13 @@ public:
 public slots:
     void firemode_macro_timerTimer();
 
+signals:
+    // For the run monitor, after the step's own work: nothing waits for whoever listens.
+    void runStarted(int macroNumber, const vz::Macro& macro);
+    void stepRan(int step); // 0-based
+    void nextStepDue(qint64 inMs);
+    void runEnded();
+
 private:
     void scheduleTick(qint64 dueMs);
     // Milliseconds since the run began, now or at a time of the steady clock.

@@ -11,6 +11,7 @@
 #include "fire/fire_log.h"
 #include "fire/fire_panel.h"
 #include "fire/frame_sender.h"
+#include "fire/macro_run_view.h"
 #include "preview/preview_area.h"
 #include "program/program_document.h"
 #include "program/project_file.h"
@@ -33,10 +34,11 @@ namespace {
 
 constexpr int kCom = 7;
 
-QByteArray settingsWith(int port, int box = 1) {
-    return QStringLiteral("[languagefiles]\nactive=english\n[com]\nport=%1\n[df]\nbox=%2\n")
+QByteArray settingsWith(int port, int box = 1, const QString& language = "english") {
+    return QStringLiteral("[languagefiles]\nactive=%3\n[com]\nport=%1\n[df]\nbox=%2\n")
         .arg(port)
         .arg(box)
+        .arg(language)
         .toUtf8();
 }
 
@@ -96,6 +98,14 @@ struct FireMain {
         QVERIFY(!w().previewArea()->firemodeWarning()->isVisible());
         QVERIFY(!w().transmitDialog()->com_port().Open());
     }
+    // The lines of today's fire log, once everything queued is written.
+    QStringList logLines() {
+        vz::FireLog* log = console().controller().log();
+        QFile file(log->fileFor(QDate::currentDate()));
+        if (!log->drain(5000) || !file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
     // Frames as the device on the far end decodes them.
     QVector<DeviceEvent> events() const {
         vz::DeviceDecoder d;
@@ -134,6 +144,8 @@ private slots:
     void abortDropsQueued_data();
     void abortDropsQueued();
     void aShowOnTheArmedConsole();
+    void firePageAtEverySize_data();
+    void firePageAtEverySize();
 };
 
 void TestFireMain::fireOnEachRoute_data() {
@@ -174,6 +186,9 @@ void TestFireMain::fireOnEachRoute() {
         QCOMPARE(w.pageControl()->isTabVisible(p), p == vz::kPageFireMode);
     QVERIFY(w.previewArea()->firemodeWarning()->isVisible());
     QCOMPARE(w.transmitDialog()->com_port().Baud(), rk40 ? 2400 : 1200);
+    QCOMPARE(m.console().firePage()->armedLabel()->text(),
+             rk40 ? "RK40, 2400 Bd, COM7, box 3, macros box 36"
+                  : "Master module, 1200 Bd, COM7, box 3, macros box 36");
     // The RK40 lets the box be chosen even in box mode 0.
     QCOMPARE(m.f.find<QComboBox>("box_nr_cb")->isVisible(), rk40);
 
@@ -312,15 +327,7 @@ void TestFireMain::abortDropsQueued() {
     QTest::qWait(500);
     QCOMPARE(m.channels(), (QList<int>{21, 21}));
     // What was dropped is in the fire log, once.
-    QFile log(
-        m.f.folder.filePath("logs/fire-" + QDate::currentDate().toString(Qt::ISODate) + ".csv"));
-    auto dropped = [&log] {
-        log.close();
-        return log.open(QIODevice::ReadOnly)
-                   ? int(log.readAll().count(",24,hotkey b,5F 5F 73 32 65 18 AF 00,dropped\n"))
-                   : -1;
-    };
-    QTRY_COMPARE(dropped(), 1);
+    QCOMPARE(m.logLines().filter(",24,hotkey b,5F 5F 73 32 65 18 AF 00,dropped").size(), 1);
 }
 
 // A show on the armed console: what changes a frame takes no input; only what the project
@@ -399,11 +406,7 @@ void TestFireMain::aShowOnTheArmedConsole() {
     QVERIFY(!w.transmitDialog()->com_port().Open());
     QVERIFY(m.far->waitFor(10 * 9));
     QCOMPARE(m.channels(), (QList<int>{21, 21, 24, 24, 30, 30, 31, 31, 44, 44}));
-    vz::FireLog* log = m.console().controller().log();
-    QVERIFY(log->drain(5000));
-    QFile file(log->fileFor(QDate::currentDate()));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = m.logLines();
     QStringList refused; // source, frame, outcome
     for (const QString& line : lines)
         if (line.contains(",refused: "))
@@ -414,6 +417,71 @@ void TestFireMain::aShowOnTheArmedConsole() {
                                    "hotkey e,,refused: macro 2 does not run as written"}));
     QCOMPARE(lines.filter(",macro abort,").size(), 1);
     QVERIFY2(lines.last().contains(",fire mode off,"), qPrintable(lines.last()));
+}
+
+void TestFireMain::firePageAtEverySize_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QSize>("size"); // invalid: the window's smallest
+    QTest::addColumn<QString>("armed");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("english, smallest")
+        << "english" << QSize() << "Master module, 1200 Bd, COM7, box 3, macros box 46"
+        << "Next call: channel 31 in 1";
+    QTest::newRow("deutsch, large")
+        << "deutsch" << QSize(1600, 1000) << "Mastermodul, 1200 Bd, COM7, Box 3, Makros Box 46"
+        << "Nächster Aufruf: Kanal 31 in 1";
+}
+
+// What the operator sees: what is armed on top, macro buttons unlike channel buttons, and a
+// running macro's steps where the panel was, all clear of Stop.
+void TestFireMain::firePageAtEverySize() {
+    QFETCH(QString, language);
+    QFETCH(QSize, size);
+    QFETCH(QString, armed);
+    QFETCH(QString, next);
+    FireMain m(settingsWith(kCom, 3, language));
+    Tfrm_gui_main& w = m.start();
+    vz::ProgramDocument& d = w.document();
+    d.setModuleCountPosition(15);
+    d.setMacroSlot(0, 0, vz::MacroCall, 21);
+    d.setMacroSlot(0, 1, vz::MacroPause, 150);
+    d.setMacroSlot(0, 2, vz::MacroCall, 31);
+    d.setMacroActive(0, true);
+    d.setMacroActive(9, true);
+    w.resize(size.isValid() ? size : w.minimumSize());
+    QVERIFY(m.arm("menu_fire_mastermodul"));
+    vz::FireModePage* page = m.console().firePage();
+    QLabel* head = page->armedLabel();
+    QTRY_COMPARE(head->text(), armed);
+    QVERIFY(head->isVisible() && head->y() <= vz::FireModePage::kArmedBorder);
+    QVERIFY(head->geometry().bottom() < page->panel()->y());
+    QVERIFY(head->fontMetrics().horizontalAdvance(armed) <= head->width());
+
+    QPushButton* macro = m.fireButton(9, 10);
+    QCOMPARE(macro->text(), QString("M10"));
+    QVERIFY(macro->fontMetrics().horizontalAdvance("M10") < macro->width());
+    const QPoint inside(4, macro->height() / 2);
+    QVERIFY(macro->grab().toImage().pixelColor(inside) !=
+            m.fireButton(1, 1)->grab().toImage().pixelColor(inside));
+
+    QTest::mouseClick(m.fireButton(9, 1), Qt::LeftButton);
+    vz::MacroRunView* view = page->runView();
+    QTRY_COMPARE(view->monitor().current(), 1); // the pause after the first call
+    QVERIFY(view->isVisible() && !page->panel()->isVisible());
+    QCOMPARE(view->monitor().calledChannels(), QVector<int>{21});
+    QVERIFY2(view->nextLabel()->text().startsWith(next), qPrintable(view->nextLabel()->text()));
+    const QRect stop = page->stopButton()->geometry();
+    QVector<QRect> parts{view->stripRect().translated(view->pos())};
+    for (QLabel* part :
+         {view->nextLabel(), view->calledLabel(), page->macroRunningLabel(), page->macroNrLabel()})
+        parts << QRect(part->mapTo(page, QPoint()), part->size());
+    for (QPushButton* b : page->fireButtons()) // where the panel comes back
+        if (!b->isHidden())
+            parts << b->geometry().translated(page->panel()->pos());
+    for (const QRect& r : parts)
+        QVERIFY(!r.isEmpty() && page->rect().contains(r) && !r.intersects(stop));
+    QTest::mouseClick(page->stopButton(), Qt::LeftButton);
+    QVERIFY(!view->monitor().isRunning() && page->panel()->isVisible());
 }
 
 QTEST_MAIN(TestFireMain)

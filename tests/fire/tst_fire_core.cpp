@@ -12,6 +12,7 @@
 #include "fire/fire_panel_layout.h"
 #include "fire/frame_sender.h"
 #include "fire/hotkeys.h"
+#include "fire/macro_monitor.h"
 #include "fire/macro_runner.h"
 #include "fire/macro_texts.h"
 #include "serial/com_port.h"
@@ -272,6 +273,27 @@ private slots:
         QCOMPARE(r.tick(m, 3451).channel, 32);
         QCOMPARE(r.tick(m, 3472).kind, MacroRunner::Action::End);
         QVERIFY(!r.isRunning());
+
+        // The run monitor places the plan's gaps after the next step's real deadline.
+        MacroRunMonitor mon;
+        mon.start(1, m);
+        mon.nextStepDue(1020);
+        QCOMPARE(mon.msToNextCall(1000), qint64(20));
+        mon.stepRan(0);
+        mon.nextStepDue(1041);
+        QCOMPARE(mon.msToNextCall(1030), qint64(1511));
+        mon.stepRan(1);
+        mon.nextStepDue(3400); // late: the call waits for it
+        QCOMPARE(mon.msToNextCall(2000), qint64(1400));
+        mon.stepRan(2);
+        mon.nextStepDue(3422);
+        QCOMPARE(mon.msToNextCall(3410), qint64(13)); // past the skipped step
+        QCOMPARE(mon.nextCall(), 4);
+        mon.stepRan(4);
+        mon.nextStepDue(3500);
+        QCOMPARE(mon.nextCall(), -1);
+        QCOMPARE(mon.msToNextCall(3480), qint64(20)); // to the end
+        QCOMPARE(mon.calledChannels(), (QVector<int>{21, 31, 32}));
     }
 
     void switching_data() {
