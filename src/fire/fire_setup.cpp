@@ -64,6 +64,10 @@ FireSetupPage::FireSetupPage(QWidget* parent) : QWidget(parent) {
     m_logPath = new QLabel(this);
     m_logPath->setObjectName(QStringLiteral("firesetup_log_path"));
     m_logPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_priorityLbl = new QLabel(QStringLiteral("Feuer-Thread:"), this);
+    m_priorityLbl->setObjectName(QStringLiteral("firesetup_priority_lbl"));
+    m_priority = new QLabel(this);
+    m_priority->setObjectName(QStringLiteral("firesetup_priority"));
 }
 
 void FireSetupPage::showEvent(QShowEvent* event) {
@@ -86,6 +90,8 @@ void FireSetupPage::resizeEvent(QResizeEvent* event) {
     // A fixed caption box: the caption comes from the language file after the layout.
     m_logLbl->setGeometry(16, 278, 110, 17);
     m_logPath->setGeometry(130, 278, w - 16 - 130, 17);
+    m_priorityLbl->setGeometry(16, 300, 110, 17);
+    m_priority->setGeometry(130, 300, w - 16 - 130, 17);
 }
 
 } // namespace vz

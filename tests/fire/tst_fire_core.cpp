@@ -10,7 +10,7 @@
 #include "fire/fire_log_reader.h"
 #include "fire/fire_mode.h"
 #include "fire/fire_panel_layout.h"
-#include "fire/frame_sender.h"
+#include "fire/fire_engine.h"
 #include "fire/hotkeys.h"
 #include "fire/macro_monitor.h"
 #include "fire/macro_runner.h"
@@ -74,39 +74,48 @@ public:
     void savePortSetting(int p) override { savedSetting = p; }
 };
 
+// Its line is written on the fire thread; the test reads `written` once the engine is done.
 class FakePort : public FirePort {
 public:
     int number = 0;
     int baud = 0;
     bool opened = false;
     bool openFails = false;
-    bool writeFails = false;
+    std::atomic<bool> writeFails{false};
     QList<QByteArray> written;
 
     int comNumber() const override { return number; }
     void setComNumber(int n) override { number = n; }
     void setBaud(int b) override { baud = b; }
+    bool choose() override { return number != 0; }
     bool open() override { return opened = number != 0 && !openFails; }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
-    bool writeString(const QByteArray& b) override {
-        if (!opened || writeFails)
-            return false;
-        written << b;
-        return true;
+    std::unique_ptr<FireWriter> openLine(const FireLineFailed&) override {
+        struct Line : FireWriter {
+            FakePort& port;
+            explicit Line(FakePort& p) : port(p) {}
+            bool write(const QByteArray& b) override {
+                if (!port.opened || port.writeFails)
+                    return false;
+                port.written << b;
+                return true;
+            }
+        };
+        return open() ? std::make_unique<Line>(*this) : nullptr;
     }
 };
 
-// The controller on the two fakes, its sender writing to the fake port.
+// The controller on the two fakes and the fire thread.
 struct Rig {
     FakeHost host;
     FakePort port;
-    FireFrameSender sender;
-    FireModeController c{host, port, sender};
+    FireEngine engine;
+    FireModeController c{host, port, engine};
+    QSignalSpy copies{&engine, &FireEngine::copyWritten};
 
     explicit Rig(int savedPort) {
-        sender.setWriter([this](const QByteArray& b) { return port.writeString(b); });
-        QObject::connect(&sender, &FireFrameSender::writeFailed, [this] { c.portFailed(); });
+        QObject::connect(&engine, &FireEngine::writeFailed, [this] { c.portFailed(); });
         c.setSavedPort(savedPort);
     }
 };
@@ -334,6 +343,7 @@ private slots:
         QCOMPARE(r.c.route(), which);
 
         r.c.fire(31);
+        QVERIFY(r.copies.wait()); // on the line
         r.c.callMacroChannel(36, 40);
         r.host.log.clear();
         r.c.toggle(which);
@@ -357,6 +367,7 @@ private slots:
         r.c.toggle(FireRoute::MasterModule);
         r.c.fire(1);
         r.c.fire(2);
+        QVERIFY(r.copies.wait());
         r.port.writeFails = true; // the device went away before the second copy
         QTRY_VERIFY(!r.c.isArmed());
         QVERIFY(!r.port.opened && !r.host.firePages && !r.host.armed);
