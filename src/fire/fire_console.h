@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fire/fire_keys.h"
 #include "fire/fire_engine.h"
+#include "fire/fire_keys.h"
 #include "fire/fire_mode.h"
 #include "fire/macro_runner.h"
 

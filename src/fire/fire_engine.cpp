@@ -28,6 +28,9 @@ constexpr auto kLead = std::chrono::milliseconds(2);
 constexpr int kRealTimePriority = 50;
 // How long the window waits for the copy on the line before a port closes.
 constexpr auto kFinishWait = std::chrono::milliseconds(200);
+// How long a click waits for its frame to go on a free line: a fire thread starved this long
+// leaves the frame queued, to go when it runs.
+constexpr auto kBeginWait = std::chrono::milliseconds(50);
 
 qint64 steadyNs(FireTime t) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
@@ -115,9 +118,9 @@ public:
                 return;
             }
             const auto left = *next - std::chrono::steady_clock::now();
-            if (left > kLead) {
+            if (left >= kLead + std::chrono::milliseconds(1)) {
                 // The event loop sleeps until shortly before (it also watches the line).
-                m_timer->start(std::chrono::duration_cast<std::chrono::milliseconds>(left - kLead));
+                m_timer->start(std::chrono::floor<std::chrono::milliseconds>(left - kLead));
                 return;
             }
             // The rest on the steady clock; a command wakes it early.
@@ -168,8 +171,7 @@ FireEngine::~FireEngine() {
     delete m_driver;
 }
 
-template <typename Cmd>
-auto FireEngine::command(Cmd cmd) {
+template <typename Cmd> auto FireEngine::command(Cmd cmd) {
     bool kick = false;
     auto result = [&] {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -223,7 +225,19 @@ void FireEngine::closeLine() {
 }
 
 quint64 FireEngine::send(const QByteArray& frame, const QString& source) {
-    return command([&](FireSchedule& s) { return s.send(frame, source); });
+    bool lineFree = false;
+    const quint64 ticket = command([&](FireSchedule& s) {
+        lineFree = !s.isBusy() && s.queued() == 0;
+        return s.send(frame, source);
+    });
+    if (lineFree) {
+        // A frame that finds the line free is on it before the click is done with, as it was
+        // when the window wrote it: a Stop handled next finds it begun, not queued.
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_settled.wait_for(lock, kBeginWait, [&] { return m_schedule.begun() >= ticket; });
+    }
+    deliverEvents();
+    return ticket;
 }
 
 quint64 FireEngine::startMacro(int number, const Macro& macro, int box) {

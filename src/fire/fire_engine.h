@@ -101,8 +101,7 @@ signals:
 private:
     class Driver;
     // Under the lock: runs cmd on the schedule, then wakes the fire thread.
-    template <typename Cmd>
-    auto command(Cmd cmd);
+    template <typename Cmd> auto command(Cmd cmd);
     void publishLocked();
     void emitEvent(const FireEvent& e);
 

@@ -4,6 +4,8 @@
 #include "fire/fire_frames.h"
 #include "fire/fire_log.h"
 
+#include <QScopedValueRollback>
+
 namespace vz {
 
 namespace {
@@ -212,8 +214,9 @@ quint64 FireModeController::callMacroChannel(int boxNumber, int channel, const Q
 }
 
 void FireModeController::portFailed() {
-    if (!isArmed())
+    if (!isArmed() || m_failing)
         return; // already handled: one message per failure, not one per frame
+    const QScopedValueRollback<bool> failing(m_failing, true);
     logEvent(QStringLiteral("port error"), QString(), QStringLiteral("failed"));
     m_engine.drop();
     closePort();

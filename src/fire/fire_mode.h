@@ -154,6 +154,9 @@ private:
     FireRoute m_logRoute = FireRoute::None;
     int m_logPort = 0;
     bool m_loggedOn = false;
+    // A failure is being handled: the fire thread's news of the same failure, which reaches
+    // the window while the line is dropped, is not a second one.
+    bool m_failing = false;
 };
 
 } // namespace vz

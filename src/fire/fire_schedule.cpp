@@ -29,8 +29,8 @@ quint64 FireSchedule::startMacro(int number, const Macro& macro, int box) {
     stopMacro();
     m_macro = macro;
     m_box = box;
-    m_began = m_clock->now();
-    m_stepDue = m_began + std::chrono::milliseconds(m_runner.start(number, 0));
+    const FireTime now = m_clock->now();
+    m_stepDue = now + std::chrono::milliseconds(m_runner.start(number, 0));
     ++m_run;
     m_events.push_back(macroEvent(FireEvent::MacroDue, m_stepDue));
     return m_run;
@@ -77,10 +77,6 @@ void FireSchedule::drop() {
     dropQueued();
 }
 
-qint64 FireSchedule::runMs(FireTime t) const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(t - m_began).count();
-}
-
 FireEvent FireSchedule::macroEvent(FireEvent::Kind kind, FireTime at) const {
     FireEvent e;
     e.kind = kind;
@@ -91,6 +87,8 @@ FireEvent FireSchedule::macroEvent(FireEvent::Kind kind, FireTime at) const {
 }
 
 void FireSchedule::writeCopy(const Frame& frame, bool first) {
+    if (first)
+        m_begun = frame.ticket;
     const bool written = m_writer && m_writer->write(frame.bytes);
     // Stamped at the write: the gap and what follows the frame count from here.
     const FireTime at = m_clock->now();
@@ -125,7 +123,7 @@ void FireSchedule::writeCopy(const Frame& frame, bool first) {
         // The pause after a call counts from its last copy, however long frames queued
         // ahead of it held it up.
         m_awaited = 0;
-        m_stepDue = m_began + std::chrono::milliseconds(m_runner.afterCall(runMs(at)));
+        m_stepDue = at + std::chrono::milliseconds(MacroRunner::kAfterCallMs);
         m_events.push_back(macroEvent(FireEvent::MacroDue, m_stepDue));
     }
 }
@@ -134,16 +132,17 @@ void FireSchedule::runStep(FireTime now) {
     const int slot = m_runner.stepIndex();
     FireEvent step = macroEvent(FireEvent::MacroStep, now);
     step.step = slot;
-    const MacroRunner::Action a = m_runner.tick(m_macro, runMs(now));
+    // The runner's own times are not used: deadlines are kept on the clock, to the
+    // nanosecond, each counted from the moment its step ran.
+    const MacroRunner::Action a = m_runner.tick(m_macro, 0);
     switch (a.kind) {
     case MacroRunner::Action::End:
         step.kind = FireEvent::MacroEnd;
         m_events.push_back(std::move(step));
         return;
     case MacroRunner::Action::Call:
-        m_awaited = send(macroCallFrame(m_box, a.channel), QStringLiteral("macro %1 step %2")
-                                                              .arg(step.macro)
-                                                              .arg(slot + 1));
+        m_awaited = send(macroCallFrame(m_box, a.channel),
+                         QStringLiteral("macro %1 step %2").arg(step.macro).arg(slot + 1));
         step.call = true;
         m_events.push_back(std::move(step));
         return;
@@ -151,7 +150,7 @@ void FireSchedule::runStep(FireTime now) {
     case MacroRunner::Action::Skip:
         break;
     }
-    m_stepDue = m_began + std::chrono::milliseconds(a.nextDueMs);
+    m_stepDue = now + std::chrono::milliseconds(a.intervalMs);
     m_events.push_back(std::move(step));
     m_events.push_back(macroEvent(FireEvent::MacroDue, m_stepDue));
 }

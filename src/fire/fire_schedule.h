@@ -93,6 +93,8 @@ public:
 
     bool isBusy() const { return m_inFlight; }
     int queued() const { return int(m_queue.size()); }
+    // The ticket of the last frame whose first copy was handed to the line (or refused).
+    quint64 begun() const { return m_begun; }
     bool macroRunning() const { return m_runner.isRunning(); }
 
 private:
@@ -104,7 +106,6 @@ private:
     void writeCopy(const Frame& frame, bool first);
     void dropQueued();
     void runStep(FireTime now);
-    qint64 runMs(FireTime t) const;
     FireEvent macroEvent(FireEvent::Kind kind, FireTime at) const;
 
     const FireClock* m_clock;
@@ -114,12 +115,12 @@ private:
     bool m_inFlight = false;
     FireTime m_secondDue;
     quint64 m_lastTicket = 0;
+    quint64 m_begun = 0;
 
     MacroRunner m_runner;
     Macro m_macro;
     int m_box = 0;
     quint64 m_run = 0;
-    FireTime m_began;
     FireTime m_stepDue;
     // The call whose last copy the run waits for, 0 for none.
     quint64 m_awaited = 0;

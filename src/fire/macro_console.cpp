@@ -25,8 +25,7 @@ QString macroName(int number) {
 
 MacroConsole::MacroConsole(ProgramDocument& document, FireModeController& controller,
                            FireEngine& engine, FireModePage& page, QObject* parent)
-    : QObject(parent), m_doc(document), m_controller(controller), m_engine(engine),
-      m_page(page) {
+    : QObject(parent), m_doc(document), m_controller(controller), m_engine(engine), m_page(page) {
     connect(&engine, &FireEngine::macroStep, this, &MacroConsole::stepDone);
     connect(&engine, &FireEngine::macroDue, this, &MacroConsole::stepDue);
     connect(&engine, &FireEngine::macroEnded, this, &MacroConsole::runDone);

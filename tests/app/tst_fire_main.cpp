@@ -8,9 +8,9 @@
 
 #include "device/device_decoder.h"
 #include "fire/fire_console.h"
+#include "fire/fire_engine.h"
 #include "fire/fire_log.h"
 #include "fire/fire_panel.h"
-#include "fire/fire_engine.h"
 #include "fire/macro_run_view.h"
 #include "preview/preview_area.h"
 #include "program/program_document.h"
@@ -74,10 +74,6 @@ struct FireMain {
         return w;
     }
     Tfrm_gui_main& w() { return *f.window; }
-    // Until the fire thread has told of n copies written.
-    bool waitForCopies(int n) {
-        return QTest::qWaitFor([this, n] { return copiesUs.size() >= n; });
-    }
     vz::FireConsole& console() { return *f.window->fireConsole(); }
     QAction* entry(const char* name) { return f.window->findChild<QAction*>(name); }
     QPushButton* fireButton(int family, int number) {
@@ -204,10 +200,8 @@ void TestFireMain::fireOnEachRoute() {
     else
         QTest::mouseClick(m.fireButton(9, 1), Qt::LeftButton);
     // A button or a key writes at once; a macro's first step comes on its tick, 20 ms on.
-    if (how != "macro") {
-        QVERIFY(m.waitForCopies(1));
-        QVERIFY(m.copiesUs[0] - t0 < 15000);
-    }
+    if (how != "macro")
+        QCOMPARE(m.copiesUs.size(), 1);
     const int frameSize = kind == int(DeviceEvent::Kind::MasterModule) ? 8 : 9;
     QVERIFY(m.far->waitFor(2 * frameSize));
     QTest::qWait(50); // nothing else follows
@@ -316,7 +310,6 @@ void TestFireMain::abortDropsQueued() {
     // A frame on the line, one queued behind it, then the abort: only the second copy of
     // the first may follow.
     tapKey(&w, Qt::Key_A, "a");
-    QVERIFY(m.waitForCopies(1));
     tapKey(&w, Qt::Key_B, "b");
     if (abort == "escape")
         tapKey(&w, Qt::Key_Escape, "\x1b");
@@ -409,7 +402,6 @@ void TestFireMain::aShowOnTheArmedConsole() {
     m.f.prompts.fileNames.enqueue(m.f.folder.filePath("next.kvx"));
     m.entry("menu_file_open")->trigger();
     QTest::mouseClick(m.fireButton(0, 1), Qt::LeftButton);
-    QVERIFY(m.waitForCopies(9)); // on the line when the window closes
     QVERIFY(w.close());
     QVERIFY(!w.transmitDialog()->com_port().Open());
     QVERIFY(m.far->waitFor(10 * 9));
