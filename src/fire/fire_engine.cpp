@@ -260,7 +260,7 @@ void FireEngine::abort() {
 
 void FireEngine::finishAndDrop() {
     command([](FireSchedule& s) {
-        s.finish();
+        s.abort();
         return true;
     });
     {
@@ -278,16 +278,6 @@ void FireEngine::drop() {
         return true;
     });
     deliverEvents();
-}
-
-bool FireEngine::isBusy() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_schedule.isBusy();
-}
-
-int FireEngine::queued() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_schedule.queued();
 }
 
 void FireEngine::deliverEvents() {

@@ -65,13 +65,12 @@ public:
     // Stop: the run ends and the frames not begun are dropped; only the second copy of the
     // frame on the line still goes, at its time.
     void abort();
-    // As abort, but that second copy is written now (waited for). Used before the port closes.
+    // As abort, and that second copy is waited for (it keeps its time). Used before the port
+    // closes.
     void finishAndDrop();
     // Forgets everything without writing (the port is gone).
     void drop();
 
-    bool isBusy() const;
-    int queued() const;
     FirePriority priority() const { return m_priority; }
 
     // Emits what the fire thread reported so far, in order. It comes by itself on the

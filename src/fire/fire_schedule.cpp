@@ -59,11 +59,6 @@ void FireSchedule::abort() {
     dropQueued();
 }
 
-void FireSchedule::finish() {
-    abort();
-    m_secondDue = std::min(m_secondDue, m_clock->now());
-}
-
 void FireSchedule::drop() {
     stopMacro();
     if (std::exchange(m_inFlight, false)) {

@@ -80,8 +80,6 @@ public:
     // Stop: the run ends and the frames not begun are dropped; the second copy of the frame on
     // the line stays due at its time.
     void abort();
-    // As abort, with that second copy due now.
-    void finish();
     // Forgets everything without writing.
     void drop();
 
