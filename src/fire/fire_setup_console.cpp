@@ -82,7 +82,9 @@ void FireSetupConsole::showLogPath() {
 }
 
 void FireSetupConsole::showPriority() {
-    m_page->priorityLabel()->setText(firePriorityText(m_priority));
+    QLabel* label = m_page->priorityLabel();
+    label->setText(firePriorityText(m_priority));
+    label->setToolTip(label->text());
 }
 
 void FireSetupConsole::firesetup_comport_btnClick() {

@@ -19,6 +19,9 @@
 
 #include <QtTest>
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <chrono>
 #include <climits>
 #include <utility>
@@ -456,7 +459,14 @@ private slots:
         };
         const auto msAt = [](const QVariant& ns) { return double(ns.toLongLong()) / 1e6; };
         FireEngine engine;
-        engine.setWriter([](const QByteArray&) { return true; });
+        std::atomic<int> policy{-1}; // what the fire thread runs at, asked on it
+        engine.setWriter([&policy](const QByteArray&) {
+            sched_param p{};
+            int got = -1;
+            if (pthread_getschedparam(pthread_self(), &got, &p) == 0)
+                policy = got;
+            return true;
+        });
         QSignalSpy copies(&engine, &FireEngine::copyWritten);
         QSignalSpy ended(&engine, &FireEngine::macroEnded);
         engine.send("F", "button");
@@ -477,6 +487,8 @@ private slots:
         QVERIFY2(gap >= 19.5 && gap < 22, qPrintable(QString("copy gap %1 ms").arg(gap)));
         QVERIFY2(first >= 20 && first < 23, qPrintable(QString("first call at %1 ms").arg(first)));
         QVERIFY2(pause >= 51 && pause < 54, qPrintable(QString("pause of %1 ms").arg(pause)));
+        // The set-up page says what the thread got.
+        QCOMPARE(policy == SCHED_FIFO, engine.priority().kind == FirePriority::RealTime);
     }
 
     void linesOfADay() {
