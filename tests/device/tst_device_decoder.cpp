@@ -1,5 +1,6 @@
 #include "device/device_decoder.h"
 #include "device/device_report.h"
+#include "device/rehearsal_box.h"
 #include "fire/fire_frames.h"
 
 #include <QtTest>
@@ -45,6 +46,40 @@ QStringList decodeAll(const QByteArray& stream, int chunk) {
     return out;
 }
 
+// Writes "mm:BOX:CH@T", "mc:BOX:CH@T" (macro call), a "!" after the kind spoils the check
+// byte; returns the row changes and the counts the box ends with.
+QString rehearse(const QString& writes) {
+    BoxProgram program = BoxProgram::startValues(); // 6 modules, every time 5, channel = number
+    program.singleAt(1).fire = 25;                  // single 1 burns 500 ms as a flame
+    RehearsalBox box(program, 5, 1, 36);
+    for (const QString& w : writes.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList f = w.split(QRegularExpression(QStringLiteral("[:@]")));
+        const int b = f[1].toInt(), ch = f[2].toInt();
+        QByteArray bytes =
+            f[0].startsWith(QLatin1String("mm")) ? masterModuleFrame(b, ch) : macroCallFrame(b, ch);
+        if (f[0].endsWith(QLatin1Char('!')))
+            bytes[6] = char(bytes[6] + 1);
+        box.receive(bytes, f[3].toInt());
+    }
+    QStringList out;
+    const auto list = [](const QVector<int>& m) {
+        QStringList s;
+        for (int v : m)
+            s << QString::number(v);
+        return s.join(QLatin1Char(','));
+    };
+    for (const RowChange& c : box.timeline())
+        out << QStringLiteral("%1 f%2 b%3")
+                   .arg(c.tMs)
+                   .arg(list(c.modules(preview::SlotFlame)), list(c.modules(preview::SlotBall)));
+    out << QStringLiteral("end %1 calls %2 copies %3 rejected %4")
+               .arg(box.endMs())
+               .arg(box.calls())
+               .arg(box.copies())
+               .arg(box.rejected());
+    return out.join(QStringLiteral("; "));
+}
+
 } // namespace
 
 class TstDeviceDecoder : public QObject {
@@ -88,6 +123,37 @@ private slots:
         QCOMPARE(decodeAll(bytes, static_cast<int>(bytes.size())), expected);
         QCOMPARE(decodeAll(bytes, 1), expected);
         QCOMPARE(decodeAll(bytes, 4), expected);
+    }
+
+    void rehearsal_data() {
+        QTest::addColumn<QString>("writes");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("a call, its second copy adds nothing")
+            << "mm:1:1@0 mm:1:1@20"
+            << "0 f1 b; 500 f b; end 500 calls 1 copies 1 rejected 0";
+        QTest::newRow("sequence LR in 20 ms steps, balls")
+            << "mc:36:31@20 mc:36:31@40"
+            << "20 f b1; 120 f b2; 220 f b3; 320 f b4; 420 f b5; 520 f b6; 620 f b; "
+               "end 620 calls 1 copies 1 rejected 0";
+        QTest::newRow("overlapping calls light the union, flame over ball")
+            << "mm:1:1@0 mm:1:1@20 mc:36:23@40 mc:36:23@60 mc:36:22@60 mc:36:22@80"
+            << "0 f1 b; 40 f1 b2,4,6; 60 f1 b2,3,4,5,6; 140 f1 b3,5; 160 f1 b; 500 f b; "
+               "end 500 calls 3 copies 3 rejected 0";
+        QTest::newRow("the same call again after its copy plays again")
+            << "mm:1:1@0 mm:1:1@20 mm:1:1@300 mm:1:1@320"
+            << "0 f1 b; 800 f b; end 800 calls 2 copies 2 rejected 0";
+        QTest::newRow("bad check byte on the first copy: the second plays")
+            << "mm!:1:1@0 mm:1:1@20"
+            << "20 f1 b; 520 f b; end 520 calls 1 copies 0 rejected 1";
+        QTest::newRow("other boxes rejected, a channel no shown program carries")
+            << "mm:2:1@0 mm:2:1@20 mc:35:1@40 mc!:36:1@60 mm:1:9@80"
+            << "end 0 calls 1 copies 0 rejected 4";
+    }
+
+    void rehearsal() {
+        QFETCH(QString, writes);
+        QFETCH(QString, expected);
+        QCOMPARE(rehearse(writes), expected);
     }
 };
 
