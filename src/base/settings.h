@@ -5,7 +5,7 @@
 
 #include <functional>
 
-// The settings record, read once at start-up from settings.ini in the program folder.
+// The settings record, read once at start-up from settings.ini in the data folder.
 struct Settings {
     int port = 0;        // [com] port: saved COM number, 0 = none
     int block = 4;       // [com] block: bytes per transfer block
@@ -23,7 +23,7 @@ struct Settings {
 class SettingsFile {
 public:
     static QString fileName() { return QStringLiteral("settings.ini"); }
-    static QString pathIn(const QString& programDir);
+    static QString pathIn(const QString& dataDir);
 
     static constexpr int kMaxboxLimit = 255;
 
