@@ -5,7 +5,7 @@
 
 #include <functional>
 
-// The settings record, read once at start-up from settings.ini in the program folder.
+// The settings record, read once at start-up from settings.ini in the data folder.
 struct Settings {
     static constexpr int kDefaultBlock = 4;
 
@@ -26,7 +26,7 @@ struct Settings {
 class SettingsFile {
 public:
     static QString fileName() { return QStringLiteral("settings.ini"); }
-    static QString pathIn(const QString& programDir);
+    static QString pathIn(const QString& dataDir);
 
     static constexpr int kMaxboxLimit = 255;
 

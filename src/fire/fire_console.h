@@ -70,7 +70,7 @@ public:
     // menu_fire_mastermodul, menu_fire_rk40: the console sets their pictures and enabled
     // state; the window connects their triggered signals to the two Click slots.
     void setRouteActions(QAction* masterModule, QAction* rk40);
-    // settings.ini in the program folder, for [com] port.
+    // settings.ini in the data folder, for [com] port.
     void setSettingsPath(const QString& path) { m_settingsPath = path; }
     void setHotkeyPath(const QString& path) { m_hotkeyPath = path; }
     // The fire log of the show (nullptr: none); the set-up page shows where it writes.

@@ -38,7 +38,7 @@ public:
     static constexpr int kPreviewHeight = 161;
     static constexpr qint32 kTransferBaud = 1200;
 
-    Tfrm_gui_transmit(const QString& programDir, Prompts& prompts, int& savedPort,
+    Tfrm_gui_transmit(const QString& dataDir, Prompts& prompts, int& savedPort,
                       QWidget* parent = nullptr);
     ~Tfrm_gui_transmit() override;
 
@@ -89,7 +89,7 @@ private:
     void portLost();
     void com_portFailed(const QString& text);
 
-    QString m_programDir;
+    QString m_dataDir;
     QString m_settingsPath;
     Prompts& m_prompts;
     int& m_savedPort;
