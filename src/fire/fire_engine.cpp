@@ -107,7 +107,7 @@ public:
     }
 
     void run() {
-        std::unique_lock<std::mutex> lock(m_engine.m_mutex);
+        std::unique_lock<FireMutex> lock(m_engine.m_mutex);
         m_engine.m_kickPosted = false;
         for (;;) {
             const std::optional<FireTime> next = m_engine.m_schedule.advance();
@@ -130,7 +130,7 @@ public:
 
     void setLine(std::unique_ptr<FireWriter> line) {
         {
-            std::lock_guard<std::mutex> lock(m_engine.m_mutex);
+            std::lock_guard<FireMutex> lock(m_engine.m_mutex);
             m_engine.m_schedule.setWriter(line.get());
         }
         // The old line closes here, on its own thread, after the schedule let go of it.
@@ -170,7 +170,7 @@ FireEngine::~FireEngine() {
 template <typename Cmd> auto FireEngine::command(Cmd cmd) {
     bool kick = false;
     auto result = [&] {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<FireMutex> lock(m_mutex);
         kick = !std::exchange(m_kickPosted, true);
         auto r = cmd(m_schedule);
         publishLocked();
@@ -196,7 +196,7 @@ bool FireEngine::openLine(const LineFactory& factory) {
             FireEvent e;
             e.kind = FireEvent::LineFailed;
             e.source = reason;
-            std::lock_guard<std::mutex> lock(m_mutex);
+            std::lock_guard<FireMutex> lock(m_mutex);
             m_events.push_back(std::move(e));
             publishLocked();
         });
@@ -222,12 +222,12 @@ void FireEngine::onFireThread(const std::function<void()>& fn) {
         m_driver,
         [this, &fn, &done] {
             fn();
-            std::lock_guard<std::mutex> lock(m_mutex);
+            std::lock_guard<FireMutex> lock(m_mutex);
             done = true;
             m_settled.notify_all();
         },
         Qt::QueuedConnection);
-    std::unique_lock<std::mutex> lock(m_mutex);
+    std::unique_lock<FireMutex> lock(m_mutex);
     m_settled.wait(lock, [&done] { return done; });
 }
 
@@ -240,7 +240,7 @@ quint64 FireEngine::send(const QByteArray& frame, const QString& source) {
     if (lineFree) {
         // A frame that finds the line free is on it before the click is done with, as it was
         // when the window wrote it: a Stop handled next finds it begun, not queued.
-        std::unique_lock<std::mutex> lock(m_mutex);
+        std::unique_lock<FireMutex> lock(m_mutex);
         m_settled.wait_for(lock, kBeginWait, [&] { return m_schedule.begun() >= ticket; });
     }
     deliverEvents();
@@ -271,7 +271,7 @@ void FireEngine::finishAndDrop() {
         return true;
     });
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
+        std::unique_lock<FireMutex> lock(m_mutex);
         if (!m_settled.wait_for(lock, kFinishWait, [this] { return !m_schedule.isBusy(); }))
             m_schedule.drop(); // a line that takes nothing any more
         publishLocked();
@@ -292,7 +292,7 @@ void FireEngine::deliverEvents() {
     for (;;) {
         FireEvent e;
         {
-            std::lock_guard<std::mutex> lock(m_mutex);
+            std::lock_guard<FireMutex> lock(m_mutex);
             if (m_events.empty()) {
                 m_deliveryPosted = false;
                 return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fire/fire_lock.h"
 #include "fire/fire_schedule.h"
 
 #include <QByteArray>
@@ -7,11 +8,9 @@
 #include <QString>
 #include <QThread>
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 // The fire thread: it keeps the time of fire mode (the two copies of every frame, one frame
 // after the other, the deadlines of a running macro) and does every write of fire mode, on a
@@ -107,10 +106,10 @@ private:
     // fn did is seen here (and by a race checker) without relying on the event loop's locks.
     void onFireThread(const std::function<void()>& fn);
 
-    mutable std::mutex m_mutex;
+    FireMutex m_mutex;
     // The fire thread waits on it for a deadline or a command; the window for a finish.
-    std::condition_variable m_wake;
-    std::condition_variable m_settled;
+    FireCondition m_wake;
+    FireCondition m_settled;
     FireSchedule m_schedule;
     std::deque<FireEvent> m_events;
     bool m_deliveryPosted = false;
