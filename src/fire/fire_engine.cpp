@@ -142,6 +142,19 @@ public:
         m_timer->stop();
     }
 
+    // The window's task, handed over on the engine's lock (onFireThread).
+    void runTask() {
+        const std::function<void()>* task = nullptr;
+        {
+            std::lock_guard<FireMutex> lock(m_engine.m_mutex);
+            task = m_engine.m_task;
+        }
+        (*task)();
+        std::lock_guard<FireMutex> lock(m_engine.m_mutex);
+        m_engine.m_task = nullptr;
+        m_engine.m_settled.notify_all();
+    }
+
 private:
     FireEngine& m_engine;
     QTimer* m_timer;
@@ -217,18 +230,12 @@ void FireEngine::closeLine() {
 }
 
 void FireEngine::onFireThread(const std::function<void()>& fn) {
-    bool done = false;
-    QMetaObject::invokeMethod(
-        m_driver,
-        [this, &fn, &done] {
-            fn();
-            std::lock_guard<FireMutex> lock(m_mutex);
-            done = true;
-            m_settled.notify_all();
-        },
-        Qt::QueuedConnection);
     std::unique_lock<FireMutex> lock(m_mutex);
-    m_settled.wait(lock, [&done] { return done; });
+    m_task = &fn;
+    lock.unlock();
+    QMetaObject::invokeMethod(m_driver, &Driver::runTask, Qt::QueuedConnection);
+    lock.lock();
+    m_settled.wait(lock, [this] { return m_task == nullptr; });
 }
 
 quint64 FireEngine::send(const QByteArray& frame, const QString& source) {

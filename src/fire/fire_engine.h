@@ -102,8 +102,8 @@ private:
     template <typename Cmd> auto command(Cmd cmd);
     void publishLocked();
     void emitEvent(const FireEvent& e);
-    // Runs fn on the fire thread and waits for it. The hand-over is on m_mutex, so that all
-    // fn did is seen here (and by a race checker) without relying on the event loop's locks.
+    // Runs fn on the fire thread and waits for it. fn and its end are handed over on m_mutex,
+    // so that all fn did is seen here (by a race checker too) without the event loop's locks.
     void onFireThread(const std::function<void()>& fn);
 
     FireMutex m_mutex;
@@ -114,6 +114,8 @@ private:
     std::deque<FireEvent> m_events;
     bool m_deliveryPosted = false;
     bool m_kickPosted = false;
+    // The window's task for the fire thread, while onFireThread waits for it.
+    const std::function<void()>* m_task = nullptr;
     QThread m_thread;
     Driver* m_driver = nullptr;
     FirePriority m_priority;
