@@ -19,15 +19,7 @@
 // window plays the row this computes, and `vzctl rehearse` prints it.
 namespace vz {
 
-// The row from tMs on: the state of every module, module 1 first.
-struct RowChange {
-    qint64 tMs = 0;
-    preview::Frame states{};
-
-    // Module numbers (1..16) in that state, ascending.
-    QVector<int> modules(quint8 state) const;
-    bool operator==(const RowChange& o) const { return tMs == o.tMs && states == o.states; }
-};
+using preview::RowChange;
 
 class RehearsalBox {
 public:
@@ -67,6 +59,9 @@ public:
     qint64 endMs() const { return m_endMs; }
     // The row at tMs.
     preview::Frame rowAt(qint64 tMs) const;
+    // The row from tMs on: the change in force at tMs (the dark row before any), then every
+    // later one.
+    std::vector<RowChange> from(qint64 tMs) const;
 
     int calls() const { return m_calls; }
     int copies() const { return m_copies; }
