@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -27,6 +28,23 @@ double percentile(QVector<double> v, double p) {
         return 0;
     std::sort(v.begin(), v.end());
     return v[std::min<int>(v.size() - 1, static_cast<int>(p * (v.size() - 1) + 0.5))];
+}
+
+// The whole transfer, run to its end on this program's loop; throws its failure.
+vz::BlockTransferReport sendAll(vz::BlockTransfer& transfer, const QByteArray& bytes, int block) {
+    QEventLoop loop;
+    QString failure;
+    QObject::connect(&transfer, &vz::BlockTransfer::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&transfer, &vz::BlockTransfer::failed, &loop, [&](const QString& why) {
+        failure = why;
+        loop.quit();
+    });
+    transfer.start(bytes, block);
+    if (transfer.isRunning())
+        loop.exec();
+    if (!failure.isNull())
+        throw ComPortError(failure);
+    return transfer.report();
 }
 
 } // namespace
@@ -49,12 +67,13 @@ int main(int argc, char* argv[]) {
     const QByteArray image =
         vz::build_transfer_image(vz::buildRecordTable(vz::BoxProgram::startValues(), 0));
     TApdComPort port(dir.path());
+    vz::BlockTransfer transfer(port);
     QVector<double> blockMs, wallMs, wholeMs;
     try {
         port.setComNumber(9);
         port.setOpen(true);
         for (int round = 0; round < kRounds; ++round) {
-            const vz::BlockTransferReport r = vz::sendInBlocks(port, image, 4);
+            const vz::BlockTransferReport r = sendAll(transfer, image, 4);
             for (qint64 us : r.blockUs)
                 blockMs.append(us / 1000.0);
             wallMs.append(r.totalUs / 1000.0);
@@ -65,7 +84,7 @@ int main(int argc, char* argv[]) {
         }
         // The whole image as one part: block 430, or a larger block as the last part.
         for (int round = 0; round < kRounds; ++round) {
-            const vz::BlockTransferReport r = vz::sendInBlocks(port, image, round % 2 ? 430 : 1000);
+            const vz::BlockTransferReport r = sendAll(transfer, image, round % 2 ? 430 : 1000);
             wholeMs.append((r.blocks ? r.blockUs.constFirst() : r.tailUs) / 1000.0);
             QElapsedTimer settle;
             settle.start();

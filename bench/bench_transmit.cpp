@@ -156,6 +156,8 @@ int main(int argc, char** argv) {
             QElapsedTimer wall;
             wall.start();
             dlg.btn_transmitClick();
+            while (dlg.isSending())
+                app.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
             walls.push_back(wall.nsecsElapsed() / 1e6);
             QElapsedTimer settle;
             settle.start();

@@ -4,9 +4,32 @@
 
 namespace vz {
 
-ComFirePort::ComFirePort(TApdComPort& port, QObject* parent) : QObject(parent), m_port(port) {
-    connect(&m_port, &TApdComPort::PortFailed, this, &ComFirePort::failed);
-}
+namespace {
+
+// The fire thread's port: made, written, watched and closed on that thread. A failure the
+// port reports on its own (device gone) is passed on.
+class PortLine : public FireWriter {
+public:
+    PortLine(const QString& programDir, const FireLineFailed& failed) : m_port(programDir) {
+        QObject::connect(&m_port, &TApdComPort::PortFailed, &m_port, failed);
+    }
+    TApdComPort& port() { return m_port; }
+    bool write(const QByteArray& bytes) override {
+        try {
+            m_port.WriteString(bytes);
+            return true;
+        } catch (const ComPortError&) {
+            return false;
+        }
+    }
+
+private:
+    TApdComPort m_port;
+};
+
+} // namespace
+
+ComFirePort::ComFirePort(TApdComPort& port, QObject* parent) : QObject(parent), m_port(port) {}
 
 int ComFirePort::comNumber() const {
     return m_port.ComNumber();
@@ -22,6 +45,15 @@ void ComFirePort::setComNumber(int number) {
 
 void ComFirePort::setBaud(int baud) {
     m_port.setBaud(baud);
+}
+
+bool ComFirePort::choose() {
+    try {
+        m_port.chooseIfUnset();
+        return true;
+    } catch (const ComPortError&) {
+        return false;
+    }
 }
 
 bool ComFirePort::open() {
@@ -44,13 +76,17 @@ bool ComFirePort::isOpen() const {
     return m_port.Open();
 }
 
-bool ComFirePort::writeString(const QByteArray& bytes) {
+std::unique_ptr<FireWriter> ComFirePort::openLine(const FireLineFailed& failed) {
+    // The window's thread waits meanwhile: number and speed are read while nothing changes them.
+    auto line = std::make_unique<PortLine>(m_port.programDir(), failed);
     try {
-        m_port.WriteString(bytes);
-        return true;
+        line->port().setComNumber(m_port.ComNumber());
+        line->port().setBaud(m_port.Baud());
+        line->port().setOpen(true);
     } catch (const ComPortError&) {
-        return false;
+        return nullptr;
     }
+    return line;
 }
 
 } // namespace vz

@@ -8,8 +8,10 @@ class TApdComPort;
 
 namespace vz {
 
-// Fire mode's view of the program's one serial port. The port's errors become false
-// results, and a failure the port reports on its own (device gone) becomes failed().
+// Fire mode's view of the program's one serial port. The port's errors become false results.
+// While armed the port object stays closed (the transfer, which shares it, is locked then)
+// and the fire thread opens a port object of its own on the same number: a QObject is used
+// only on the thread it lives on, and the one whose writes are timed lives on the fire thread.
 class ComFirePort : public QObject, public FirePort {
     Q_OBJECT
 public:
@@ -18,13 +20,11 @@ public:
     int comNumber() const override;
     void setComNumber(int number) override;
     void setBaud(int baud) override;
+    bool choose() override;
     bool open() override;
     void close() override;
     bool isOpen() const override;
-    bool writeString(const QByteArray& bytes) override;
-
-signals:
-    void failed();
+    std::unique_ptr<FireWriter> openLine(const FireLineFailed& failed) override;
 
 private:
     TApdComPort& m_port;

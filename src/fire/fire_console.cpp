@@ -47,11 +47,11 @@ bool isMacroCallFrame(const QByteArray& f) {
 FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePort& port,
                          Prompts& prompts, QWidget* window)
     : QObject(window), m_doc(document), m_hotkeys(hotkeys), m_port(port), m_prompts(prompts),
-      m_window(window), m_controller(*this, port, m_sender),
+      m_window(window), m_controller(*this, port, m_engine),
       m_hotkeyPath(HotkeyTable::defaultPath()) {
-    m_sender.setWriter([this](const QByteArray& bytes) { return m_port.writeString(bytes); });
-    connect(&m_sender, &FireFrameSender::writeFailed, this, &FireConsole::portFailed);
-    connect(&m_sender, &FireFrameSender::frameWritten, this, &FireConsole::frameWritten);
+    connect(&m_engine, &FireEngine::writeFailed, this, &FireConsole::portFailed);
+    connect(&m_engine, &FireEngine::lineFailed, this, &FireConsole::portFailed);
+    connect(&m_engine, &FireEngine::frameWritten, this, &FireConsole::frameWritten);
 
     m_firePage = new FireModePage(window);
     m_warning = new QLabel(window);
@@ -69,8 +69,9 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
 
     m_hotkeyWindow = new Tfrm_firebtn_hotkey(window);
     m_setup = new FireSetupConsole(
-        m_doc, m_controller, [this](const QString& text) { showError(text); }, window);
-    m_macros = new MacroConsole(m_doc, m_controller, m_sender, *m_firePage, this);
+        m_doc, m_controller, m_engine.priority(), [this](const QString& text) { showError(text); },
+        window);
+    m_macros = new MacroConsole(m_doc, m_controller, m_engine, *m_firePage, this);
 
     connect(m_firePage, &FireModePage::shown, this, &FireConsole::tab_fire_modeShow);
     connect(m_firePage, &FireModePage::buttonPressed, this,
@@ -108,11 +109,11 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
 }
 
 FireConsole::~FireConsole() {
-    // The pages may already be gone with the page control: only the timer stops here. The
-    // log may be gone too: frames still queued now are not written to it.
-    m_macros->timer()->stop();
+    // The pages may already be gone with the page control, the log too: frames still queued
+    // now are not written to it, and the run's news goes nowhere.
     m_controller.setLog(nullptr);
-    m_sender.drop();
+    m_engine.disconnect();
+    m_engine.drop();
 }
 
 FireSetupPage* FireConsole::setupPage() const {
@@ -125,10 +126,6 @@ Tfrm_gui_macroseq* FireConsole::sequenceDialog() const {
 
 Tfrm_gui_macropause* FireConsole::pauseDialog() const {
     return m_setup->pauseDialog();
-}
-
-QTimer* FireConsole::macroTimer() const {
-    return m_macros->timer();
 }
 
 const MacroRunner& FireConsole::runner() const {
@@ -185,6 +182,7 @@ void FireConsole::fillMacroList() {
 void FireConsole::applyTexts() {
     applyFireTexts(m_firePage);
     applyFireTexts(m_setup->page());
+    m_setup->showPriority();
     const QString warning = find_text(m_warning->objectName());
     if (!warning.isEmpty())
         m_warning->setText(warning);
@@ -458,7 +456,7 @@ void FireConsole::btn_firemode_macroClick() {
 
 void FireConsole::stopMacro() {
     m_macros->stop();
-    m_sender.abort();
+    m_engine.abort();
 }
 
 void FireConsole::stopRunningMacro() {

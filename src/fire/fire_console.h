@@ -1,8 +1,8 @@
 #pragma once
 
+#include "fire/fire_engine.h"
 #include "fire/fire_keys.h"
 #include "fire/fire_mode.h"
-#include "fire/frame_sender.h"
 #include "fire/macro_runner.h"
 
 #include <QObject>
@@ -15,7 +15,6 @@ class HotkeyTable;
 class Prompts;
 class QAction;
 class QLabel;
-class QTimer;
 class QWidget;
 class Tfrm_firebtn_hotkey;
 class Tfrm_gui_macropause;
@@ -61,9 +60,9 @@ public:
     Tfrm_firebtn_hotkey* hotkeyWindow() const { return m_hotkeyWindow; }
     Tfrm_gui_macroseq* sequenceDialog() const;
     Tfrm_gui_macropause* pauseDialog() const;
-    QTimer* macroTimer() const;
     FireModeController& controller() { return m_controller; }
-    FireFrameSender& frameSender() { return m_sender; }
+    // The fire thread.
+    FireEngine& engine() { return m_engine; }
     const MacroRunner& runner() const;
     const KeyLatch& keyLatch() const { return m_latch; }
 
@@ -122,7 +121,7 @@ public slots:
 
     void tab_fire_setupShow();
 
-    // The port reported an error on its own (device gone).
+    // A write was refused, or the port reported an error on its own (device gone).
     void portFailed();
     // Escape, Stop, fire mode off, the close request, New and Open: ends a running macro
     // and drops every frame that has not started.
@@ -166,7 +165,7 @@ private:
     FirePort& m_port;
     Prompts& m_prompts;
     QWidget* m_window;
-    FireFrameSender m_sender;
+    FireEngine m_engine;
     FireModeController m_controller;
     KeyLatch m_latch;
     FireWindowHooks m_hooks;

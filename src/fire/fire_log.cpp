@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #ifdef Q_OS_UNIX
@@ -81,7 +82,17 @@ QString FireLog::format(const QDateTime& time, const FireLogLine& line) {
 void FireLog::append(FireLogLine line) {
     if (m_stopped.load())
         return;
-    const QDateTime now = m_clock();
+    QDateTime now = m_clock();
+    if (line.atNs > 0) {
+        // A line that comes later than what it tells (a busy window) keeps the time it tells.
+        const qint64 lateMs = (std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count() -
+                               line.atNs) /
+                              1000000;
+        if (lateMs > 0)
+            now = now.addMSecs(-lateMs);
+    }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         // A disk that cannot keep up costs lines, never the caller's time.

@@ -26,6 +26,8 @@ struct FireLogLine {
     QString source; // "button", "hotkey a", "macro 3 step 2", "vzctl"
     QByteArray frame;
     QString outcome; // "written", "failed", or what went wrong
+    // When it happened, steady clock in nanoseconds since its epoch; 0: when it is appended.
+    qint64 atNs = 0;
 };
 
 // Why the fire log stopped: what could not be done to which path, and the system's error.

@@ -3,7 +3,8 @@
 #include "base/unit_service.h"
 #include "fire/fire_frames.h"
 #include "fire/fire_log.h"
-#include "fire/frame_sender.h"
+
+#include <QScopedValueRollback>
 
 namespace vz {
 
@@ -46,14 +47,15 @@ QString armedTargetText(FireRoute route, int port, int buttonBox, int macroBox) 
         .join(QStringLiteral(", "));
 }
 
-FireModeController::FireModeController(FireModeHost& host, FirePort& port, FireFrameSender& sender)
-    : m_host(host), m_port(port), m_sender(sender) {
-    QObject::connect(&m_sender, &FireFrameSender::copyWritten, &m_sender,
-                     [this](const QByteArray& frame, const QString& source, bool written) {
-                         logFrame(frame, source,
-                                  written ? QStringLiteral("written") : QStringLiteral("failed"));
-                     });
-    QObject::connect(&m_sender, &FireFrameSender::frameDropped, &m_sender,
+FireModeController::FireModeController(FireModeHost& host, FirePort& port, FireEngine& engine)
+    : m_host(host), m_port(port), m_engine(engine) {
+    QObject::connect(
+        &m_engine, &FireEngine::copyWritten, &m_engine,
+        [this](const QByteArray& frame, const QString& source, bool written, qint64 atNs) {
+            logFrame(frame, source, written ? QStringLiteral("written") : QStringLiteral("failed"),
+                     atNs);
+        });
+    QObject::connect(&m_engine, &FireEngine::frameDropped, &m_engine,
                      [this](const QByteArray& frame, const QString& source) {
                          logFrame(frame, source, QStringLiteral("dropped"));
                      });
@@ -91,10 +93,11 @@ void FireModeController::logRefused(int channel, const QString& source, const QS
 }
 
 void FireModeController::logFrame(const QByteArray& frame, const QString& source,
-                                  const QString& outcome) {
+                                  const QString& outcome, qint64 atNs) {
     if (!m_log || frame.size() < 6)
         return;
     FireLogLine line = logLine(QStringLiteral("frame"), source, outcome);
+    line.atNs = atNs; // the time of the write, not of this line
     // A macro call names the box of the program; the route frames the configured one.
     line.box = isMacroCall(frame) ? quint8(frame.at(4)) : m_configuredBox;
     line.channel = quint8(frame.at(5));
@@ -138,7 +141,10 @@ void FireModeController::switchOn(FireRoute route) {
         m_host.setRk40BoxList(true);
 
     m_port.setBaud(route == FireRoute::Rk40 ? kRk40Baud : kMasterBaud);
-    if (m_port.open()) {
+    // The chooser is a window: it runs here; the line opens on the fire thread.
+    if (m_port.choose() && m_engine.openLine([this](const FireLineFailed& failed) {
+            return m_port.openLine(failed);
+        })) {
         const int number = m_port.comNumber();
         m_logPort = number;
         m_host.setFirePortText(comText(number));
@@ -153,7 +159,7 @@ void FireModeController::switchOn(FireRoute route) {
     // Disarm before the message box: while it is up the console must not look or act armed.
     // The number that failed is dropped, so the set-up page shows no port; the saved number
     // stays for the next try.
-    m_port.close();
+    closePort();
     m_port.setComNumber(0);
     disarm(false);
     m_host.showError(get_text(QStringLiteral("msg_comport_error")));
@@ -171,9 +177,9 @@ void FireModeController::disarm(bool closePort) {
     m_host.stopMacro();
     if (closePort) {
         // The copy of a frame already on the line still goes; nothing new starts.
-        m_sender.finishAndDrop();
+        m_engine.finishAndDrop();
     } else {
-        m_sender.drop();
+        m_engine.drop();
     }
     if (m_loggedOn) {
         logEvent(QStringLiteral("fire mode off"));
@@ -186,28 +192,34 @@ void FireModeController::disarm(bool closePort) {
     if (route == FireRoute::Rk40)
         m_host.setRk40BoxList(false);
     if (closePort)
-        m_port.close();
+        this->closePort();
+}
+
+void FireModeController::closePort() {
+    m_engine.closeLine();
+    m_port.close();
 }
 
 void FireModeController::fire(int channel, const QString& source) {
     if (m_route == FireRoute::MasterModule)
-        m_sender.send(masterModuleFrame(m_configuredBox, channel), source);
+        m_engine.send(masterModuleFrame(m_configuredBox, channel), source);
     else if (m_route == FireRoute::Rk40)
-        m_sender.send(rk40Frame(m_configuredBox, channel), source);
+        m_engine.send(rk40Frame(m_configuredBox, channel), source);
 }
 
 quint64 FireModeController::callMacroChannel(int boxNumber, int channel, const QString& source) {
     if (!isArmed())
         return 0; // fire mode went off: a macro must not outlive it
-    return m_sender.send(macroCallFrame(boxNumber, channel), source);
+    return m_engine.send(macroCallFrame(boxNumber, channel), source);
 }
 
 void FireModeController::portFailed() {
-    if (!isArmed())
+    if (!isArmed() || m_failing)
         return; // already handled: one message per failure, not one per frame
+    const QScopedValueRollback<bool> failing(m_failing, true);
     logEvent(QStringLiteral("port error"), QString(), QStringLiteral("failed"));
-    m_sender.drop();
-    m_port.close();
+    m_engine.drop();
+    closePort();
     m_port.setComNumber(0);
     disarm(false);
     m_host.showError(get_text(QStringLiteral("msg_comport_error")));

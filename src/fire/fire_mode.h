@@ -1,33 +1,42 @@
 #pragma once
 
+#include "fire/fire_engine.h"
+
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 // Fire mode: which route is armed, switching it on and off, and where a fire click goes.
 // The window carries out the visible steps through FireModeHost; the port is reached
-// through FirePort. Both are small so the safety rules can be tested without a window.
+// through FirePort, the line through the fire thread (FireEngine). The seams are small so the
+// safety rules can be tested without a window.
 namespace vz {
 
-class FireFrameSender;
 class FireLog;
 struct FireLogLine;
 
 enum class FireRoute { None, MasterModule, Rk40 };
 
-// The serial port as fire mode uses it.
+// The serial port as fire mode uses it. Number, speed, the chooser and open() concern the
+// window's port object (the one the transfer uses too); while armed, the fire thread writes to
+// a line of its own that openLine() opens on that number at that speed.
 class FirePort {
 public:
     virtual ~FirePort() = default;
     virtual int comNumber() const = 0;
     virtual void setComNumber(int number) = 0;
     virtual void setBaud(int baud) = 0;
+    // With number 0 the operator is asked for a port. False when he cancelled.
+    virtual bool choose() = 0;
     // Opens port comNumber(); with number 0 the operator is asked for a port first.
     // False when the port could not be opened or the operator cancelled.
     virtual bool open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
-    // Queues the bytes; false when the port refused them.
-    virtual bool writeString(const QByteArray& bytes) = 0;
+    // Run on the fire thread: the line of port comNumber() at the speed set, made, written and
+    // closed there; nullptr when it cannot be opened. failed: the line died on its own.
+    virtual std::unique_ptr<FireWriter> openLine(const FireLineFailed& failed) = 0;
 };
 
 class FireModeHost {
@@ -71,7 +80,7 @@ public:
     static constexpr int kMasterBaud = 1200;
     static constexpr int kRk40Baud = 2400;
 
-    FireModeController(FireModeHost& host, FirePort& port, FireFrameSender& sender);
+    FireModeController(FireModeHost& host, FirePort& port, FireEngine& engine);
     FireModeController(const FireModeController&) = delete;
     FireModeController& operator=(const FireModeController&) = delete;
 
@@ -98,8 +107,8 @@ public:
     // when no route is armed. source names what fired it in the fire log ("button",
     // "hotkey a").
     void fire(int channel, const QString& source = QStringLiteral("button"));
-    // A call step of a running macro: the macro call frame, whatever the route. Returns the
-    // frame's ticket with the sender, 0 when nothing was sent.
+    // A macro call frame, whatever the route. Returns the frame's ticket with the engine, 0
+    // when nothing was sent.
     quint64 callMacroChannel(int boxNumber, int channel, const QString& source = QString());
 
     // The fire log (nullptr: none) gets every copy of every frame once the port has it,
@@ -125,13 +134,16 @@ public:
 
 private:
     void disarm(bool closePort);
+    // The fire thread's line ends, then the window's port object closes.
+    void closePort();
     // Every line of the log is built here: route and port of the session, then the event's.
     FireLogLine logLine(const QString& event, const QString& source, const QString& outcome) const;
-    void logFrame(const QByteArray& frame, const QString& source, const QString& outcome);
+    void logFrame(const QByteArray& frame, const QString& source, const QString& outcome,
+                  qint64 atNs = 0);
 
     FireModeHost& m_host;
     FirePort& m_port;
-    FireFrameSender& m_sender;
+    FireEngine& m_engine;
     FireRoute m_route = FireRoute::None;
     int m_configuredBox = 1;
     int m_ownSavedPort = 0;
@@ -142,6 +154,9 @@ private:
     FireRoute m_logRoute = FireRoute::None;
     int m_logPort = 0;
     bool m_loggedOn = false;
+    // A failure is being handled: the fire thread's news of the same failure, which reaches
+    // the window while the line is dropped, is not a second one.
+    bool m_failing = false;
 };
 
 } // namespace vz

@@ -64,6 +64,10 @@ FireSetupPage::FireSetupPage(QWidget* parent) : QWidget(parent) {
     m_logPath = new QLabel(this);
     m_logPath->setObjectName(QStringLiteral("firesetup_log_path"));
     m_logPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_priorityLbl = new QLabel(QStringLiteral("Feuer-Thread:"), this);
+    m_priorityLbl->setObjectName(QStringLiteral("firesetup_priority_lbl"));
+    m_priority = new QLabel(this);
+    m_priority->setObjectName(QStringLiteral("firesetup_priority"));
 }
 
 void FireSetupPage::showEvent(QShowEvent* event) {
@@ -75,7 +79,7 @@ void FireSetupPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int w = width();
     m_portGb->setGeometry(8, 8, w - 16, 62);
-    m_macroGb->setGeometry(8, 78, w - 16, 192);
+    m_macroGb->setGeometry(8, 78, w - 16, 184);
     const int gw = m_macroGb->width();
     // The grid: 2 rows of 17 and 44 pixels, the header line and the scroll bar.
     m_editor->setGeometry(12, 56, gw - 24, 17 + 44 + 4 + 18);
@@ -84,8 +88,10 @@ void FireSetupPage::resizeEvent(QResizeEvent* event) {
     m_addPause->setGeometry(12 + bw + 8, 56 + 83 + 8, bw, 27);
     m_del->setGeometry(12 + 2 * (bw + 8), 56 + 83 + 8, bw, 27);
     // A fixed caption box: the caption comes from the language file after the layout.
-    m_logLbl->setGeometry(16, 278, 110, 17);
-    m_logPath->setGeometry(130, 278, w - 16 - 130, 17);
+    m_logLbl->setGeometry(16, 268, 110, 17);
+    m_logPath->setGeometry(130, 268, w - 16 - 130, 17);
+    m_priorityLbl->setGeometry(16, 286, 110, 17);
+    m_priority->setGeometry(130, 286, w - 16 - 130, 17);
 }
 
 } // namespace vz

@@ -22,6 +22,8 @@ public:
     QLabel* portLabel() const { return m_portLbl; }
     // Where the fire log is written.
     QLabel* logPathLabel() const { return m_logPath; }
+    // The priority the fire thread got.
+    QLabel* priorityLabel() const { return m_priority; }
     QGroupBox* macroGroup() const { return m_macroGb; }
     QComboBox* macroSelect() const { return m_select; }
     QCheckBox* macroActive() const { return m_active; }
@@ -50,6 +52,8 @@ private:
     QPushButton* m_del = nullptr;
     QLabel* m_logLbl = nullptr;
     QLabel* m_logPath = nullptr;
+    QLabel* m_priorityLbl = nullptr;
+    QLabel* m_priority = nullptr;
 };
 
 } // namespace vz

@@ -21,8 +21,9 @@
 namespace vz {
 
 FireSetupConsole::FireSetupConsole(ProgramDocument& document, FireModeController& controller,
-                                   ErrorSink error, QWidget* window)
-    : QObject(window), m_doc(document), m_controller(controller), m_error(std::move(error)) {
+                                   FirePriority priority, ErrorSink error, QWidget* window)
+    : QObject(window), m_doc(document), m_controller(controller), m_priority(priority),
+      m_error(std::move(error)) {
     m_page = new FireSetupPage(window);
     m_pauseDialog = new Tfrm_gui_macropause(window);
     m_seqDialog = new Tfrm_gui_macroseq(window);
@@ -69,6 +70,7 @@ QString FireSetupConsole::macroItemText(int number) {
 void FireSetupConsole::tab_fire_setupShow() {
     m_page->portLabel()->setText(m_controller.portLabel());
     showLogPath();
+    showPriority();
     macroeditor_load_macro(selectedMacro());
 }
 
@@ -76,6 +78,12 @@ void FireSetupConsole::showLogPath() {
     const FireLog* log = m_controller.log();
     QLabel* label = m_page->logPathLabel();
     label->setText(log ? QDir::toNativeSeparators(log->fileFor(QDate::currentDate())) : QString());
+    label->setToolTip(label->text());
+}
+
+void FireSetupConsole::showPriority() {
+    QLabel* label = m_page->priorityLabel();
+    label->setText(firePriorityText(m_priority));
     label->setToolTip(label->text());
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fire/fire_engine.h"
+
 #include <QObject>
 
 #include <functional>
@@ -20,8 +22,8 @@ class FireSetupConsole : public QObject {
 public:
     using ErrorSink = std::function<void(const QString&)>;
 
-    FireSetupConsole(ProgramDocument& document, FireModeController& controller, ErrorSink error,
-                     QWidget* window);
+    FireSetupConsole(ProgramDocument& document, FireModeController& controller,
+                     FirePriority priority, ErrorSink error, QWidget* window);
 
     FireSetupPage* page() const { return m_page; }
     Tfrm_gui_macroseq* sequenceDialog() const { return m_seqDialog; }
@@ -31,6 +33,8 @@ public:
     void fillMacroList();
     // Today's file of the fire log, empty without a log.
     void showLogPath();
+    // The priority the fire thread got, in the language now loaded.
+    void showPriority();
     // The items in the language now loaded; the macro being edited stays chosen.
     void applyMacroListTexts();
 
@@ -51,6 +55,7 @@ private:
 
     ProgramDocument& m_doc;
     FireModeController& m_controller;
+    FirePriority m_priority;
     ErrorSink m_error;
     FireSetupPage* m_page = nullptr;
     Tfrm_gui_macroseq* m_seqDialog = nullptr;

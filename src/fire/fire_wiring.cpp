@@ -42,7 +42,6 @@ void FireWiring::createConsole(TApdComPort& port, QTabWidget* pageControl, QLabe
     m_pageControl = pageControl;
     m_firePort = new ComFirePort(port, m_window);
     m_console = new FireConsole(m_document, m_hotkeys, *m_firePort, m_prompts, m_window);
-    connect(m_firePort, &ComFirePort::failed, m_console, &FireConsole::portFailed);
 
     pageControl->addTab(m_console->firePage(), QIcon(ui::tabPicture(kPageFireMode)), QString());
     pageControl->addTab(m_console->setupPage(), QIcon(ui::tabPicture(kPageFireSetup)), QString());

@@ -6,8 +6,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QSpinBox>
 
 #include <algorithm>

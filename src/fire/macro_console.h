@@ -4,36 +4,30 @@
 
 #include <QObject>
 
-#include <chrono>
-
-class QTimer;
-
 namespace vz {
 
-class FireFrameSender;
+class FireEngine;
 class FireModeController;
 class FireModePage;
 class ProgramDocument;
 
-// A macro running on the fire page: the panel hidden behind the running labels, one step of
-// the runner per tick of firemode_macro_timer, a macro call frame for each call.
+// A macro running on the fire page: the panel hidden behind the running labels while the fire
+// thread walks the steps and sends a macro call frame for each call. This side shows the run
+// and logs its start, end and abort; it keeps no time.
 class MacroConsole : public QObject {
     Q_OBJECT
 public:
-    MacroConsole(ProgramDocument& document, FireModeController& controller, FireFrameSender& sender,
+    MacroConsole(ProgramDocument& document, FireModeController& controller, FireEngine& engine,
                  FireModePage& page, QObject* parent = nullptr);
-    ~MacroConsole() override;
 
-    QTimer* timer() const { return m_timer; }
+    // The run as the window sees it: running from the start until its end is reported or it
+    // is stopped.
     const MacroRunner& runner() const { return m_runner; }
 
     // Macro number 1..10, only while fire mode is on.
     void start(int macroNumber);
-    // Ends the run at once: no tick after this.
+    // Ends the run at once: no step after this.
     void stop();
-
-public slots:
-    void firemode_macro_timerTimer();
 
 signals:
     // For the run monitor, after the step's own work: nothing waits for whoever listens.
@@ -43,20 +37,18 @@ signals:
     void runEnded();
 
 private:
-    void scheduleTick(qint64 dueMs);
-    // Milliseconds since the run began, now or at a time of the steady clock.
-    qint64 elapsedMs() const;
-    qint64 msAt(qint64 steadyNs) const;
-    void frameDone(quint64 ticket, qint64 lastCopyNs);
+    void stepDone(quint64 run, int step, bool call);
+    void stepDue(quint64 run, qint64 atNs);
+    void runDone(quint64 run, int macro);
+    bool isCurrent(quint64 run) const { return run == m_run && m_runner.isRunning(); }
 
     ProgramDocument& m_doc;
     FireModeController& m_controller;
+    FireEngine& m_engine;
     FireModePage& m_page;
     MacroRunner m_runner;
-    QTimer* m_timer = nullptr;
-    std::chrono::steady_clock::time_point m_began;
-    // The call whose last copy the run waits for, 0 for none.
-    quint64 m_awaitedCall = 0;
+    // The fire thread's number of the run on show.
+    quint64 m_run = 0;
 };
 
 } // namespace vz

@@ -25,7 +25,7 @@ public:
         // The next tick is due this long after this one (a skipped step keeps the interval
         // in force), counted from the moment this step ran: a late tick delays the rest of
         // the macro instead of shortening the pause that follows it. After a call, the time
-        // it is due when both copies leave on time; the run takes it from afterCall().
+        // it is due when both copies leave on time; a run counts it from the call's last copy.
         int intervalMs = 0;
         qint64 nextDueMs = 0;
     };
@@ -34,9 +34,6 @@ public:
     qint64 start(int macroNumber, qint64 nowMs);
     // The tick on the current step, run at nowMs; advances the step.
     Action tick(const Macro& macro, qint64 nowMs);
-    // The last copy of the call just made was written at lastCopyMs: the next step is due
-    // then, so frames queued ahead of the call never eat into the pause after it.
-    qint64 afterCall(qint64 lastCopyMs) const { return lastCopyMs + kAfterCallMs; }
     void stop();
 
     bool isRunning() const { return m_running; }

@@ -73,13 +73,17 @@ void TApdComPort::setOpen(bool open) {
         closeNow();
 }
 
+void TApdComPort::chooseIfUnset() {
+    if (m_number != 0)
+        return;
+    const std::optional<int> chosen = m_chooser ? m_chooser() : std::nullopt;
+    if (!chosen || *chosen < 1 || *chosen > 0xFFFF)
+        throw ComPortError(QStringLiteral("No port selected"));
+    m_number = static_cast<quint16>(*chosen);
+}
+
 void TApdComPort::openNow() {
-    if (m_number == 0) {
-        const std::optional<int> chosen = m_chooser ? m_chooser() : std::nullopt;
-        if (!chosen || *chosen < 1 || *chosen > 0xFFFF)
-            throw ComPortError(QStringLiteral("No port selected"));
-        m_number = static_cast<quint16>(*chosen);
-    }
+    chooseIfUnset();
     const QString device = deviceName();
     const QString name = vz::ports::comName(m_number);
     if (device.isEmpty())

@@ -51,6 +51,9 @@ public:
     // when the chooser is cancelled or the port is missing or cannot be opened.
     // Setting the state the port already has does nothing.
     void setOpen(bool open);
+    // With ComNumber 0 the chooser is asked for a number. Throws ComPortError when it was
+    // cancelled.
+    void chooseIfUnset();
 
     // Fixed settings, for callers and tests that want to see them.
     int DataBits() const { return 8; }

@@ -7,7 +7,6 @@
 #include "serial/choose_port.h"
 #include "serial/com_select_form.h"
 
-#include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -37,6 +36,12 @@ Tfrm_gui_transmit::Tfrm_gui_transmit(const QString& programDir, Prompts& prompts
 
     m_comPort.setPortChooser(TComSelectForm::modalChooser(programDir, this));
     connect(&m_comPort, &TApdComPort::PortFailed, this, &Tfrm_gui_transmit::com_portFailed);
+    // Connected after the dialog's own handler of a failed port, which leaves a failure during
+    // a transfer to the transfer.
+    m_transfer = new vz::BlockTransfer(m_comPort, this);
+    connect(m_transfer, &vz::BlockTransfer::progress, this, &Tfrm_gui_transmit::transferProgress);
+    connect(m_transfer, &vz::BlockTransfer::finished, this, &Tfrm_gui_transmit::transferFinished);
+    connect(m_transfer, &vz::BlockTransfer::failed, this, &Tfrm_gui_transmit::transferFailed);
 }
 
 Tfrm_gui_transmit::~Tfrm_gui_transmit() = default;
@@ -165,17 +170,10 @@ void Tfrm_gui_transmit::hideEvent(QHideEvent* event) {
         FormClose();
 }
 
-void Tfrm_gui_transmit::closeEvent(QCloseEvent* event) {
-    if (m_sending) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
 void Tfrm_gui_transmit::done(int result) {
-    // The transfer waits inside its click handler; the dialog stays until it is over.
-    if (m_sending)
+    // Closing would close the port under the transfer: the dialog stays until it is over
+    // (a close request, too, ends here and is refused).
+    if (isSending())
         return;
     QDialog::done(result);
 }
@@ -254,42 +252,43 @@ void Tfrm_gui_transmit::btn_selectcomportClick() {
 }
 
 void Tfrm_gui_transmit::btn_transmitClick() {
-    if (m_sending || !btn_transmit->isEnabled())
+    if (!btn_transmit->isEnabled())
         return;
-    m_sending = true;
     Timer1->stop();
     setEnabled(false);
     btn_transmit->setEnabled(false);
-    m_lastTransfer = vz::BlockTransferReport();
     try {
         m_comPort.FlushOutput(); // idle bytes still queued are dropped
-        status_msg(text("msg_transmit_calcstr"));
-        const QByteArray image = vz::build_transfer_image(m_records);
-        status_msg(text("msg_transmit_sending"));
-        const int block = effectiveBlockSize();
-        const int steps = static_cast<int>(image.size()) / block;
-        transmit_progress->setRange(0, steps);
-        transmit_progress->setValue(0);
-        transmit_progress->show();
-        m_lastTransfer = vz::sendInBlocks(m_comPort, image, block,
-                                          [this](int step, int steps, const QByteArray& written) {
-                                              if (step <= steps)
-                                                  transmit_progress->setValue(step);
-                                              appendHexLog(written);
-                                          });
-        // Every byte has left the port here, the last part too.
-        transmit_progress->hide();
-        status_msg(text("msg_transmit_end"));
-        setEnabled(true);
     } catch (const ComPortError&) {
         transferFailed();
+        return;
     }
-    m_sending = false;
+    status_msg(text("msg_transmit_calcstr"));
+    const QByteArray image = vz::build_transfer_image(m_records);
+    status_msg(text("msg_transmit_sending"));
+    const int block = effectiveBlockSize();
+    transmit_progress->setRange(0, static_cast<int>(image.size()) / block);
+    transmit_progress->setValue(0);
+    transmit_progress->show();
+    m_transfer->start(image, block);
+}
+
+void Tfrm_gui_transmit::transferProgress(int step, int steps, const QByteArray& written) {
+    if (step <= steps)
+        transmit_progress->setValue(step);
+    appendHexLog(written);
+}
+
+// Every byte has left the port here, the last part too.
+void Tfrm_gui_transmit::transferFinished() {
+    transmit_progress->hide();
+    status_msg(text("msg_transmit_end"));
+    setEnabled(true);
 }
 
 void Tfrm_gui_transmit::com_portFailed(const QString&) {
-    // During a transfer the block loop sees the failure and reports it.
-    if (m_sending)
+    // During a transfer the transfer reports it.
+    if (isSending())
         return;
     // The port also serves the fire console; only an open dialog reports here.
     if (isVisible())

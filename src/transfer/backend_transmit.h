@@ -55,9 +55,9 @@ public:
     QImage dataPreview() const { return m_preview; }
     // The font the data preview writes its values with.
     QFont previewFont() const;
-    bool isSending() const { return m_sending; }
+    bool isSending() const { return m_transfer->isRunning(); }
     // Blocks, last part and per-block turnaround of the latest transfer.
-    const vz::BlockTransferReport& lastTransfer() const { return m_lastTransfer; }
+    const vz::BlockTransferReport& lastTransfer() const { return m_transfer->report(); }
 
     void done(int result) override;
 
@@ -74,7 +74,6 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -84,6 +83,8 @@ private:
     void appendHexLog(const QByteArray& bytes);
     void setClientHeight(int height);
     void closeAfterFailure();
+    void transferProgress(int step, int steps, const QByteArray& written);
+    void transferFinished();
     void transferFailed();
     void portLost();
     void com_portFailed(const QString& text);
@@ -99,9 +100,8 @@ private:
     vz::HexLog m_hexLog;
     QImage m_preview;
     vz::IdleStream* m_idle = nullptr;
+    vz::BlockTransfer* m_transfer = nullptr;
 
-    bool m_sending = false;
-    vz::BlockTransferReport m_lastTransfer;
     const QEvent* m_lastKeyEvent = nullptr; // a key seen by a control and again by its parent
     ulong m_lastKeyTime = 0;
     int m_lastKey = 0;

@@ -3,10 +3,6 @@
 #include "serial/com_port.h"
 #include "serial/port_names.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
-
 namespace vz {
 
 namespace {
@@ -20,106 +16,86 @@ int outputSentTimeoutMs(qint64 bytes, qint32 baud) {
     return static_cast<int>(lineMs + lineMs / 2 + kTurnaroundMarginMs);
 }
 
-OutputSentWait::OutputSentWait(TApdComPort& port, quint16 trigger) : m_trigger(trigger) {
-    connect(&port, &TApdComPort::TriggerOutSent, this, [this](quint16 handle) {
-        if (handle != m_trigger)
-            return;
-        m_sent = true;
-        if (m_loop)
-            QMetaObject::invokeMethod(m_loop, "quit", Qt::DirectConnection);
+BlockTransfer::BlockTransfer(TApdComPort& port, QObject* parent)
+    : QObject(parent), m_port(port), m_trigger(port.AddOutputSentTrigger()) {
+    m_timeout.setSingleShot(true);
+    m_timeout.setTimerType(Qt::PreciseTimer);
+    connect(&m_timeout, &QTimer::timeout, this, [this] {
+        fail(QStringLiteral("%1: %2 did not leave the port within %3 ms")
+                 .arg(ports::comName(m_port.ComNumber()), m_part)
+                 .arg(m_timeout.interval()));
     });
-    connect(&port, &TApdComPort::PortFailed, this, [this](const QString& text) {
-        m_failure = text;
-        if (m_loop)
-            QMetaObject::invokeMethod(m_loop, "quit", Qt::DirectConnection);
+    connect(&port, &TApdComPort::TriggerOutSent, this, &BlockTransfer::partSent);
+    connect(&port, &TApdComPort::PortFailed, this, [this](const QString& why) {
+        if (m_running)
+            fail(why);
     });
 }
 
-OutputSentWait::Result OutputSentWait::wait(int timeoutMs) {
-    if (!m_sent && m_failure.isEmpty()) {
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer);
-        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timer.start(timeoutMs);
-        m_loop = &loop;
-        loop.exec();
-        m_loop = nullptr;
+void BlockTransfer::start(const QByteArray& bytes, int blockSize) {
+    m_report = BlockTransferReport();
+    m_clock.start();
+    if (blockSize < 1) {
+        fail(QStringLiteral("Block size %1 is below 1").arg(blockSize));
+        return;
     }
-    if (m_sent)
-        return Result::Sent;
-    return m_failure.isEmpty() ? Result::TimedOut : Result::PortFailed;
+    m_bytes = bytes;
+    m_blockSize = blockSize;
+    m_steps = static_cast<int>(bytes.size()) / blockSize;
+    m_sent = 0;
+    if (bytes.isEmpty()) {
+        emit finished();
+        return;
+    }
+    m_running = true;
+    writeNext();
 }
 
-namespace {
-
-// Writes one part with the trigger armed and waits until it left the port; returns the
-// microseconds from the write to the output-sent event.
-qint64 writeAndWait(TApdComPort& port, quint16 trigger, const QByteArray& part,
-                    const std::function<void()>& written, const QString& what) {
-    const int queuedBefore = port.OutSize() - port.OutputFree();
-    OutputSentWait waiter(port, trigger);
-    port.ArmOutputSentTrigger(trigger);
-    QElapsedTimer clock;
-    clock.start();
-    port.WriteString(part);
-    if (written)
-        written();
-    const int timeout = outputSentTimeoutMs(queuedBefore + part.size(), port.Baud());
-    switch (waiter.wait(timeout)) {
-    case OutputSentWait::Result::Sent:
-        break;
-    case OutputSentWait::Result::PortFailed:
-        throw ComPortError(waiter.failure());
-    case OutputSentWait::Result::TimedOut:
-        throw ComPortError(QStringLiteral("%1: %2 did not leave the port within %3 ms")
-                               .arg(ports::comName(port.ComNumber()), what)
-                               .arg(timeout));
+void BlockTransfer::writeNext() {
+    const bool tail = m_report.blocks == m_steps;
+    const QByteArray part = tail ? m_bytes.mid(m_sent) : m_bytes.mid(m_sent, m_blockSize);
+    const int step = tail ? m_steps + 1 : m_report.blocks + 1;
+    m_part = tail ? QStringLiteral("the last %1 bytes").arg(part.size())
+                  : QStringLiteral("block %1 of %2").arg(step).arg(m_steps);
+    try {
+        const int queuedBefore = m_port.OutSize() - m_port.OutputFree();
+        m_port.ArmOutputSentTrigger(m_trigger);
+        m_partStartNs = m_clock.nsecsElapsed();
+        m_port.WriteString(part);
+        m_sent += static_cast<int>(part.size());
+        emit progress(step, m_steps, part);
+        m_timeout.start(outputSentTimeoutMs(queuedBefore + part.size(), m_port.Baud()));
+    } catch (const ComPortError& e) {
+        fail(e.text());
     }
-    return clock.nsecsElapsed() / 1000;
 }
 
-} // namespace
-
-BlockTransferReport
-sendInBlocks(TApdComPort& port, const QByteArray& bytes, int blockSize,
-             const std::function<void(int step, int steps, const QByteArray& written)>& progress) {
-    if (blockSize < 1)
-        throw ComPortError(QStringLiteral("Block size %1 is below 1").arg(blockSize));
-
-    BlockTransferReport report;
-    QElapsedTimer total;
-    total.start();
-    const quint16 trigger = port.AddOutputSentTrigger();
-    const int size = static_cast<int>(bytes.size());
-    const int steps = size / blockSize;
-    int sent = 0;
-    for (int i = 1; i <= steps; ++i) {
-        const QByteArray block = bytes.mid(sent, blockSize);
-        report.blockUs.append(writeAndWait(
-            port, trigger, block,
-            [&] {
-                if (progress)
-                    progress(i, steps, block);
-            },
-            QStringLiteral("block %1 of %2").arg(i).arg(steps)));
-        sent += blockSize;
-        ++report.blocks;
+void BlockTransfer::partSent(quint16 trigger) {
+    if (!m_running || trigger != m_trigger)
+        return;
+    m_timeout.stop();
+    const qint64 us = (m_clock.nsecsElapsed() - m_partStartNs) / 1000;
+    if (m_report.blocks < m_steps) {
+        m_report.blockUs.append(us);
+        ++m_report.blocks;
+    } else {
+        m_report.tailUs = us;
+        m_report.tailBytes = static_cast<int>(m_bytes.size()) - m_steps * m_blockSize;
     }
-    if (size > sent) {
-        const QByteArray tail = bytes.mid(sent);
-        report.tailUs = writeAndWait(
-            port, trigger, tail,
-            [&] {
-                if (progress)
-                    progress(steps + 1, steps, tail);
-            },
-            QStringLiteral("the last %1 bytes").arg(tail.size()));
-        report.tailBytes = static_cast<int>(tail.size());
+    if (m_sent < m_bytes.size()) {
+        writeNext();
+        return;
     }
-    report.totalUs = total.nsecsElapsed() / 1000;
-    return report;
+    m_running = false;
+    m_report.totalUs = m_clock.nsecsElapsed() / 1000;
+    emit finished();
+}
+
+void BlockTransfer::fail(const QString& why) {
+    m_timeout.stop();
+    m_running = false;
+    m_report.totalUs = m_clock.nsecsElapsed() / 1000;
+    emit failed(why);
 }
 
 } // namespace vz

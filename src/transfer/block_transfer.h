@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QVector>
-
-#include <functional>
 
 class TApdComPort;
 
@@ -15,25 +15,6 @@ namespace vz {
 // margin for the turnaround. A dead or stopped line thus ends in an error, never a hang.
 int outputSentTimeoutMs(qint64 bytes, qint32 baud);
 
-// Waits for one output-sent event of a trigger on a nested event loop (the thread keeps
-// handling its events meanwhile). Create it before arming the trigger and writing, so an
-// event that comes early is not missed.
-class OutputSentWait : public QObject {
-    Q_OBJECT
-public:
-    enum class Result { Sent, TimedOut, PortFailed };
-
-    OutputSentWait(TApdComPort& port, quint16 trigger);
-    Result wait(int timeoutMs);
-    QString failure() const { return m_failure; }
-
-private:
-    quint16 m_trigger;
-    bool m_sent = false;
-    QString m_failure;
-    QObject* m_loop = nullptr;
-};
-
 struct BlockTransferReport {
     int blocks = 0;          // whole blocks
     int tailBytes = 0;       // the last part, shorter than a block
@@ -42,14 +23,48 @@ struct BlockTransferReport {
     qint64 totalUs = 0;
 };
 
-// The one block loop of a transfer. Sends bytes in blocks of blockSize (at least 1): each
-// write goes out with the trigger armed and is waited for, so the next one goes out only when
-// the previous one left the port. What remains after the last whole block goes out in one
-// write, waited for the same way: on return every byte has left the port.
-// progress(step, steps, written) runs after each write (step counts from 1; the last part
-// has step steps + 1). Throws ComPortError on a refused write, a failed port or a time-out.
-BlockTransferReport sendInBlocks(
-    TApdComPort& port, const QByteArray& bytes, int blockSize,
-    const std::function<void(int step, int steps, const QByteArray& written)>& progress = {});
+// The one block loop of a transfer, stepped by the port's output-sent event. Sends bytes in
+// blocks of blockSize: each write goes out with the trigger armed, and the next one only when
+// the port says the previous one left. What remains after the last whole block goes out in
+// one write, waited for the same way: at finished every byte has left the port.
+//
+// Each part has its own time-out (outputSentTimeoutMs of what is queued); a refused write, a
+// failed port or a time-out ends the transfer with failed and its reason.
+class BlockTransfer : public QObject {
+    Q_OBJECT
+public:
+    explicit BlockTransfer(TApdComPort& port, QObject* parent = nullptr);
+
+    // Writes the first part and returns; the rest follows on the port's events. A block size
+    // below 1, an empty image or a refused first write end it before start returns.
+    void start(const QByteArray& bytes, int blockSize);
+    bool isRunning() const { return m_running; }
+    // Of the latest transfer, as far as it went.
+    const BlockTransferReport& report() const { return m_report; }
+
+signals:
+    // After each write. step counts from 1; the last part has step steps + 1.
+    void progress(int step, int steps, const QByteArray& written);
+    void finished();
+    void failed(const QString& why);
+
+private:
+    void writeNext();
+    void partSent(quint16 trigger);
+    void fail(const QString& why);
+
+    TApdComPort& m_port;
+    quint16 m_trigger;
+    QTimer m_timeout;
+    QByteArray m_bytes;
+    int m_blockSize = 1;
+    int m_steps = 0;
+    int m_sent = 0; // bytes written so far
+    QString m_part; // the part on its way, for the time-out message
+    qint64 m_partStartNs = 0;
+    bool m_running = false;
+    BlockTransferReport m_report;
+    QElapsedTimer m_clock; // from start
+};
 
 } // namespace vz

@@ -8,9 +8,9 @@
 
 #include "device/device_decoder.h"
 #include "fire/fire_console.h"
+#include "fire/fire_engine.h"
 #include "fire/fire_log.h"
 #include "fire/fire_panel.h"
-#include "fire/frame_sender.h"
 #include "fire/macro_run_view.h"
 #include "preview/preview_area.h"
 #include "program/program_document.h"
@@ -48,8 +48,8 @@ struct FireMain {
     MainWindowFixture f;
     PtyPair pty;
     std::unique_ptr<FarEndRecorder> far;
-    // When the port took each copy, seen from the program: the far end's read times carry
-    // the test's own scheduling jitter, these do not.
+    // When the port took each copy, stamped by the fire thread at the write: the far end's
+    // read times carry the test's own scheduling jitter, these do not.
     QVector<qint64> copiesUs;
 
     explicit FireMain(const QByteArray& settings = settingsWith(kCom)) : f(settings) {
@@ -63,10 +63,10 @@ struct FireMain {
 
     Tfrm_gui_main& start(const QStringList& args = {}) {
         Tfrm_gui_main& w = f.start(args);
-        QObject::connect(&console().frameSender(), &vz::FireFrameSender::copyWritten, &w,
-                         [this](const QByteArray&, const QString&, bool written) {
+        QObject::connect(&console().engine(), &vz::FireEngine::copyWritten, &w,
+                         [this](const QByteArray&, const QString&, bool written, qint64 atNs) {
                              if (written)
-                                 copiesUs << FarEndRecorder::nowUs();
+                                 copiesUs << atNs / 1000;
                          });
         w.activateWindow();
         if (!QTest::qWaitForWindowActive(&w))

@@ -177,6 +177,7 @@ void TestMainWiring::transferThroughTheMenu() {
     answerModal(&w, QStringLiteral("btn_close"), [&](QWidget* dialog) {
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btn_transmit")),
                           Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([dialog] { return dialog->isEnabled(); }, 10000)); // sent
         const auto* list = dialog->findChild<QListWidget*>(QStringLiteral("listbox"));
         for (int i = 0; i < list->count(); ++i)
             lines << list->item(i)->text();

@@ -1,16 +1,16 @@
 // Fire console logic without windows: frames, panel grid, hints, keys, latch, macro runner,
-// the frame sender, the fire-mode switching with its safety rules and the fire log.
+// the fire schedule and thread, the fire-mode switching with its safety rules and the fire log.
 #include "base/unit_service.h"
 #include "core/pty_pair.h"
 #include "fire/com_fire_port.h"
 #include "fire/fire_buttons.h"
+#include "fire/fire_engine.h"
 #include "fire/fire_frames.h"
 #include "fire/fire_keys.h"
 #include "fire/fire_log.h"
 #include "fire/fire_log_reader.h"
 #include "fire/fire_mode.h"
 #include "fire/fire_panel_layout.h"
-#include "fire/frame_sender.h"
 #include "fire/hotkeys.h"
 #include "fire/macro_monitor.h"
 #include "fire/macro_runner.h"
@@ -18,6 +18,9 @@
 #include "serial/com_port.h"
 
 #include <QtTest>
+
+#include <pthread.h>
+#include <sched.h>
 
 #include <chrono>
 #include <climits>
@@ -74,39 +77,47 @@ public:
     void savePortSetting(int p) override { savedSetting = p; }
 };
 
+// Its line is written on the fire thread, while the window's side waits for it.
 class FakePort : public FirePort {
 public:
     int number = 0;
     int baud = 0;
     bool opened = false;
     bool openFails = false;
-    bool writeFails = false;
+    std::atomic<bool> writeFails{false};
     QList<QByteArray> written;
 
     int comNumber() const override { return number; }
     void setComNumber(int n) override { number = n; }
     void setBaud(int b) override { baud = b; }
+    bool choose() override { return number != 0; }
     bool open() override { return opened = number != 0 && !openFails; }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
-    bool writeString(const QByteArray& b) override {
-        if (!opened || writeFails)
-            return false;
-        written << b;
-        return true;
+    std::unique_ptr<FireWriter> openLine(const FireLineFailed&) override {
+        struct Line : FireWriter {
+            FakePort& port;
+            explicit Line(FakePort& p) : port(p) {}
+            bool write(const QByteArray& b) override {
+                if (!port.opened || port.writeFails)
+                    return false;
+                port.written << b;
+                return true;
+            }
+        };
+        return open() ? std::make_unique<Line>(*this) : nullptr;
     }
 };
 
-// The controller on the two fakes, its sender writing to the fake port.
+// The controller on the two fakes and the fire thread, which writes to the fake port.
 struct Rig {
     FakeHost host;
     FakePort port;
-    FireFrameSender sender;
-    FireModeController c{host, port, sender};
+    FireEngine engine;
+    FireModeController c{host, port, engine};
 
     explicit Rig(int savedPort) {
-        sender.setWriter([this](const QByteArray& b) { return port.writeString(b); });
-        QObject::connect(&sender, &FireFrameSender::writeFailed, [this] { c.portFailed(); });
+        QObject::connect(&engine, &FireEngine::writeFailed, [this] { c.portFailed(); });
         c.setSavedPort(savedPort);
     }
 };
@@ -377,34 +388,107 @@ private slots:
                                    "port error COM3  failed", "fire mode off COM3  "}));
     }
 
-    void senderQueuesWithoutInterleaving() {
+    void scheduleOnAClockOfItsOwn() {
+        // No thread: the schedule keeps its time on the clock it is given. Every frame twice,
+        // 20 ms apart, one after the other; a Stop drops what has not begun while the copy on
+        // the line stays due; a macro's pause counts from its call's last copy.
+        using ms = std::chrono::milliseconds;
+        struct Clock : FireClock {
+            FireTime t;
+            FireTime now() const override { return t; }
+        } clock;
+        struct Line : FireWriter {
+            const Clock& clock;
+            QList<QByteArray> log;
+            QList<ms> at; // since the start
+            explicit Line(const Clock& c) : clock(c) {}
+            bool write(const QByteArray& b) override {
+                log << b;
+                at << std::chrono::duration_cast<ms>(clock.t - FireTime());
+                return true;
+            }
+        } line(clock);
+        FireSchedule s(clock);
+        s.setWriter(&line);
+        const auto runUntilIdle = [&] {
+            while (const std::optional<FireTime> next = s.advance())
+                clock.t = *next;
+        };
+        s.send("A", {});
+        s.send("B", {});
+        QVERIFY(s.advance() == clock.t + ms(20));
+        QCOMPARE(line.log, QList<QByteArray>{"A"});
+        clock.t += ms(23); // a late driver: the gap is the driver's, the order stays
+        runUntilIdle();
+        QCOMPARE(line.log, (QList<QByteArray>{"A", "A", "B", "B"}));
+        QCOMPARE(line.at, (QList<ms>{ms(0), ms(23), ms(23), ms(43)}));
+
+        s.send("F", {});
+        s.advance();
+        s.send("G", {});
+        s.takeEvents();
+        s.abort();
+        runUntilIdle();
+        QCOMPARE(line.log.mid(4), (QList<QByteArray>{"F", "F"}));
+        const std::vector<FireEvent> events = s.takeEvents();
+        QCOMPARE(std::count_if(events.begin(), events.end(),
+                               [](const FireEvent& e) {
+                                   return e.kind == FireEvent::Dropped && e.frame == "G";
+                               }),
+                 1);
+
+        line.at.clear();
+        s.startMacro(1, macroOf({MacroCall, 21, MacroPause, 5, MacroCall, 22}), 36);
+        s.send("H", {}); // on the line when the first step is due: the call follows it
+        runUntilIdle();
+        QCOMPARE(line.log.mid(6),
+                 (QList<QByteArray>{"H", "H", macroCallFrame(36, 21), macroCallFrame(36, 21),
+                                    macroCallFrame(36, 22), macroCallFrame(36, 22)}));
+        QCOMPARE(line.at, (QList<ms>{ms(63), ms(83), ms(83), ms(103), ms(154), ms(174)}));
+        QVERIFY(!s.macroRunning());
+    }
+
+    void stalledWindowHoldsNothingUp() {
+        // The window's thread held for 200 ms right after a click and right after a macro
+        // start: the second copy and the macro's steps keep their times, stamped at the write.
         using Clock = std::chrono::steady_clock;
-        QList<QByteArray> log;
-        QList<Clock::time_point> at; // taken where the sender writes: no reading jitter
-        FireFrameSender s;
-        s.setWriter([&](const QByteArray& b) {
-            at << Clock::now();
-            log << b;
+        const auto stall = [] {
+            const Clock::time_point until = Clock::now() + std::chrono::milliseconds(200);
+            while (Clock::now() < until) {
+            }
+        };
+        const auto msAt = [](const QVariant& ns) { return double(ns.toLongLong()) / 1e6; };
+        FireEngine engine;
+        std::atomic<int> policy{-1}; // what the fire thread runs at, asked on it
+        engine.setWriter([&policy](const QByteArray&) {
+            sched_param p{};
+            int got = -1;
+            if (pthread_getschedparam(pthread_self(), &got, &p) == 0)
+                policy = got;
             return true;
         });
-        s.send("A");
-        s.send("B");
-        QCOMPARE(log, QList<QByteArray>{"A"});
-        QTRY_COMPARE_WITH_TIMEOUT(log.size(), 4, 1000);
-        QCOMPARE(log, (QList<QByteArray>{"A", "A", "B", "B"}));
-        // The second copy 20 ms after the first, however late the event loop ran.
-        for (int i : {1, 3})
-            QVERIFY(at[i] - at[i - 1] >= std::chrono::microseconds(19500));
-        // Stop: the frame not started is dropped, the copy of the one on the line still goes.
-        QSignalSpy dropped(&s, &FireFrameSender::frameDropped);
-        s.send("F");
-        s.send("G");
-        s.abort();
-        QTRY_COMPARE_WITH_TIMEOUT(log.size(), 6, 1000);
-        QTest::qWait(60);
-        QCOMPARE(log.mid(4), (QList<QByteArray>{"F", "F"}));
-        QCOMPARE(dropped.count(), 1);
-        QCOMPARE(dropped.at(0).at(0).toByteArray(), QByteArray("G"));
+        QSignalSpy copies(&engine, &FireEngine::copyWritten);
+        QSignalSpy ended(&engine, &FireEngine::macroEnded);
+        engine.send("F", "button");
+        QCOMPARE(copies.count(), 1); // on the line before the click is done with
+        stall();
+        const double started = double(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                          Clock::now().time_since_epoch())
+                                          .count()) /
+                               1e6;
+        engine.startMacro(1, macroOf({MacroCall, 21, MacroPause, 5, MacroCall, 22}), 36);
+        stall();
+        QTRY_COMPARE(ended.count(), 1);
+        QCOMPARE(copies.count(), 6);
+        QVector<double> at;
+        for (const QList<QVariant>& c : copies)
+            at << msAt(c.at(3));
+        const double gap = at[1] - at[0], first = at[2] - started, pause = at[4] - at[3];
+        QVERIFY2(gap >= 19.5 && gap < 22, qPrintable(QString("copy gap %1 ms").arg(gap)));
+        QVERIFY2(first >= 20 && first < 23, qPrintable(QString("first call at %1 ms").arg(first)));
+        QVERIFY2(pause >= 51 && pause < 54, qPrintable(QString("pause of %1 ms").arg(pause)));
+        // The set-up page says what the thread got.
+        QCOMPARE(policy == SCHED_FIFO, engine.priority().kind == FirePriority::RealTime);
     }
 
     void linesOfADay() {
@@ -498,10 +582,9 @@ private slots:
 
         TApdComPort com(tmp.path());
         ComFirePort port(com);
-        FireFrameSender sender;
-        sender.setWriter([&port](const QByteArray& b) { return port.writeString(b); });
+        FireEngine engine;
         FakeHost host;
-        FireModeController c(host, port, sender);
+        FireModeController c(host, port, engine);
         FireLog fireLog(folder);
         fireLog.setClock([day] { return QDateTime(day, QTime::currentTime()); });
         QSignalSpy stopped(&fireLog, &FireLog::stopped);

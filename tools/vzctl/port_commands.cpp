@@ -68,6 +68,26 @@ void runFor(int ms) {
     loop.exec();
 }
 
+// Runs until the output-sent event of the armed trigger; returns why not when the port failed
+// or the time ran out first.
+QString runUntilSent(TApdComPort& com, quint16 trigger, int limitMs) {
+    QEventLoop loop;
+    bool sent = false;
+    QString why = QStringLiteral("the frame did not leave the port within %1 ms").arg(limitMs);
+    QObject::connect(&com, &TApdComPort::TriggerOutSent, &loop, [&](quint16 handle) {
+        sent = sent || handle == trigger;
+        if (sent)
+            loop.quit();
+    });
+    QObject::connect(&com, &TApdComPort::PortFailed, &loop, [&](const QString& text) {
+        why = text;
+        loop.quit();
+    });
+    QTimer::singleShot(limitMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+    return sent ? QString() : why;
+}
+
 QString jsonLine(const QJsonObject& o) {
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
@@ -326,15 +346,12 @@ int cmdFire(const QStringList& args) {
         writeCopy();
         runFor(vz::kFireRepeatMs); // the first copy leaves meanwhile
         const quint16 trigger = com.AddOutputSentTrigger();
-        vz::OutputSentWait waiter(com, trigger);
         com.ArmOutputSentTrigger(trigger);
         writeCopy();
-        const int limit = vz::outputSentTimeoutMs(2 * frame.size(), com.Baud());
-        if (waiter.wait(limit) != vz::OutputSentWait::Result::Sent)
-            throw ComPortError(
-                waiter.failure().isEmpty()
-                    ? QStringLiteral("the frame did not leave the port within %1 ms").arg(limit)
-                    : waiter.failure());
+        const QString unsent =
+            runUntilSent(com, trigger, vz::outputSentTimeoutMs(2 * frame.size(), com.Baud()));
+        if (!unsent.isEmpty())
+            throw ComPortError(unsent);
         printErr(QStringLiteral("sent %1 twice to %2")
                      .arg(vz::hexBytes(frame), vz::ports::comName(port)));
         com.setOpen(false);

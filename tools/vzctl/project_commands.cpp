@@ -196,10 +196,22 @@ int cmdSend(const QStringList& args) {
         }
         com.FlushOutput(); // throws when the line died meanwhile
 
-        const vz::BlockTransferReport report =
-            vz::sendInBlocks(com, image, block, [&](int step, int steps, const QByteArray&) {
-                bar.show(step, steps);
-            });
+        vz::BlockTransfer transfer(com);
+        QString failure;
+        QEventLoop loop;
+        QObject::connect(&transfer, &vz::BlockTransfer::progress, &loop,
+                         [&](int step, int steps, const QByteArray&) { bar.show(step, steps); });
+        QObject::connect(&transfer, &vz::BlockTransfer::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&transfer, &vz::BlockTransfer::failed, &loop, [&](const QString& why) {
+            failure = why;
+            loop.quit();
+        });
+        transfer.start(image, block);
+        if (transfer.isRunning())
+            loop.exec();
+        if (!failure.isNull())
+            throw ComPortError(failure);
+        const vz::BlockTransferReport& report = transfer.report();
         bar.end(); // every byte left the port, the last part too
 
         QString summary = QStringLiteral("sent %1 bytes to %2 (%3): %4 blocks of %5")
