@@ -148,4 +148,14 @@ std::vector<RowChange> RehearsalBox::from(qint64 tMs) const {
     return out;
 }
 
+qint64 RehearsalLine::msOf(FireTime t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+}
+
+bool RehearsalLine::write(const QByteArray& bytes) {
+    const qint64 at = msOf(m_clock.now());
+    m_box->with([&](RehearsalBox& box) { return box.receive(bytes, at); });
+    return true;
+}
+
 } // namespace vz
