@@ -6,7 +6,7 @@
 //
 // Writes the programming sheet of a project as a PDF (A4), as the print menu entry would
 // print it after opening that project: box mode, box list and language from the settings
-// file (default: settings.ini in the program folder, or the defaults when there is none),
+// file (default: settings.ini in the data folder, or the defaults when there is none),
 // texts from the program folder's language/. The program folder is --program-dir, or the
 // folder of vzctl. args are the words after "sheet". Returns the exit code of vzctl: 0 done,
 // 2 bad usage or a file that cannot be read or written (message on stderr).

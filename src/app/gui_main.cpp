@@ -50,23 +50,6 @@ constexpr int kPageControlTop = 70;
 constexpr int kPreviewX = 184;
 constexpr int kCtrlStep = 5;
 
-QString projectReadText(ProjectReadStatus status) {
-    switch (status) {
-    case ProjectReadStatus::Missing:
-        return get_text(QStringLiteral("msg_erroropen_missing"));
-    case ProjectReadStatus::Folder:
-        return get_text(QStringLiteral("msg_erroropen_folder"));
-    case ProjectReadStatus::NoPermission:
-        return get_text(QStringLiteral("msg_erroropen_permission"));
-    case ProjectReadStatus::IoError:
-        return get_text(QStringLiteral("msg_erroropen_io"));
-    case ProjectReadStatus::NotAProject:
-    case ProjectReadStatus::Read:
-        break;
-    }
-    return get_text(QStringLiteral("msg_erroropen_noproject"));
-}
-
 bool isProjectFile(const QString& path) {
     const QFileInfo info(path);
     return info.isFile() && path.toUpper().endsWith(QLatin1String(".KVX"));
@@ -205,6 +188,20 @@ void Tfrm_gui_main::buildClientArea() {
             [this](int, int) { m_preview->placeFlames(m_document->program().moduleCount()); });
     connect(m_document, &ProgramDocument::activeTabChanged, this, &Tfrm_gui_main::showActiveTab);
     connect(m_document, &ProgramDocument::modifiedChanged, m_menuFileSave, &QAction::setEnabled);
+    connect(m_document, &ProgramDocument::opened, this, [this](const QString& path) {
+        setProjectCaption(path);
+        // Also when the page ActiveTab names was the last program page on show and the
+        // set-up page is on show now: the document sees no change then.
+        showActiveTab(m_document->program().activeTab);
+    });
+    const auto showError = [this](const QString& message) { m_prompts.error(this, message); };
+    connect(m_document, &ProgramDocument::readFailed, this, showError);
+    connect(m_document, &ProgramDocument::readProblems, this, showError);
+    connect(m_document, &ProgramDocument::saveFailed, this, showError);
+    // Learnt at the desk, not at the show.
+    m_document->setReadCheck([](const BoxProgram& program) {
+        return macroProblemsMessage(macroProblems(program), get_text);
+    });
 
     m_client->installEventFilter(this);
     // Window size without the frame: the client area plus the menu bar.
@@ -520,38 +517,11 @@ bool Tfrm_gui_main::write_project(const QString& path) {
         m_prompts.information(this, get_text(QStringLiteral("msg_abortsave")));
         return false;
     }
-    // A complete new file replaces the old one only once it is written in full.
-    if (!ProjectFile::write(path, m_document->program())) {
-        m_prompts.error(this, get_text(QStringLiteral("msg_errorsave")));
-        return false;
-    }
-    m_document->setModified(false);
-    return true;
+    return m_document->save();
 }
 
 bool Tfrm_gui_main::read_project(const QString& path) {
-    ProjectValueProblems valueProblems;
-    const ProjectReadStatus status = ProjectFile::read(path, *m_document, &valueProblems);
-    if (status != ProjectReadStatus::Read) {
-        // Shown as opened, the file would be replaced by the next save: the project on show
-        // stays, with its path, caption and modified flag.
-        m_prompts.error(this, get_text(QStringLiteral("msg_erroropen")) + kLineBreak + path +
-                                  kLineBreak + projectReadText(status));
-        return false;
-    }
-    setProjectCaption(path);
-    m_document->setModified(false);
-    // Also when the page ActiveTab names was the last program page on show and the set-up
-    // page is on show now: the document sees no change then.
-    showActiveTab(m_document->program().activeTab);
-    // Learnt at the desk, not at the show.
-    const auto text = [](const QString& key) { return get_text(key); };
-    QStringList problems{projectValueProblemsMessage(path, valueProblems, text),
-                         vz::macroProblemsMessage(vz::macroProblems(m_document->program()), text)};
-    problems.removeAll(QString());
-    if (!problems.isEmpty())
-        m_prompts.error(this, problems.join(kLineBreak + kLineBreak));
-    return true;
+    return m_document->open(path) == ProjectReadStatus::Read;
 }
 
 void Tfrm_gui_main::menu_file_newClick() {

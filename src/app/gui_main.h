@@ -33,7 +33,8 @@ class ProgramDocument;
 // the hotkey table; shows the nine program pages, the preview area and the two fire pages.
 // The subsystems wire themselves in (PreviewWiring, TransferWiring, FireWiring,
 // OutputWiring, EditWiring, BoxHeader): the window creates them, hands them its menus and
-// pages, and keeps the project file and the language.
+// pages, and keeps the language. The document reads and saves the project file; the window
+// asks the questions around it and shows what the document reports.
 //
 // Start-up runs in the constructor (settings, language, controls, hotkeys, the project named
 // on the command line or the last one, the other windows); the rest when first shown.

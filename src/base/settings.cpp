@@ -57,8 +57,8 @@ void SettingsFile::removeWriteObserver(const void* owner) {
         observer() = Observer{};
 }
 
-QString SettingsFile::pathIn(const QString& programDir) {
-    return QDir(programDir).filePath(fileName());
+QString SettingsFile::pathIn(const QString& dataDir) {
+    return QDir(dataDir).filePath(fileName());
 }
 
 SettingsFile::LoadResult SettingsFile::load(const QString& path) {

@@ -43,8 +43,8 @@ bool processRuns(qint64 pid) {
 
 } // namespace
 
-VirtualMasterModule::VirtualMasterModule(const QString& programDir, QObject* parent)
-    : QObject(parent), m_programDir(programDir) {
+VirtualMasterModule::VirtualMasterModule(const QString& dataDir, QObject* parent)
+    : QObject(parent), m_dataDir(dataDir) {
     m_pollTimer.setInterval(kPollMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &VirtualMasterModule::poll);
 }
@@ -75,14 +75,14 @@ bool VirtualMasterModule::start(int comNumber) {
     }
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
 
-    QDir().mkpath(ports::portsDir(m_programDir));
+    QDir().mkpath(ports::portsDir(m_dataDir));
     bool linked = false;
     if (comNumber > 0) {
         linked = linkAs(comNumber);
     } else {
         const QSet<QString> system = ports::systemPorts();
         for (int n = kFirstAutoNumber; n <= kLastAutoNumber && !linked; ++n)
-            if (!ports::isPresent(m_programDir, n, system))
+            if (!ports::isPresent(m_dataDir, n, system))
                 linked = linkAs(n);
         if (!linked) {
             m_taken = false;
@@ -103,7 +103,7 @@ bool VirtualMasterModule::start(int comNumber) {
 }
 
 bool VirtualMasterModule::linkAs(int n) {
-    const QString link = ports::linkPath(m_programDir, n);
+    const QString link = ports::linkPath(m_dataDir, n);
     const QFileInfo info(link);
     if (info.exists() || info.isSymLink()) {
         // Only a link of a module that ended without removing it is replaced.

@@ -11,7 +11,7 @@ class QSocketNotifier;
 
 namespace vz {
 
-// The virtual master module: a pseudo-terminal linked as <program folder>/ports/COM<n>, so the
+// The virtual master module: a pseudo-terminal linked as <data folder>/ports/COM<n>, so the
 // program (or vzctl) can open COM<n> and send to it; everything that arrives is decoded into
 // events. The link is removed again when the module stops.
 class VirtualMasterModule : public QObject {
@@ -20,7 +20,7 @@ public:
     static constexpr int kFirstAutoNumber = 9;
     static constexpr int kLastAutoNumber = 255;
 
-    explicit VirtualMasterModule(const QString& programDir, QObject* parent = nullptr);
+    explicit VirtualMasterModule(const QString& dataDir, QObject* parent = nullptr);
     ~VirtualMasterModule() override;
 
     // Opens the pseudo-terminal and links it as COM<comNumber>; 0 takes the first number from
@@ -48,7 +48,7 @@ private:
     void deliver();
     bool linkAs(int n);
 
-    QString m_programDir;
+    QString m_dataDir;
     int m_master = -1;
     int m_slave = -1; // held open, so the line stays up while the program closes its port
     int m_number = 0;

@@ -10,7 +10,7 @@ namespace {
 // port reports on its own (device gone) is passed on.
 class PortLine : public FireWriter {
 public:
-    PortLine(const QString& programDir, const FireLineFailed& failed) : m_port(programDir) {
+    PortLine(const QString& dataDir, const FireLineFailed& failed) : m_port(dataDir) {
         QObject::connect(&m_port, &TApdComPort::PortFailed, &m_port, failed);
     }
     TApdComPort& port() { return m_port; }
@@ -78,7 +78,7 @@ bool ComFirePort::isOpen() const {
 
 std::unique_ptr<FireWriter> ComFirePort::openLine(const FireLineFailed& failed) {
     // The window's thread waits meanwhile: number and speed are read while nothing changes them.
-    auto line = std::make_unique<PortLine>(m_port.programDir(), failed);
+    auto line = std::make_unique<PortLine>(m_port.dataDir(), failed);
     try {
         line->port().setComNumber(m_port.ComNumber());
         line->port().setBaud(m_port.Baud());

@@ -77,7 +77,7 @@ public:
     }
     // The rehearsal's box, on the fire page: calls it played and frames it rejected.
     void showRehearsalCounts(int calls, int rejected);
-    // settings.ini in the program folder, for [com] port.
+    // settings.ini in the data folder, for [com] port.
     void setSettingsPath(const QString& path) { m_settingsPath = path; }
     void setHotkeyPath(const QString& path) { m_hotkeyPath = path; }
     // The fire log of the show (nullptr: none); the set-up page shows where it writes.

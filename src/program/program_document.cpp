@@ -1,5 +1,7 @@
 #include "program/program_document.h"
 
+#include "base/unit_service.h"
+
 #include <algorithm>
 
 namespace vz {
@@ -23,6 +25,25 @@ bool validFire(int value) {
 }
 bool validWait(int value) {
     return value >= kWaitMin && value <= kWaitMax;
+}
+
+const QString kLineBreak = QStringLiteral("\n\r");
+
+QString readFailedReasonKey(ProjectReadStatus status) {
+    switch (status) {
+    case ProjectReadStatus::Missing:
+        return QStringLiteral("msg_erroropen_missing");
+    case ProjectReadStatus::Folder:
+        return QStringLiteral("msg_erroropen_folder");
+    case ProjectReadStatus::NoPermission:
+        return QStringLiteral("msg_erroropen_permission");
+    case ProjectReadStatus::IoError:
+        return QStringLiteral("msg_erroropen_io");
+    case ProjectReadStatus::NotAProject:
+    case ProjectReadStatus::Read:
+        break;
+    }
+    return QStringLiteral("msg_erroropen_noproject");
 }
 
 } // namespace
@@ -51,7 +72,8 @@ private:
     ProgramDocument& m_d;
 };
 
-ProgramDocument::ProgramDocument(QObject* parent) : QObject(parent) {}
+ProgramDocument::ProgramDocument(QObject* parent)
+    : QObject(parent), m_texts([](const QString& key) { return get_text(key); }) {}
 
 void ProgramDocument::endEdit() {
     if (m_replacing > 0)
@@ -415,6 +437,42 @@ void ProgramDocument::setPath(const QString& path) {
     emit pathChanged(path);
 }
 
+// --- the project file ---
+
+void ProgramDocument::setTexts(TextLookup texts) {
+    m_texts = std::move(texts);
+}
+
+void ProgramDocument::setReadCheck(std::function<QString(const BoxProgram&)> check) {
+    m_readCheck = std::move(check);
+}
+
+ProjectReadStatus ProgramDocument::open(const QString& path) {
+    ProjectValueProblems valueProblems;
+    const ProjectReadStatus status = ProjectFile::read(path, *this, &valueProblems);
+    if (status != ProjectReadStatus::Read) {
+        emit readFailed(m_texts(QStringLiteral("msg_erroropen")) + kLineBreak + path + kLineBreak +
+                        m_texts(readFailedReasonKey(status)));
+        return status;
+    }
+    emit opened(path);
+    QStringList problems{projectValueProblemsMessage(path, valueProblems, m_texts),
+                         m_readCheck ? m_readCheck(m_program) : QString()};
+    problems.removeAll(QString());
+    if (!problems.isEmpty())
+        emit readProblems(problems.join(kLineBreak + kLineBreak));
+    return status;
+}
+
+bool ProgramDocument::save() {
+    if (!ProjectFile::write(m_path, m_program)) {
+        emit saveFailed(m_texts(QStringLiteral("msg_errorsave")));
+        return false;
+    }
+    setModified(false);
+    return true;
+}
+
 void ProgramDocument::resetToNew() {
     const Replacement replacing(*this);
     setPath(QString());
@@ -438,10 +496,6 @@ void ProgramDocument::resetToNew() {
             setSeqInUse(f, v, true);
         }
 }
-
-} // namespace vz
-
-namespace vz {
 
 // --- undo history ---
 

@@ -2,15 +2,20 @@
 
 #include "program/box_program.h"
 #include "program/program_history.h"
+#include "program/project_file.h"
 
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 namespace vz {
 
 // The open project: the box program, the modified flag and the current project path,
-// with every editing rule. Windows call the setters and mirror the signals; nothing else
-// changes the record.
+// with every editing rule, and the reading and writing of its file. Windows call the setters
+// and mirror the signals; nothing else changes the record. The window asks the operator's
+// questions (save changes? which file? overwrite?); the document reads and writes and says
+// how it went.
 //
 // Common behaviour of the setters:
 // - a value equal to the one the field holds does nothing at all (no rule, no signal,
@@ -98,6 +103,23 @@ public:
     QString path() const { return m_path; }
     void setPath(const QString& path);
 
+    // --- the project file ---
+    using TextLookup = std::function<QString(const QString&)>;
+    // The texts of the messages on reading and saving; the program's language table unless
+    // set (vzctl brings its own).
+    void setTexts(TextLookup texts);
+    // A further check of every project read (the macros', from the fire floor): its message,
+    // empty for none, follows the values out of range in readProblems.
+    void setReadCheck(std::function<QString(const BoxProgram&)> check);
+    // Reads path through ProjectFile::read: on Read the path is path, the modified flag clear,
+    // opened(path) follows, then readProblems when something did not read as written.
+    // Anything else emits readFailed and leaves the project, its path and flag as they were:
+    // shown as opened, the file would be replaced by the next save.
+    ProjectReadStatus open(const QString& path);
+    // Writes the project to its path as a complete new file and clears the modified flag. A
+    // write that fails leaves the file there and the flag as they were, and emits saveFailed.
+    bool save();
+
     // New, steps 2 to 4: path emptied, count 6, start values through the rules; the macros
     // and the page on show stay. Leaves the modified flag set and the history empty.
     void resetToNew();
@@ -131,6 +153,13 @@ signals:
     void replacing();
     // A step was recorded, undone or redone, or the history emptied.
     void historyChanged();
+    // A project file was read into the document.
+    void opened(const QString& path);
+    // Messages for the operator, in the texts set: values of the file read outside their
+    // range and what the read check found; why a file was not read; why a save failed.
+    void readProblems(const QString& message);
+    void readFailed(const QString& message);
+    void saveFailed(const QString& message);
 
 private:
     class EditScope;
@@ -149,6 +178,8 @@ private:
     int m_boxMode = 0;
     int m_maxBox = 50;
     bool m_rk40Active = false;
+    TextLookup m_texts;
+    std::function<QString(const BoxProgram&)> m_readCheck;
 
     ProgramHistory m_history;
     int m_editDepth = 0; // nested setters belong to the outermost one's step

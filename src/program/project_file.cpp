@@ -234,9 +234,12 @@ void ProjectFile::read(const IniFile& ini, ProgramDocument& document,
         d.setMacroActive(m, ini.readBool(section, QStringLiteral("active"), false));
     }
 
-    // 9 is what a project saved with the fire set-up page on show holds.
-    const int tab = ini.readInt(kMisc, QStringLiteral("ActiveTab"), 0);
-    d.setActiveTab(tab >= 0 && tab < kProgramPages ? tab : 0);
+    // kProgramPages (9) is what a project saved with the fire set-up page on show holds: no
+    // value the operator would miss.
+    const QString tabKey = QStringLiteral("ActiveTab");
+    d.setActiveTab(ini.readInt(kMisc, tabKey, 0) == kProgramPages
+                       ? 0
+                       : value(kMisc, tabKey, 0, 0, kProgramPages - 1));
 
     d.setModified(false);
 }

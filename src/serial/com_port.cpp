@@ -26,8 +26,8 @@ int lineTimeMs(qint64 bytes, qint32 baud) {
 
 } // namespace
 
-TApdComPort::TApdComPort(const QString& programDir, QObject* parent)
-    : QObject(parent), m_programDir(programDir) {
+TApdComPort::TApdComPort(const QString& dataDir, QObject* parent)
+    : QObject(parent), m_dataDir(dataDir) {
     m_sentTimer.setSingleShot(true);
     m_sentTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_sentTimer, &QTimer::timeout, this, &TApdComPort::checkOutputSent);
@@ -42,7 +42,7 @@ TApdComPort::~TApdComPort() {
 }
 
 QString TApdComPort::deviceName() const {
-    return vz::ports::deviceFor(m_programDir, m_number);
+    return vz::ports::deviceFor(m_dataDir, m_number);
 }
 
 void TApdComPort::setComNumber(quint16 number) {

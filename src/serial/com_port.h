@@ -36,7 +36,7 @@ public:
     static constexpr int kBufferResume = 409; // 10 %
     static constexpr qint32 kStartBaud = 1200;
 
-    explicit TApdComPort(const QString& programDir, QObject* parent = nullptr);
+    explicit TApdComPort(const QString& dataDir, QObject* parent = nullptr);
     ~TApdComPort() override;
 
     quint16 ComNumber() const { return m_number; }
@@ -81,7 +81,7 @@ public:
 
     void setPortChooser(PortChooser chooser) { m_chooser = std::move(chooser); }
 
-    QString programDir() const { return m_programDir; }
+    QString dataDir() const { return m_dataDir; }
     // The device ComNumber stands for (empty when none).
     QString deviceName() const;
     // Bytes still in the system's output queue (0 when closed or unknown).
@@ -109,7 +109,7 @@ private:
         bool written = false;
     };
 
-    QString m_programDir;
+    QString m_dataDir;
     QSerialPort m_port;
     quint16 m_number = 0;
     qint32 m_baud = kStartBaud;

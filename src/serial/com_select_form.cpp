@@ -22,15 +22,15 @@ QString text(const char* key) {
 
 } // namespace
 
-TComSelectForm::TComSelectForm(const QString& programDir, QWidget* parent)
-    : TComSelectForm(programDir,
-                     vz::ports::catalog(programDir, vz::ports::SerialSystem::fromEnvironment(),
+TComSelectForm::TComSelectForm(const QString& dataDir, QWidget* parent)
+    : TComSelectForm(dataDir,
+                     vz::ports::catalog(dataDir, vz::ports::SerialSystem::fromEnvironment(),
                                         vz::ports::kFirstOffered, vz::ports::kLastOffered),
                      parent) {}
 
-TComSelectForm::TComSelectForm(const QString& programDir,
+TComSelectForm::TComSelectForm(const QString& dataDir,
                                const QList<vz::ports::PortEntry>& entries, QWidget* parent)
-    : QDialog(parent), m_programDir(programDir), m_entries(entries) {
+    : QDialog(parent), m_dataDir(dataDir), m_entries(entries) {
     build();
 }
 
@@ -124,7 +124,7 @@ void TComSelectForm::OkBtnClick() {
     }
     const vz::ports::PortEntry& e = m_entries.at(index);
     QString error;
-    if (vz::ports::linkChoice(m_programDir, e, &error)) {
+    if (vz::ports::linkChoice(m_dataDir, e, &error)) {
         accept();
         return;
     }
@@ -172,9 +172,9 @@ std::optional<int> TComSelectForm::answer() const {
     return chosenNumber();
 }
 
-TApdComPort::PortChooser TComSelectForm::modalChooser(const QString& programDir, QWidget* parent) {
-    return [programDir, parent]() -> std::optional<int> {
-        TComSelectForm form(programDir, parent);
+TApdComPort::PortChooser TComSelectForm::modalChooser(const QString& dataDir, QWidget* parent) {
+    return [dataDir, parent]() -> std::optional<int> {
+        TComSelectForm form(dataDir, parent);
         form.exec();
         return form.answer();
     };

@@ -18,10 +18,10 @@ class QPushButton;
 class TComSelectForm : public QDialog {
     Q_OBJECT
 public:
-    // Lists what vz::ports::catalog finds for programDir on the system of VZ_SERIAL_ROOT.
-    explicit TComSelectForm(const QString& programDir, QWidget* parent = nullptr);
+    // Lists what vz::ports::catalog finds for dataDir on the system of VZ_SERIAL_ROOT.
+    explicit TComSelectForm(const QString& dataDir, QWidget* parent = nullptr);
     // Lists the entries given (tests, the picture tool).
-    TComSelectForm(const QString& programDir, const QList<vz::ports::PortEntry>& entries,
+    TComSelectForm(const QString& dataDir, const QList<vz::ports::PortEntry>& entries,
                    QWidget* parent = nullptr);
 
     // The selected entry's number (its text from the fourth character on); nothing when the
@@ -32,7 +32,7 @@ public:
     std::optional<int> answer() const;
 
     // The chooser the port asks: shows a new form modally over parent.
-    static TApdComPort::PortChooser modalChooser(const QString& programDir, QWidget* parent);
+    static TApdComPort::PortChooser modalChooser(const QString& dataDir, QWidget* parent);
 
 private slots:
     void PortsComboBoxChange();
@@ -42,7 +42,7 @@ private slots:
 private:
     void build();
 
-    QString m_programDir;
+    QString m_dataDir;
     QList<vz::ports::PortEntry> m_entries; // in the order of the list
     int m_linkFailed = -1;                 // the entry whose link could not be made
     QLabel* m_line1 = nullptr;

@@ -134,7 +134,7 @@ UsbDetails usbDetailsOf(const QString& device, const QString& sysDir) {
     return {};
 }
 
-QList<PortEntry> catalog(const QString& programDir, const SerialSystem& system, int first, int last,
+QList<PortEntry> catalog(const QString& dataDir, const SerialSystem& system, int first, int last,
                          bool withMissing) {
     const QMap<QString, UsbDetails> reported = reportedPorts();
     const QHash<QString, QString> stable = stableNames(system.byIdDir);
@@ -155,7 +155,7 @@ QList<PortEntry> catalog(const QString& programDir, const SerialSystem& system, 
 #ifdef Q_OS_WIN
     const QSet<QString> present = systemPorts();
     for (int n = std::max(first, 1); n <= last; ++n)
-        if (isPresent(programDir, n, present)) {
+        if (isPresent(dataDir, n, present)) {
             PortEntry e;
             e.number = n;
             e.device = fixedDevice(n);
@@ -163,7 +163,7 @@ QList<PortEntry> catalog(const QString& programDir, const SerialSystem& system, 
         }
 #else
     static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]{0,4})$"));
-    const QDir links(portsDir(programDir));
+    const QDir links(portsDir(dataDir));
     for (const QString& name : links.entryList(QDir::AllEntries | QDir::System)) {
         const QRegularExpressionMatch m = comName.match(name);
         const int n = m.hasMatch() ? m.captured(1).toInt() : 0;
@@ -248,17 +248,17 @@ QString choiceTarget(const PortEntry& entry) {
     return entry.stableName.isEmpty() ? entry.device : entry.stableName;
 }
 
-bool linkChoice(const QString& programDir, const PortEntry& entry, QString* error) {
+bool linkChoice(const QString& dataDir, const PortEntry& entry, QString* error) {
     if (!entry.linkOnChoice)
         return true;
-    const QString link = linkPath(programDir, entry.number);
+    const QString link = linkPath(dataDir, entry.number);
 #ifdef Q_OS_UNIX
     // Never over an entry someone made meanwhile.
     if (entryExists(link)) {
         *error = QStringLiteral("%1: %2").arg(link, QString::fromLocal8Bit(std::strerror(EEXIST)));
         return false;
     }
-    QDir().mkpath(portsDir(programDir));
+    QDir().mkpath(portsDir(dataDir));
     if (::symlink(QFile::encodeName(choiceTarget(entry)).constData(),
                   QFile::encodeName(link).constData()) != 0) {
         *error = QStringLiteral("%1: %2").arg(link, QString::fromLocal8Bit(std::strerror(errno)));

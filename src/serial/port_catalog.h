@@ -51,7 +51,7 @@ struct PortEntry {
 // - a serial device no number reaches yet (an adapter whose position number a link holds, a
 //   name outside the fixed table) is offered under the first free number from its position
 //   number (or 17) up to 50, then from 1, and linked when chosen.
-QList<PortEntry> catalog(const QString& programDir, const SerialSystem& system, int first, int last,
+QList<PortEntry> catalog(const QString& dataDir, const SerialSystem& system, int first, int last,
                          bool withMissing = false);
 
 // "FTDI FT232R USB UART, serial A10K3XYZ"; serialFormat holds %1 for the serial number.
@@ -66,7 +66,7 @@ QString choiceTarget(const PortEntry& entry);
 
 // Makes the link a choice of entry needs (nothing when it needs none). An entry already in
 // ports/ is never replaced: false with the reason, as for a link that cannot be made.
-bool linkChoice(const QString& programDir, const PortEntry& entry, QString* error);
+bool linkChoice(const QString& dataDir, const PortEntry& entry, QString* error);
 
 // The group that may use device when this user may not open it; empty when he may.
 QString deniedGroupOf(const QString& device);

@@ -32,12 +32,12 @@ bool entryExists(const QString& path) {
     return info.exists() || info.isSymLink();
 }
 
-QString portsDir(const QString& programDir) {
-    return QDir(programDir).filePath(QStringLiteral("ports"));
+QString portsDir(const QString& dataDir) {
+    return QDir(dataDir).filePath(QStringLiteral("ports"));
 }
 
-QString linkPath(const QString& programDir, int n) {
-    return QDir(portsDir(programDir)).filePath(comName(n));
+QString linkPath(const QString& dataDir, int n) {
+    return QDir(portsDir(dataDir)).filePath(comName(n));
 }
 
 QString comName(int n) {
@@ -58,15 +58,15 @@ QString fixedDevice(int n) {
 #endif
 }
 
-QString deviceFor(const QString& programDir, int n) {
+QString deviceFor(const QString& dataDir, int n) {
     if (n < 1)
         return QString();
 #ifndef Q_OS_WIN
-    const QString link = linkPath(programDir, n);
+    const QString link = linkPath(dataDir, n);
     if (entryExists(link))
         return link;
 #else
-    Q_UNUSED(programDir);
+    Q_UNUSED(dataDir);
 #endif
     return fixedDevice(n);
 }
@@ -79,11 +79,11 @@ QSet<QString> systemPorts() {
     return out;
 }
 
-bool isPresent(const QString& programDir, int n, const QSet<QString>& system) {
+bool isPresent(const QString& dataDir, int n, const QSet<QString>& system) {
     if (n < 1)
         return false;
 #ifndef Q_OS_WIN
-    const QString link = linkPath(programDir, n);
+    const QString link = linkPath(dataDir, n);
     if (entryExists(link))
         return isCharacterDevice(link);
 #endif

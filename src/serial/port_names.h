@@ -7,7 +7,7 @@ namespace vz {
 
 // COM numbers and the devices behind them (what each one is: port_catalog.h).
 //
-// On Linux, COM n is <program folder>/ports/COMn when that entry exists (a link to any
+// On Linux, COM n is <data folder>/ports/COMn when that entry exists (a link to any
 // character device: a USB adapter by its stable name, the pseudo-terminal of the virtual
 // master module);
 // otherwise the fixed table: COM1-16 -> /dev/ttyS0-15, COM17-32 -> /dev/ttyUSB0-15,
@@ -17,11 +17,11 @@ namespace ports {
 constexpr int kFirstOffered = 1;
 constexpr int kLastOffered = 50; // the port chooser offers no higher number
 
-QString portsDir(const QString& programDir);
-QString linkPath(const QString& programDir, int n); // <programDir>/ports/COMn
+QString portsDir(const QString& dataDir);
+QString linkPath(const QString& dataDir, int n); // <dataDir>/ports/COMn
 
 // The device COM n stands for; empty when the number has none.
-QString deviceFor(const QString& programDir, int n);
+QString deviceFor(const QString& dataDir, int n);
 // The fixed table alone (no ports/ folder); empty outside it.
 QString fixedDevice(int n);
 
@@ -30,7 +30,7 @@ QSet<QString> systemPorts();
 
 // Whether COM n can be offered: its ports/ link leads to a character device, or its fixed
 // device is one the system reports as a serial port.
-bool isPresent(const QString& programDir, int n, const QSet<QString>& systemPorts);
+bool isPresent(const QString& dataDir, int n, const QSet<QString>& systemPorts);
 
 // A character device, or a link leading to one.
 bool isCharacterDevice(const QString& path);

@@ -25,16 +25,16 @@ QString text(const char* key) {
 
 } // namespace
 
-Tfrm_gui_transmit::Tfrm_gui_transmit(const QString& programDir, Prompts& prompts, int& savedPort,
+Tfrm_gui_transmit::Tfrm_gui_transmit(const QString& dataDir, Prompts& prompts, int& savedPort,
                                      QWidget* parent)
-    : QDialog(parent), m_programDir(programDir), m_settingsPath(SettingsFile::pathIn(programDir)),
-      m_prompts(prompts), m_savedPort(savedPort), m_comPort(programDir) {
+    : QDialog(parent), m_dataDir(dataDir), m_settingsPath(SettingsFile::pathIn(dataDir)),
+      m_prompts(prompts), m_savedPort(savedPort), m_comPort(dataDir) {
     setObjectName(QStringLiteral("frm_gui_transmit"));
     setWindowTitle(objectName());
     buildControls();
     setClientHeight(kPanelHeight);
 
-    m_comPort.setPortChooser(TComSelectForm::modalChooser(programDir, this));
+    m_comPort.setPortChooser(TComSelectForm::modalChooser(dataDir, this));
     connect(&m_comPort, &TApdComPort::PortFailed, this, &Tfrm_gui_transmit::com_portFailed);
     // Connected after the dialog's own handler of a failed port, which leaves a failure during
     // a transfer to the transfer.

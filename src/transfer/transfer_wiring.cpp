@@ -15,9 +15,9 @@ using namespace vz;
 
 TransferWiring::TransferWiring(QWidget* window, ProgramDocument& document, Settings& settings,
                                const QString& settingsPath, Prompts& prompts,
-                               const QString& programDir)
+                               const QString& dataDir)
     : QObject(window), m_window(window), m_document(document), m_settings(settings),
-      m_settingsPath(settingsPath), m_prompts(prompts), m_programDir(programDir) {}
+      m_settingsPath(settingsPath), m_prompts(prompts), m_dataDir(dataDir) {}
 
 void TransferWiring::addSettingsEntries(QMenu* settings) {
     connect(ui::addMenuEntry(settings, QStringLiteral("menu_settings_advanced")),
@@ -30,7 +30,7 @@ void TransferWiring::addTransmitEntry(QMenuBar* bar) {
 }
 
 void TransferWiring::createWindows() {
-    m_frmTransmit = new Tfrm_gui_transmit(m_programDir, m_prompts, m_settings.port, m_window);
+    m_frmTransmit = new Tfrm_gui_transmit(m_dataDir, m_prompts, m_settings.port, m_window);
     m_frmAdvSettings =
         new Tfrm_gui_adv_settings(m_settingsPath, m_settings.ball, m_settings.newBoxmode, m_window);
 }

@@ -22,7 +22,7 @@ class TransferWiring : public QObject {
     Q_OBJECT
 public:
     TransferWiring(QWidget* window, vz::ProgramDocument& document, Settings& settings,
-                   const QString& settingsPath, Prompts& prompts, const QString& programDir);
+                   const QString& settingsPath, Prompts& prompts, const QString& dataDir);
 
     // menu_settings_advanced.
     void addSettingsEntries(QMenu* settings);
@@ -52,7 +52,7 @@ private:
     Settings& m_settings;
     QString m_settingsPath;
     Prompts& m_prompts;
-    QString m_programDir;
+    QString m_dataDir;
     bool m_armed = false;
     QAction* m_menuTransmit = nullptr;
     Tfrm_gui_transmit* m_frmTransmit = nullptr;

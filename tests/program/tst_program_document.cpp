@@ -254,6 +254,8 @@ void TestProgramDocument::history_data() {
     row("clicks back to the start leave no step", "set 3 6; set 3 5", "0 0 1", "5*16");
     row("save breaks the run", "set 3 6; clear; set 3 7", "2 2 1", "5*2 7 5*13");
     row("undo back to the save is clean", "set 3 6; clear; set 3 7; undo", "2 1 0", "5*2 6 5*13");
+    row("an edit after undoing past the save is unsaved",
+        "set 3 6; clear; undo; set 4 9; undo; redo", "1 1 1", "5*3 9 5*12");
     row("new change drops the redo steps", "set 3 6; set 4 6; undo; set 5 9", "2 2 1",
         "5*2 6 5 9 5*11");
 }

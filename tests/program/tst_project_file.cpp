@@ -49,6 +49,7 @@ void preset(ProgramDocument& d) {
     d.setModuleCountPosition(15);
     d.setSingleFire(3, 17);
     d.setSingleChannel(1, 60);
+    d.setActiveTab(6);
 }
 
 } // namespace
@@ -114,17 +115,19 @@ void TestProjectFile::readValues_data() {
     QTest::addColumn<int>("boxMode");
     QTest::addColumn<QString>("key"); // section/key of the value as a save would write it
     QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("listed"); // values told as out of range
     // The document holds preset() before every read: none of it may stay. The INI engine's
     // own rules (case, hex, duplicates, junk) are tst_ini_file's.
-    auto row = [](const char* name, const char* content, int mode, const char* key, int value) {
-        QTest::newRow(name) << content << mode << key << value;
-    };
-    row("time out of range: a new project's", "[sgl]\nmod3=300", 1, "sgl/mod3", 5);
-    row("count 6 in box mode 0: box 36", "[misc]\nBoxNr=3\nCount=5", 0, "misc/BoxNr", 35);
-    row("missing BoxNr: box 1", "[misc]\nCount=7", 1, "misc/BoxNr", 0);
-    row("missing Count: 6 modules", "[misc]\nBoxNr=2", 1, "misc/Count", 5);
-    row("BoxNr past the list", "[misc]\nBoxNr=50", 1, "misc/BoxNr", 0);
-    row("channel 71", "[sgl]\nch1=70", 1, "sgl/ch1", 0);
+    auto row = [](const char* name, const char* content, int mode, const char* key, int value,
+                  int listed) { QTest::newRow(name) << content << mode << key << value << listed; };
+    row("time out of range: a new project's", "[sgl]\nmod3=300", 1, "sgl/mod3", 5, 1);
+    row("count 6 in box mode 0: box 36", "[misc]\nBoxNr=3\nCount=5", 0, "misc/BoxNr", 35, 0);
+    row("missing BoxNr: box 1", "[misc]\nCount=7", 1, "misc/BoxNr", 0, 0);
+    row("missing Count: 6 modules", "[misc]\nBoxNr=2", 1, "misc/Count", 5, 0);
+    row("BoxNr past the list", "[misc]\nBoxNr=50", 1, "misc/BoxNr", 0, 1);
+    row("channel 71", "[sgl]\nch1=70", 1, "sgl/ch1", 0, 1);
+    row("ActiveTab past the pages", "[misc]\nActiveTab=42", 1, "misc/ActiveTab", 0, 1);
+    row("ActiveTab of the fire set-up page", "[misc]\nActiveTab=9", 1, "misc/ActiveTab", 0, 0);
 }
 
 void TestProjectFile::readValues() {
@@ -132,14 +135,17 @@ void TestProjectFile::readValues() {
     QFETCH(int, boxMode);
     QFETCH(QString, key);
     QFETCH(int, expected);
+    QFETCH(int, listed);
     const QString path = m_dir.filePath("read.kvx");
     QVERIFY(vztest::writeBytes(path, content.toUtf8()));
     ProgramDocument d;
     preset(d);
     d.setBoxMode(boxMode);
-    QCOMPARE(ProjectFile::read(path, d), vz::ProjectReadStatus::Read);
+    vz::ProjectValueProblems problems;
+    QCOMPARE(ProjectFile::read(path, d, &problems), vz::ProjectReadStatus::Read);
     QVERIFY(!d.isModified());
     QCOMPARE(d.path(), path);
+    QCOMPARE(problems.size(), listed);
     const IniFile saved = ProjectFile::toIni(d.program());
     QCOMPARE(saved.readInt(key.section('/', 0, 0), key.section('/', 1), -999), expected);
 }

@@ -133,18 +133,17 @@ bool loadProject(const QString& projectPath, const QString& settingsPath, const 
     vz::ProgramDocument document;
     document.setMaxBox(out->settings.maxbox);
     document.setBoxMode(out->settings.newBoxmode);
-    vz::ProjectValueProblems problems;
-    const vz::ProjectReadStatus status = vz::ProjectFile::read(projectPath, document, &problems);
+    document.setTexts([&](const QString& key) { return out->texts->getText(key); });
+    // The window's message on reading, as a warning: the project goes on as read.
+    QObject::connect(&document, &vz::ProgramDocument::readProblems, [](QString message) {
+        printErr(QStringLiteral("vzctl: ") +
+                 message.replace(QStringLiteral("\n\r"), QStringLiteral("\n")));
+    });
+    const vz::ProjectReadStatus status = document.open(projectPath);
     if (status != vz::ProjectReadStatus::Read) {
         printErr(projectReadError(projectPath, status));
         return false;
     }
-    // The window's message on reading, as a warning: the project goes on as read.
-    QString message = vz::projectValueProblemsMessage(
-        projectPath, problems, [&](const QString& key) { return out->texts->getText(key); });
-    if (!message.isEmpty())
-        printErr(QStringLiteral("vzctl: ") +
-                 message.replace(QStringLiteral("\n\r"), QStringLiteral("\n")));
     out->program = document.program();
     return true;
 }

@@ -49,10 +49,10 @@ PtyPair::~PtyPair() {
         ::close(m_slave);
 }
 
-bool PtyPair::linkAs(const QString& programDir, int n) {
+bool PtyPair::linkAs(const QString& dataDir, int n) {
     if (!isValid())
         return false;
-    const QString dir = QDir(programDir).filePath(QStringLiteral("ports"));
+    const QString dir = QDir(dataDir).filePath(QStringLiteral("ports"));
     QDir().mkpath(dir);
     const QString link = QDir(dir).filePath(QStringLiteral("COM%1").arg(n));
     QFile::remove(link);

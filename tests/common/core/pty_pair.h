@@ -30,9 +30,9 @@ public:
     int slaveFd() const { return m_slave; }
     QString slavePath() const { return m_slavePath; }
 
-    // Links the slave as <programDir>/ports/COM<n> (creating ports/). The link is removed
+    // Links the slave as <dataDir>/ports/COM<n> (creating ports/). The link is removed
     // again when the pair is destroyed.
-    bool linkAs(const QString& programDir, int n);
+    bool linkAs(const QString& dataDir, int n);
 
     // Reads at the far end until count bytes arrived or timeoutMs passed.
     QByteArray readFar(int count, int timeoutMs = 3000);
