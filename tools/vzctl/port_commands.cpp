@@ -316,7 +316,7 @@ int cmdFire(const QStringList& args) {
     if (!cl.parse(args, &code))
         return code;
     const vz::FireRoute route = vz::fireRouteNamed(cl.parser().value(QStringLiteral("route")));
-    if (route == vz::FireRoute::None)
+    if (route != vz::FireRoute::MasterModule && route != vz::FireRoute::Rk40)
         return cl.usageError(QStringLiteral("--route mm or --route rk40 is required"));
     if (!cl.parser().isSet(QStringLiteral("port")))
         return cl.usageError(QStringLiteral("--port is required"));
