@@ -115,16 +115,23 @@ public:
             m_engine.m_settled.notify_all();
             if (!next) {
                 m_timer->stop();
+                m_engine.m_driverWakes = FireTime::max();
                 return;
             }
-            const auto left = *next - std::chrono::steady_clock::now();
+            const auto now = std::chrono::steady_clock::now();
+            const auto left = *next - now;
             if (left >= kLead + std::chrono::milliseconds(1)) {
                 // The event loop sleeps until shortly before (it also watches the line).
-                m_timer->start(std::chrono::floor<std::chrono::milliseconds>(left - kLead));
+                const auto sleep = std::chrono::floor<std::chrono::milliseconds>(left - kLead);
+                m_timer->start(sleep);
+                // Counted a millisecond early: the event loop's timer keeps only to that.
+                m_engine.m_driverWakes = now + sleep - std::chrono::milliseconds(1);
                 return;
             }
             // The rest on the steady clock; a command wakes it early.
+            m_engine.m_driverWakes = *next;
             m_engine.m_wake.wait_until(lock, *next);
+            m_engine.m_driverWakes = FireTime::min();
         }
     }
 
@@ -181,15 +188,24 @@ FireEngine::~FireEngine() {
 }
 
 template <typename Cmd> auto FireEngine::command(Cmd cmd) {
+    bool wake = false;
     bool kick = false;
     auto result = [&] {
         std::lock_guard<FireMutex> lock(m_mutex);
-        kick = !std::exchange(m_kickPosted, true);
         auto r = cmd(m_schedule);
+        // The fire thread is woken only when something became due before it wakes anyway:
+        // each wake-up of a thread of higher priority may cost the window its processor.
+        const std::optional<FireTime> next = m_schedule.nextDue();
+        wake = next && *next < m_driverWakes;
+        if (wake) {
+            kick = !std::exchange(m_kickPosted, true);
+            m_driverWakes = FireTime::min();
+        }
         publishLocked();
         return r;
     }();
-    m_wake.notify_all();
+    if (wake)
+        m_wake.notify_all();
     if (kick)
         QMetaObject::invokeMethod(m_driver, &Driver::run, Qt::QueuedConnection);
     return result;

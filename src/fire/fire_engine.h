@@ -113,6 +113,9 @@ private:
     std::deque<FireEvent> m_events;
     bool m_deliveryPosted = false;
     bool m_kickPosted = false;
+    // When the fire thread wakes by itself next: max while idle, min while it is awake or a
+    // wake-up is on its way.
+    FireTime m_driverWakes = FireTime::max();
     // The window's task for the fire thread, while onFireThread waits for it.
     const std::function<void()>* m_task = nullptr;
     QThread m_thread;

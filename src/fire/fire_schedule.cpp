@@ -166,9 +166,15 @@ std::optional<FireTime> FireSchedule::advance() {
             break;
         }
     }
+    return nextDue();
+}
+
+std::optional<FireTime> FireSchedule::nextDue() const {
     std::optional<FireTime> next;
     if (m_inFlight)
         next = m_secondDue;
+    else if (!m_queue.empty())
+        next = FireTime::min(); // now
     if (m_runner.isRunning() && m_awaited == 0)
         next = next ? std::min(*next, m_stepDue) : m_stepDue;
     return next;

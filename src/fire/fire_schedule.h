@@ -87,6 +87,8 @@ public:
     // Writes what is due and runs the steps that are due; returns when something is due next,
     // nothing when all is done.
     std::optional<FireTime> advance();
+    // When advance() has something to do next without being called before; nothing when idle.
+    std::optional<FireTime> nextDue() const;
     // What happened since the last call, in order.
     std::vector<FireEvent> takeEvents() { return std::exchange(m_events, {}); }
 
