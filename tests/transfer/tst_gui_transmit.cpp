@@ -268,6 +268,7 @@ void TstGuiTransmit::transferErrors() {
         QTest::mouseClick(button("btn_transmit"), Qt::LeftButton);
         lines << get_text("msg_transmit_calcstr") << get_text("msg_transmit_sending");
         const int limit = outputSentTimeoutMs(4, 1200);
+        QCOMPARE(limit, 34 + 17 + 1000); // line time, half of it again, and a second
         QVERIFY(QTest::qWaitFor([this] { return !m_dlg->isSending(); }, limit + 1000));
         QVERIFY2(clock.elapsed() < limit + 1000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(clock.elapsed() >= limit, fault == "stop");
@@ -296,6 +297,14 @@ void TstGuiTransmit::hexLog() {
     QTRY_COMPARE(memo->toPlainText().remove('\n'), m_dlg->hexLog());
     QTest::mouseClick(button("btn_info"), Qt::LeftButton);
     QVERIFY(!button("btn_info")->isEnabled() && memo->geometry().bottom() < m_dlg->height());
+
+    // At its cap the view drops the front with the log: whole lines and part of one.
+    HexLog capped(240);
+    QPlainTextEdit box;
+    HexLogView view(&box);
+    for (char c = 'a'; c <= 'z'; ++c)
+        view.append(HexLog::hex(QByteArray(5, c)), capped.append(QByteArray(5, c)));
+    QCOMPARE(box.toPlainText().remove('\n'), capped.text());
 }
 
 QTEST_MAIN(TstGuiTransmit)
