@@ -18,6 +18,7 @@ class Tfrm_gui_adv_settings;
 class Prompts;
 class ProgramPages;
 class QAction;
+class RehearsalWiring;
 class QKeyEvent;
 class QTabWidget;
 class Tfrm_language;
@@ -147,6 +148,7 @@ private:
     QAction* m_menuFileSave = nullptr;
 
     PreviewWiring* m_previewWiring = nullptr;
+    RehearsalWiring* m_rehearsal = nullptr;
     TransferWiring* m_transfer = nullptr;
     FireWiring* m_fireWiring = nullptr;
     OutputWiring* m_output = nullptr;

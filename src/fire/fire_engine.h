@@ -40,7 +40,6 @@ using FireLineFailed = std::function<void(const QString& reason)>;
 class FireEngine : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kCopyGapMs = int(FireSchedule::kCopyGap.count());
     using Writer = std::function<bool(const QByteArray&)>;
     // Run on the fire thread: opens the line, nullptr when it cannot.
     using LineFactory = std::function<std::unique_ptr<FireWriter>(const FireLineFailed&)>;
@@ -103,6 +102,9 @@ private:
     template <typename Cmd> auto command(Cmd cmd);
     void publishLocked();
     void emitEvent(const FireEvent& e);
+    // Runs fn on the fire thread and waits for it. The hand-over is on m_mutex, so that all
+    // fn did is seen here (and by a race checker) without relying on the event loop's locks.
+    void onFireThread(const std::function<void()>& fn);
 
     mutable std::mutex m_mutex;
     // The fire thread waits on it for a deadline or a command; the window for a finish.

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // Fire mode: which route is armed, switching it on and off, and where a fire click goes.
@@ -14,9 +15,21 @@
 namespace vz {
 
 class FireLog;
-struct FireLogLine;
+struct FireLogSession;
 
-enum class FireRoute { None, MasterModule, Rk40 };
+// Rehearsal: the master module's frames, copies and macros, onto a line that the window makes
+// (the virtual master module's box) instead of a serial port.
+enum class FireRoute { None, MasterModule, Rk40, Rehearsal };
+
+// The route's name in the fire log and on the command line: "mm", "rk40", "rehearsal"; empty
+// for None.
+QString fireRouteName(FireRoute route);
+// The route of that name; None for any other.
+FireRoute fireRouteNamed(const QString& name);
+// The line speed of the route.
+int fireRouteBaud(FireRoute route);
+// The fire frame of the route for channel; empty for None.
+QByteArray fireRouteFrame(FireRoute route, int configuredBox, int channel);
 
 // The serial port as fire mode uses it. Number, speed, the chooser and open() concern the
 // window's port object (the one the transfer uses too); while armed, the fire thread writes to
@@ -72,17 +85,19 @@ public:
 
 // What a route fires, as the operator reads it: "RK40, 2400 Bd, COM7, box 3, macros box 36"
 // (one box when both are the same). Port 0: still to be chosen. Route frames carry the
-// configured box, macro calls the box program's.
+// configured box, macro calls the box program's. A rehearsal names itself, not a port.
 QString armedTargetText(FireRoute route, int port, int buttonBox, int macroBox);
 
 class FireModeController {
 public:
-    static constexpr int kMasterBaud = 1200;
-    static constexpr int kRk40Baud = 2400;
-
     FireModeController(FireModeHost& host, FirePort& port, FireEngine& engine);
     FireModeController(const FireModeController&) = delete;
     FireModeController& operator=(const FireModeController&) = delete;
+
+    // Made on the window's thread when the rehearsal arms: the line it writes to, opened on
+    // the fire thread. Unset (or giving none) the rehearsal does not arm.
+    using RehearsalLineMaker = std::function<FireEngine::LineFactory()>;
+    void setRehearsalLine(RehearsalLineMaker maker) { m_makeRehearsalLine = std::move(maker); }
 
     // The configured box number ([df] box) of the route frames.
     void setConfiguredBox(int box) { m_configuredBox = box; }
@@ -136,8 +151,8 @@ private:
     void disarm(bool closePort);
     // The fire thread's line ends, then the window's port object closes.
     void closePort();
-    // Every line of the log is built here: route and port of the session, then the event's.
-    FireLogLine logLine(const QString& event, const QString& source, const QString& outcome) const;
+    // What the log's lines name: the route and port of the session and the configured box.
+    FireLogSession logSession() const;
     void logFrame(const QByteArray& frame, const QString& source, const QString& outcome,
                   qint64 atNs = 0);
 
@@ -145,6 +160,7 @@ private:
     FirePort& m_port;
     FireEngine& m_engine;
     FireRoute m_route = FireRoute::None;
+    RehearsalLineMaker m_makeRehearsalLine;
     int m_configuredBox = 1;
     int m_ownSavedPort = 0;
     int* m_savedPort = &m_ownSavedPort;

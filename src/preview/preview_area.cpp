@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 using namespace vz::preview;
 
@@ -75,6 +76,11 @@ PreviewArea::PreviewArea(QWidget* parent) : QGroupBox(parent) {
     connect(m_preview_timer, &QTimer::timeout, this, &PreviewArea::preview_timerTimer);
 
     m_popup = new PreviewPopup(this);
+
+    m_boxTimer = new QTimer(this);
+    m_boxTimer->setTimerType(Qt::PreciseTimer);
+    m_boxTimer->setSingleShot(true);
+    connect(m_boxTimer, &QTimer::timeout, this, &PreviewArea::showBoxRowDue);
 }
 
 PreviewArea::~PreviewArea() {
@@ -222,6 +228,39 @@ void PreviewArea::previewRow(const vz::BoxProgram& program, int page, int number
 void PreviewArea::previewRow(const vz::ProgramDocument& document, int page, int number,
                              int ballTime) {
     previewRow(document.program(), page, number, ballTime);
+}
+
+void PreviewArea::playBoxRow(std::vector<RowChange> changes) {
+    m_boxRow = std::move(changes);
+    m_boxNext = 0;
+    showBoxRowDue();
+}
+
+void PreviewArea::stopBoxRow() {
+    m_boxTimer->stop();
+    m_boxRow.clear();
+    m_boxNext = 0;
+    for (int slot = 1; slot <= kSlots; ++slot)
+        showState(slot, SlotOff);
+}
+
+void PreviewArea::showBoxRowDue() {
+    using namespace std::chrono;
+    const qint64 nowNs = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    size_t due = m_boxNext;
+    while (due < m_boxRow.size() && m_boxRow[due].tMs * 1000000 <= nowNs)
+        ++due;
+    if (due > m_boxNext) {
+        const RowChange& c = m_boxRow[due - 1];
+        for (int slot = 1; slot <= kSlots; ++slot)
+            showState(slot, c.states[size_t(slot - 1)]);
+        m_boxNext = due;
+        emit boxRowShown(c.tMs);
+    }
+    // Rounded down: a wake-up a fraction early only comes round once more.
+    if (m_boxNext < m_boxRow.size())
+        m_boxTimer->start(int(
+            std::clamp<qint64>((m_boxRow[m_boxNext].tMs * 1000000 - nowNs) / 1000000, 0, INT_MAX)));
 }
 
 void PreviewArea::resizeEvent(QResizeEvent* event) {

@@ -76,3 +76,4 @@ int cmdSend(const QStringList& args);
 int cmdFrame(const QStringList& args);
 int cmdFire(const QStringList& args);
 int cmdMacro(const QStringList& args);
+int cmdRehearse(const QStringList& args);
