@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace vz;
+
 using namespace vz::preview;
 
 namespace {

@@ -33,7 +33,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-using namespace vz;
+namespace vz {
 
 namespace {
 
@@ -585,3 +585,5 @@ void Tfrm_gui_main::pageChanged(int index) {
     if (index >= 0 && index < kProgramPages)
         m_document->setActiveTab(index);
 }
+
+} // namespace vz

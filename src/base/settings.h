@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace vz {
+
 // The settings record, read once at start-up from settings.ini in the data folder.
 struct Settings {
     int port = 0;        // [com] port: saved COM number, 0 = none
@@ -62,3 +64,5 @@ public:
     static void setWriteObserver(const void* owner, WriteObserver observer);
     static void removeWriteObserver(const void* owner);
 };
+
+} // namespace vz

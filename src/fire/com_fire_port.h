@@ -4,9 +4,9 @@
 
 #include <QObject>
 
-class TApdComPort;
-
 namespace vz {
+
+class TApdComPort;
 
 // Fire mode's view of the program's one serial port. The port's errors become false results.
 // While armed the port object stays closed (the transfer, which shares it, is locked then)

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace vz {
+
 namespace {
 constexpr int kWidth = 233;
 constexpr int kMargin = 12;
@@ -134,3 +136,5 @@ void Tfrm_gui_macropause::keyReleaseEvent(QKeyEvent* event) {
     FormKeyUp(event->modifiers());
     QDialog::keyReleaseEvent(event);
 }
+
+} // namespace vz

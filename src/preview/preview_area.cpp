@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+namespace vz {
+
 using namespace vz::preview;
 
 namespace {
@@ -235,3 +237,5 @@ void PreviewArea::fitBackground() {
     m_bg->resize(bgWidth, kBackgroundHeight);
     m_firemodeWarning->resize(bgWidth, kBackgroundHeight);
 }
+
+} // namespace vz

@@ -12,11 +12,12 @@
 class QEventLoop;
 class QLabel;
 class QTimer;
-class PreviewPopup;
 
 namespace vz {
+
+class PreviewPopup;
+
 class ProgramDocument;
-}
 
 // The preview area at the top right of the main window: the flame row on its black
 // background, the hidden holders of the three pictures, the fire mode warning and the
@@ -98,3 +99,5 @@ private:
     int m_runs = 0;               // previews started so far
     QVector<QEventLoop*> m_waits; // innermost last
 };
+
+} // namespace vz

@@ -5,6 +5,8 @@
 #include "base/unit_service.h"
 #include "serial/com_port.h"
 
+namespace vz {
+
 bool choose_port(TApdComPort& port, const std::function<void(const QString&)>& setPortLabel,
                  int& savedPort, const QString& settingsPath, Prompts& prompts, QWidget* parent,
                  const ChoosePortHooks& hooks) {
@@ -33,3 +35,5 @@ bool choose_port(TApdComPort& port, const std::function<void(const QString&)>& s
     SettingsFile::writePort(settingsPath, savedPort);
     return port.Open();
 }
+
+} // namespace vz

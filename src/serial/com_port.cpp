@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace vz {
+
 namespace {
 
 // Poll interval while Qt still holds bytes that the system did not take.
@@ -296,3 +298,5 @@ void TApdComPort::fail(const QString& text) {
         },
         Qt::QueuedConnection);
 }
+
+} // namespace vz

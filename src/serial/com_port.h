@@ -10,6 +10,8 @@
 #include <optional>
 #include <stdexcept>
 
+namespace vz {
+
 // A failing port operation. Callers catch it and show their own text.
 class ComPortError : public std::runtime_error {
 public:
@@ -121,3 +123,5 @@ private:
     QString m_failure;       // why the line died, for the errors of later calls
     quint64 m_openCount = 0; // tells a late error of an earlier opening from the current one
 };
+
+} // namespace vz

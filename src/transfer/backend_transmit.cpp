@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+namespace vz {
+
 namespace {
 
 QString text(const char* key) {
@@ -389,3 +391,5 @@ void Tfrm_gui_transmit::FormKeyDown(QKeyEvent* event) {
     Memo1->show();
     Memo1->raise();
 }
+
+} // namespace vz

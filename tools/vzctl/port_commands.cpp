@@ -23,6 +23,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace vz {
+
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
@@ -374,3 +376,5 @@ int cmdFire(const QStringList& args) {
     finishLog(log);
     return ExitOk;
 }
+
+} // namespace vz

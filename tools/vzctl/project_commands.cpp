@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace vz {
+
 namespace {
 
 constexpr int kProgressWidth = 40;
@@ -233,3 +235,5 @@ int cmdSend(const QStringList& args) {
     }
     return ExitOk;
 }
+
+} // namespace vz
