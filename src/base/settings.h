@@ -9,17 +9,20 @@ namespace vz {
 
 // The settings record, read once at start-up from settings.ini in the data folder.
 struct Settings {
-    int port = 0;        // [com] port: saved COM number, 0 = none
-    int block = 4;       // [com] block: bytes per transfer block
-    int ball = 5;        // [adv] ball: ball time in time steps
-    int maxbox = 50;     // [adv] maxbox: highest box number offered (1..255)
-    int newBoxmode = 0;  // [misc] new_boxmode: 1 = box number from the list, 0 = 30 + count
-    int box = 1;         // [df] box: configured box number of the fire frames
-    QString lastProject; // [last_project] filename
+    static constexpr int kDefaultBlock = 4;
+
+    int port = 0;              // [com] port: saved COM number, 0 = none
+    int block = kDefaultBlock; // [com] block: bytes per transfer block, as the file gives it
+    int ball = 5;              // [adv] ball: ball time in time steps
+    int maxbox = 50;           // [adv] maxbox: highest box number offered (1..255)
+    int newBoxmode = 0;        // [misc] new_boxmode: 1 = box number from the list, 0 = 30 + count
+    int box = 1;               // [df] box: configured box number of the fire frames
+    QString lastProject;       // [last_project] filename
     QString language = QStringLiteral("english"); // [languagefiles] active
 
-    // Block size the transfer can work with: below 1 would divide by zero.
-    int effectiveBlock() const { return block < 1 ? 4 : block; }
+    // The block size a transfer works with: below 1, which would divide by zero, the default.
+    static int usableBlock(int block) { return block < 1 ? kDefaultBlock : block; }
+    int effectiveBlock() const { return usableBlock(block); }
 };
 
 class SettingsFile {

@@ -153,19 +153,15 @@ FireEngine::FireEngine(QObject* parent) : QObject(parent) {
     m_driver->moveToThread(&m_thread);
     m_thread.setObjectName(QStringLiteral("fire"));
     m_thread.start();
-    QMetaObject::invokeMethod(
-        m_driver, [this] { m_priority = raisePriority(); }, Qt::BlockingQueuedConnection);
+    onFireThread([this] { m_priority = raisePriority(); });
 }
 
 FireEngine::~FireEngine() {
     QThread* home = thread();
-    QMetaObject::invokeMethod(
-        m_driver,
-        [this, home] {
-            m_driver->stop();
-            m_driver->moveToThread(home);
-        },
-        Qt::BlockingQueuedConnection);
+    onFireThread([this, home] {
+        m_driver->stop();
+        m_driver->moveToThread(home);
+    });
     m_thread.quit();
     m_thread.wait();
     delete m_driver;
@@ -195,21 +191,18 @@ void FireEngine::publishLocked() {
 
 bool FireEngine::openLine(const LineFactory& factory) {
     bool opened = false;
-    QMetaObject::invokeMethod(
-        m_driver,
-        [this, &factory, &opened] {
-            std::unique_ptr<FireWriter> line = factory([this](const QString& reason) {
-                FireEvent e;
-                e.kind = FireEvent::LineFailed;
-                e.source = reason;
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_events.push_back(std::move(e));
-                publishLocked();
-            });
-            opened = line != nullptr;
-            m_driver->setLine(std::move(line));
-        },
-        Qt::BlockingQueuedConnection);
+    onFireThread([this, &factory, &opened] {
+        std::unique_ptr<FireWriter> line = factory([this](const QString& reason) {
+            FireEvent e;
+            e.kind = FireEvent::LineFailed;
+            e.source = reason;
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_events.push_back(std::move(e));
+            publishLocked();
+        });
+        opened = line != nullptr;
+        m_driver->setLine(std::move(line));
+    });
     return opened;
 }
 
@@ -220,8 +213,22 @@ void FireEngine::setWriter(Writer writer) {
 }
 
 void FireEngine::closeLine() {
+    onFireThread([this] { m_driver->setLine(nullptr); });
+}
+
+void FireEngine::onFireThread(const std::function<void()>& fn) {
+    bool done = false;
     QMetaObject::invokeMethod(
-        m_driver, [this] { m_driver->setLine(nullptr); }, Qt::BlockingQueuedConnection);
+        m_driver,
+        [this, &fn, &done] {
+            fn();
+            std::lock_guard<std::mutex> lock(m_mutex);
+            done = true;
+            m_settled.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_settled.wait(lock, [&done] { return done; });
 }
 
 quint64 FireEngine::send(const QByteArray& frame, const QString& source) {

@@ -103,6 +103,9 @@ private:
     template <typename Cmd> auto command(Cmd cmd);
     void publishLocked();
     void emitEvent(const FireEvent& e);
+    // Runs fn on the fire thread and waits for it. The hand-over is on m_mutex, so that all
+    // fn did is seen here (and by a race checker) without relying on the event loop's locks.
+    void onFireThread(const std::function<void()>& fn);
 
     mutable std::mutex m_mutex;
     // The fire thread waits on it for a deadline or a command; the window for a finish.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/settings.h"
 #include "serial/com_port.h"
 #include "transfer/block_transfer.h"
 #include "transfer/hex_log.h"
@@ -38,7 +39,6 @@ public:
     static constexpr int kClientWidth = 750;
     static constexpr int kPanelHeight = 89;
     static constexpr int kPreviewHeight = 161;
-    static constexpr int kDefaultBlock = 4;
     static constexpr qint32 kTransferBaud = 1200;
 
     Tfrm_gui_transmit(const QString& dataDir, Prompts& prompts, int& savedPort,
@@ -49,10 +49,10 @@ public:
 
     void setRecords(const vz::RecordTable& records) { m_records = records; }
     const vz::RecordTable& records() const { return m_records; }
-    // As the settings file gives it; the transfer takes kDefaultBlock for values below 1.
+    // As the settings file gives it; the transfer takes the default for values below 1.
     void setBlockSize(int blockSize) { m_blockSize = blockSize; }
     int blockSize() const { return m_blockSize; }
-    int effectiveBlockSize() const { return m_blockSize < 1 ? kDefaultBlock : m_blockSize; }
+    int effectiveBlockSize() const { return Settings::usableBlock(m_blockSize); }
 
     QString hexLog() const { return m_hexLog.text(); }
     QImage dataPreview() const { return m_preview; }
@@ -99,7 +99,7 @@ private:
 
     TApdComPort m_comPort;
     vz::RecordTable m_records{};
-    int m_blockSize = kDefaultBlock;
+    int m_blockSize = Settings::kDefaultBlock;
     vz::HexLog m_hexLog;
     QImage m_preview;
     vz::IdleStream* m_idle = nullptr;

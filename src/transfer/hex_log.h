@@ -22,6 +22,8 @@ public:
     QString text() const { return m_buf.mid(m_start); }
     int size() const { return static_cast<int>(m_buf.size()) - m_start; }
     int limit() const { return m_limit; }
+    // What the log holds, the dropped front not cut off yet included: below twice the limit.
+    int heldChars() const { return static_cast<int>(m_buf.size()); }
 
     // "57 00 5F " for the bytes 0x57 0x00 0x5F.
     static QString hex(const QByteArray& bytes);

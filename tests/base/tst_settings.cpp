@@ -14,11 +14,11 @@ using vztest::writeBytes;
 
 namespace {
 
-// Every field, so one comparison covers the whole record.
+// Every field, so one comparison covers the whole record; the block as a transfer takes it.
 QString dump(const Settings& s) {
     return QStringLiteral("port=%1 block=%2 ball=%3 maxbox=%4 mode=%5 box=%6 last=%7 lang=%8")
         .arg(s.port)
-        .arg(s.block)
+        .arg(s.effectiveBlock())
         .arg(s.ball)
         .arg(s.maxbox)
         .arg(s.newBoxmode)
@@ -46,14 +46,14 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("no file") << QByteArray() << kDefaults;
         QTest::newRow("every key") << kFull << kFullRead;
-        QTest::newRow("upper case, LF, maxbox 300")
-            << QByteArray("[COM]\nPORT=5\n[DF]\nBox=9\n[adv]\nmaxbox=300\n")
+        QTest::newRow("upper case, LF, maxbox 300, block -3")
+            << QByteArray("[COM]\nPORT=5\nblock=-3\n[DF]\nBox=9\n[adv]\nmaxbox=300\n")
             << QString(kDefaults)
                    .replace("port=0", "port=5")
                    .replace("box=1", "box=9")
                    .replace("maxbox=50", "maxbox=255");
-        QTest::newRow("maxbox 0, non-numeric port")
-            << QByteArray("[adv]\nmaxbox=0\n[com]\nport=COM4\n")
+        QTest::newRow("maxbox 0, non-numeric port, block 0")
+            << QByteArray("[adv]\nmaxbox=0\n[com]\nport=COM4\nblock=0\n")
             << QString(kDefaults).replace("maxbox=50", "maxbox=1");
         QTest::newRow("box and box mode out of range: refused, never wrapped")
             << QByteArray("[df]\nbox=300\n[misc]\nnew_boxmode=7\n")

@@ -64,6 +64,13 @@ private slots:
         QVERIFY(ai3.inUse);
         QVERIFY(!ai.rows[3].inUse);
     }
+
+    // Positions and advances: a half goes to the even neighbour, up or down.
+    void roundsHalfToEven() {
+        const int cases[][4] = {{4970, 5, 100, 248}, {4990, 5, 100, 250}, {9, 16, 10, 14}};
+        for (const auto& c : cases)
+            QCOMPARE(roundScaled(c[0], c[1], c[2]), c[3]);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProgramSheet)

@@ -17,8 +17,9 @@ private slots:
         QTest::newRow("every digit, upper case")
             << 300 << QList<QByteArray>{QByteArray::fromHex("00abff57"), "_"} << "00 AB FF 57 5F "
             << QList<int>{0, 0};
-        QTest::newRow("oldest entry dropped")
-            << 9 << QList<QByteArray>{"abc", "d"} << "62 63 64 " << QList<int>{0, 3};
+        QTest::newRow("oldest entries dropped, the memory too")
+            << 9 << QList<QByteArray>{"abc", "d", "ef", "gh"} << "66 67 68 "
+            << QList<int>{0, 3, 6, 6};
         QTest::newRow("limit rounded down to whole entries")
             << 10 << QList<QByteArray>{"abcd"} << "62 63 64 " << QList<int>{3};
         QTest::newRow("one part larger than the limit keeps its tail")
@@ -31,8 +32,10 @@ private slots:
         QFETCH(QList<int>, dropped);
         HexLog log(limit);
         QList<int> got;
-        for (const QByteArray& part : parts)
+        for (const QByteArray& part : parts) {
             got << log.append(part);
+            QVERIFY(log.heldChars() < 2 * log.limit());
+        }
         QCOMPARE(log.text(), text);
         QCOMPARE(got, dropped);
     }
