@@ -1,5 +1,6 @@
 #include "app/gui_main.h"
 
+#include "app/rehearsal_wiring.h"
 #include "app/unit_language.h"
 #include "base/prompts.h"
 #include "base/ui_style.h"
@@ -324,6 +325,7 @@ void Tfrm_gui_main::createWindows() {
     connect(m_fire, &FireConsole::armedChanged, m_edit, &EditWiring::setArmed);
     connect(m_fire, &FireConsole::armedChanged, m_transfer, &TransferWiring::setArmed);
     connect(m_fire, &FireConsole::armedChanged, m_header, &BoxHeader::setArmed);
+    m_rehearsal = new RehearsalWiring(*m_fire, *m_document, m_settings, *m_preview, this);
 }
 
 // --- show, close, keys ---
@@ -490,6 +492,7 @@ void Tfrm_gui_main::applyLanguage() {
     m_programPages->setHints(get_text(QStringLiteral("hint_ud")),
                              get_text(QStringLiteral("hint_preview_btn")));
     m_fire->applyTexts();
+    m_rehearsal->applyTexts();
 }
 
 // --- project file ---

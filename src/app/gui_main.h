@@ -23,6 +23,7 @@ class Tfrm_gui_transmit;
 class Tfrm_gui_adv_settings;
 class Prompts;
 class ProgramPages;
+class RehearsalWiring;
 class Tfrm_language;
 class TransferWiring;
 
@@ -148,6 +149,7 @@ private:
     QAction* m_menuFileSave = nullptr;
 
     PreviewWiring* m_previewWiring = nullptr;
+    RehearsalWiring* m_rehearsal = nullptr;
     TransferWiring* m_transfer = nullptr;
     FireWiring* m_fireWiring = nullptr;
     OutputWiring* m_output = nullptr;

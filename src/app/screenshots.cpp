@@ -319,6 +319,26 @@ bool shootLanguage(const QString& language, const QString& outDir) {
     wait(50);
     ok = save(&w, outDir, "main_fire_rk40_small_" + language) && ok;
     w.findChild<QAction*>(QStringLiteral("menu_fire_rk40"))->trigger();
+
+    // The rehearsal: a button's flames on the row, then macro 3 with its sequence under way
+    // (LR 1 overlapping: two flames at once).
+    d.setGroupFire(1, 1, 40);
+    d.setSeqFire(0, 1, 12);
+    d.setSeqWait(0, 1, 6);
+    w.findChild<QAction*>(QStringLiteral("menu_fire_rehearsal"))->trigger();
+    if (!console.controller().isArmed()) {
+        std::fprintf(stderr, "the rehearsal did not start\n");
+        return false;
+    }
+    wait(50);
+    console.firePage()->fireButton(2, 1)->click();
+    wait(200);
+    ok = save(&w, outDir, "main_fire_rehearsal_small_" + language) && ok;
+    console.firePage()->fireButton(9, 3)->click();
+    wait(1800);
+    ok = save(&w, outDir, "main_fire_rehearsal_macro_small_" + language) && ok;
+    console.stopMacro();
+    w.findChild<QAction*>(QStringLiteral("menu_fire_rehearsal"))->trigger();
     w.resize(normal);
     ok = shootFireLog(w, outDir, language) && ok;
 

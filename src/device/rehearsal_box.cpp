@@ -16,23 +16,19 @@ int programNumber(int family, int number) {
     return seqProgramNumber(family - 4, number);
 }
 
+std::vector<RowChange>::const_iterator laterThan(const std::vector<RowChange>& steps, qint64 t) {
+    return std::upper_bound(steps.begin(), steps.end(), t,
+                            [](qint64 v, const RowChange& c) { return v < c.tMs; });
+}
+
 // The state of one play at t: its last step at or before t, dark before its start.
 const preview::Frame& stateAt(const std::vector<RowChange>& steps, qint64 t) {
     static const preview::Frame dark{};
-    const auto after = std::upper_bound(steps.begin(), steps.end(), t,
-                                        [](qint64 v, const RowChange& c) { return v < c.tMs; });
+    const auto after = laterThan(steps, t);
     return after == steps.begin() ? dark : std::prev(after)->states;
 }
 
 } // namespace
-
-QVector<int> RowChange::modules(quint8 state) const {
-    QVector<int> out;
-    for (int slot = 1; slot <= preview::kSlots; ++slot)
-        if (states[size_t(slot - 1)] == state)
-            out.append(slot);
-    return out;
-}
 
 RehearsalBox::RehearsalBox(const BoxProgram& program, int ballTime, int routeBox, int macroBox)
     : m_program(program), m_ballTime(ballTime), m_routeBox(routeBox), m_macroBox(macroBox) {}
@@ -144,6 +140,22 @@ void RehearsalBox::retime(qint64 fromMs) {
 
 preview::Frame RehearsalBox::rowAt(qint64 tMs) const {
     return stateAt(m_timeline, tMs);
+}
+
+std::vector<RowChange> RehearsalBox::from(qint64 tMs) const {
+    std::vector<RowChange> out{{tMs, rowAt(tMs)}};
+    out.insert(out.end(), laterThan(m_timeline, tMs), m_timeline.end());
+    return out;
+}
+
+qint64 RehearsalLine::msOf(FireTime t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+}
+
+bool RehearsalLine::write(const QByteArray& bytes) {
+    const qint64 at = msOf(m_clock.now());
+    m_box->with([&](RehearsalBox& box) { return box.receive(bytes, at); });
+    return true;
 }
 
 } // namespace vz

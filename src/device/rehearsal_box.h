@@ -2,6 +2,7 @@
 
 #include "device/device_decoder.h"
 #include "fire/fire_frames.h"
+#include "fire/fire_schedule.h"
 #include "preview/preview_engine.h"
 #include "program/box_program.h"
 
@@ -10,6 +11,8 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
+#include <mutex>
 #include <vector>
 
 // The box on the far end of a rehearsal: the virtual master module's reading of every frame,
@@ -19,15 +22,7 @@
 // window plays the row this computes, and `vzctl rehearse` prints it.
 namespace vz {
 
-// The row from tMs on: the state of every module, module 1 first.
-struct RowChange {
-    qint64 tMs = 0;
-    preview::Frame states{};
-
-    // Module numbers (1..16) in that state, ascending.
-    QVector<int> modules(quint8 state) const;
-    bool operator==(const RowChange& o) const { return tMs == o.tMs && states == o.states; }
-};
+using preview::RowChange;
 
 class RehearsalBox {
 public:
@@ -54,9 +49,6 @@ public:
     // must name (the box of the program). ballTime in time steps.
     RehearsalBox(const BoxProgram& program, int ballTime, int routeBox, int macroBox);
 
-    // What calls from now on play (the project open in the window may change).
-    void setProgram(const BoxProgram& program) { m_program = program; }
-
     // One write on the line (one copy), at tMs. Times never run backwards: a write stamped
     // before the last call is taken at that call's time.
     QVector<Received> receive(const QByteArray& bytes, qint64 tMs);
@@ -67,6 +59,9 @@ public:
     qint64 endMs() const { return m_endMs; }
     // The row at tMs.
     preview::Frame rowAt(qint64 tMs) const;
+    // The row from tMs on: the change in force at tMs (the dark row before any), then every
+    // later one.
+    std::vector<RowChange> from(qint64 tMs) const;
 
     int calls() const { return m_calls; }
     int copies() const { return m_copies; }
@@ -95,6 +90,35 @@ private:
     int m_calls = 0;
     int m_copies = 0;
     int m_rejected = 0;
+};
+
+// A box shared by the line that writes to it (the fire thread) and whoever shows its row.
+class SharedRehearsalBox {
+public:
+    explicit SharedRehearsalBox(RehearsalBox box) : m_box(std::move(box)) {}
+    // f runs on the box under the lock; it must not wait for anything.
+    template <typename F> auto with(F f) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return f(m_box);
+    }
+
+private:
+    std::mutex m_mutex;
+    RehearsalBox m_box;
+};
+
+// The line of a rehearsal: each copy goes to the box at the clock's time (ms since the clock's
+// epoch); nothing is refused and nothing leaves the program.
+class RehearsalLine : public FireWriter {
+public:
+    RehearsalLine(std::shared_ptr<SharedRehearsalBox> box, const FireClock& clock)
+        : m_box(std::move(box)), m_clock(clock) {}
+    bool write(const QByteArray& bytes) override;
+    static qint64 msOf(FireTime t);
+
+private:
+    std::shared_ptr<SharedRehearsalBox> m_box;
+    const FireClock& m_clock;
 };
 
 } // namespace vz

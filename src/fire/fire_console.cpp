@@ -163,10 +163,11 @@ void FireConsole::fireLogStopped() {
     label->show();
 }
 
-void FireConsole::setRouteActions(QAction* masterModule, QAction* rk40) {
+void FireConsole::setRouteActions(QAction* masterModule, QAction* rk40, QAction* rehearsal) {
     m_masterAction = masterModule;
     m_rk40Action = rk40;
-    for (QAction* a : {m_masterAction, m_rk40Action}) {
+    m_rehearsalAction = rehearsal;
+    for (QAction* a : {m_masterAction, m_rk40Action, m_rehearsalAction}) {
         if (!a)
             continue;
         a->setIcon(routeIcon(false));
@@ -212,6 +213,17 @@ void FireConsole::menu_fire_rk40Click() {
     m_controller.toggle(FireRoute::Rk40);
 }
 
+void FireConsole::menu_fire_rehearsalClick() {
+    m_controller.toggle(FireRoute::Rehearsal);
+}
+
+void FireConsole::showRehearsalCounts(int calls, int rejected) {
+    m_firePage->rehearsalLabel()->setText(
+        get_text(QStringLiteral("firemode_rehearsal_counts"))
+            .replace(QLatin1String("%1"), QString::number(calls))
+            .replace(QLatin1String("%2"), QString::number(rejected)));
+}
+
 void FireConsole::menu_settings_save_hotkeysClick() {
     // The bindings live only in memory until this write: a write that did not happen must
     // not pass for one that did.
@@ -223,9 +235,12 @@ FireModeHost::Answer FireConsole::askFireMode(FireRoute route) {
     const QString target = armedTargetText(
         route, m_controller.savedPort(), m_controller.configuredBox(), m_doc.program().boxNumber());
     // Arming takes a deliberate Yes: Enter, Escape and the close box leave the console as it is.
-    switch (m_prompts.confirm(
-        m_window, get_text(QStringLiteral("msg_firemode")).replace(QLatin1String("%1"), target),
-        Prompts::Answer::No)) {
+    // A rehearsal is asked alike, in words that do not say the box will fire.
+    const QString question = route == FireRoute::Rehearsal
+                                 ? QStringLiteral("msg_firemode_rehearsal")
+                                 : QStringLiteral("msg_firemode");
+    switch (m_prompts.confirm(m_window, get_text(question).replace(QLatin1String("%1"), target),
+                              Prompts::Answer::No)) {
     case Prompts::Answer::Yes:
         return Answer::Yes;
     case Prompts::Answer::No:
@@ -243,6 +258,7 @@ void FireConsole::runTransfer() {
 QAction* FireConsole::routeAction(FireRoute route) const {
     return route == FireRoute::MasterModule ? m_masterAction
            : route == FireRoute::Rk40       ? m_rk40Action
+           : route == FireRoute::Rehearsal  ? m_rehearsalAction
                                             : nullptr;
 }
 
@@ -267,7 +283,9 @@ void FireConsole::setFirePagesShown(bool fireMode) {
     m_latch.reset();
     if (m_hooks.setFirePagesShown)
         m_hooks.setFirePagesShown(fireMode);
-    m_warning->setVisible(fireMode);
+    // A rehearsal plays on the flame row, which the warning would cover; the page and the
+    // preview's title say what it is.
+    m_warning->setVisible(fireMode && m_controller.route() != FireRoute::Rehearsal);
 }
 
 void FireConsole::setFirePortText(const QString& text) {
@@ -284,8 +302,8 @@ void FireConsole::showArmed() {
     // box, macros the program's (on the RK40 the box list beside): the page names both.
     m_firePage->setArmed(m_controller.isArmed(),
                          armedTargetText(m_controller.route(), m_port.comNumber(),
-                                         m_controller.configuredBox(),
-                                         m_doc.program().boxNumber()));
+                                         m_controller.configuredBox(), m_doc.program().boxNumber()),
+                         m_controller.route() == FireRoute::Rehearsal);
 }
 
 void FireConsole::setRk40BoxList(bool rk40On) {

@@ -68,9 +68,16 @@ public:
     const KeyLatch& keyLatch() const { return m_latch; }
 
     void setHooks(FireWindowHooks hooks) { m_hooks = std::move(hooks); }
-    // menu_fire_mastermodul, menu_fire_rk40: the console sets their pictures and enabled
-    // state; the window connects their triggered signals to the two Click slots.
-    void setRouteActions(QAction* masterModule, QAction* rk40);
+    // menu_fire_mastermodul, menu_fire_rk40, menu_fire_rehearsal: the console sets their
+    // pictures and enabled state; the window connects their triggered signals to the Click
+    // slots.
+    void setRouteActions(QAction* masterModule, QAction* rk40, QAction* rehearsal = nullptr);
+    // The line the rehearsal writes to, made by the window when it arms.
+    void setRehearsalLine(FireModeController::RehearsalLineMaker maker) {
+        m_controller.setRehearsalLine(std::move(maker));
+    }
+    // The rehearsal's box, on the fire page: calls it played and frames it rejected.
+    void showRehearsalCounts(int calls, int rejected);
     // settings.ini in the data folder, for [com] port.
     void setSettingsPath(const QString& path) { m_settingsPath = path; }
     void setHotkeyPath(const QString& path) { m_hotkeyPath = path; }
@@ -109,6 +116,7 @@ signals:
 public slots:
     void menu_fire_mastermodulClick();
     void menu_fire_rk40Click();
+    void menu_fire_rehearsalClick();
     void menu_settings_save_hotkeysClick();
 
     void tab_fire_modeShow();
@@ -178,6 +186,7 @@ private:
     FireSetupConsole* m_setup = nullptr;
     QAction* m_masterAction = nullptr;
     QAction* m_rk40Action = nullptr;
+    QAction* m_rehearsalAction = nullptr;
     bool m_buttonsStale = false;
     QString m_settingsPath;
     QString m_hotkeyPath;

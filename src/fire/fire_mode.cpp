@@ -10,9 +10,7 @@ namespace vz {
 
 namespace {
 
-FireRoute otherRoute(FireRoute r) {
-    return r == FireRoute::MasterModule ? FireRoute::Rk40 : FireRoute::MasterModule;
-}
+constexpr FireRoute kRoutes[] = {FireRoute::MasterModule, FireRoute::Rk40, FireRoute::Rehearsal};
 
 QString comText(int number) {
     return QStringLiteral("COM") + QString::number(number);
@@ -21,6 +19,7 @@ QString comText(int number) {
 QString routeName(FireRoute r) {
     return r == FireRoute::MasterModule ? QStringLiteral("mm")
            : r == FireRoute::Rk40       ? QStringLiteral("rk40")
+           : r == FireRoute::Rehearsal  ? QStringLiteral("rehearsal")
                                         : QString();
 }
 
@@ -38,6 +37,9 @@ QString armedTargetText(FireRoute route, int port, int buttonBox, int macroBox) 
                             : get_text(QStringLiteral("firemode_box_macros"))
                                   .replace(QLatin1String("%1"), QString::number(buttonBox))
                                   .replace(QLatin1String("%2"), QString::number(macroBox));
+    if (route == FireRoute::Rehearsal)
+        return get_text(QStringLiteral("firemode_route_rehearsal"))
+            .replace(QLatin1String("%1"), box);
     return QStringList{
         get_text(rk40 ? QStringLiteral("firemode_route_rk40")
                       : QStringLiteral("firemode_route_mm")),
@@ -130,9 +132,28 @@ void FireModeController::switchOn(FireRoute route) {
     m_route = route;
     m_logRoute = route;
     m_host.setRouteActive(route, true);
-    m_host.setRouteEnabled(otherRoute(route), false);
+    for (FireRoute other : kRoutes)
+        if (other != route)
+            m_host.setRouteEnabled(other, false);
     m_host.setArmedState(true);
     m_host.setFirePagesShown(true);
+
+    if (route == FireRoute::Rehearsal) {
+        // No port: the serial port and its saved number stay as they are.
+        m_logPort = 0;
+        m_host.setFirePortText(get_text(QStringLiteral("firemode_rehearsal_port")));
+        const FireEngine::LineFactory line =
+            m_makeRehearsalLine ? m_makeRehearsalLine() : FireEngine::LineFactory();
+        if (line && m_engine.openLine(line)) {
+            logEvent(QStringLiteral("fire mode on"));
+            m_loggedOn = true;
+            return;
+        }
+        m_engine.closeLine();
+        disarm(false);
+        m_host.showError(get_text(QStringLiteral("msg_rehearsal_error")));
+        return;
+    }
 
     m_port.close();
     m_port.setComNumber(*m_savedPort);
@@ -186,7 +207,8 @@ void FireModeController::disarm(bool closePort) {
         m_loggedOn = false;
     }
     m_host.setRouteActive(route, false);
-    m_host.setRouteEnabled(otherRoute(route), true);
+    for (FireRoute other : kRoutes)
+        m_host.setRouteEnabled(other, true);
     m_host.setArmedState(false);
     m_host.setFirePagesShown(false);
     if (route == FireRoute::Rk40)
@@ -197,11 +219,13 @@ void FireModeController::disarm(bool closePort) {
 
 void FireModeController::closePort() {
     m_engine.closeLine();
-    m_port.close();
+    // The rehearsal never had the port: it stays as the operator left it.
+    if (m_logRoute != FireRoute::Rehearsal)
+        m_port.close();
 }
 
 void FireModeController::fire(int channel, const QString& source) {
-    if (m_route == FireRoute::MasterModule)
+    if (m_route == FireRoute::MasterModule || m_route == FireRoute::Rehearsal)
         m_engine.send(masterModuleFrame(m_configuredBox, channel), source);
     else if (m_route == FireRoute::Rk40)
         m_engine.send(rk40Frame(m_configuredBox, channel), source);
@@ -220,7 +244,8 @@ void FireModeController::portFailed() {
     logEvent(QStringLiteral("port error"), QString(), QStringLiteral("failed"));
     m_engine.drop();
     closePort();
-    m_port.setComNumber(0);
+    if (m_route != FireRoute::Rehearsal)
+        m_port.setComNumber(0);
     disarm(false);
     m_host.showError(get_text(QStringLiteral("msg_comport_error")));
 }

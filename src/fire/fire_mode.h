@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // Fire mode: which route is armed, switching it on and off, and where a fire click goes.
@@ -16,7 +17,9 @@ namespace vz {
 class FireLog;
 struct FireLogLine;
 
-enum class FireRoute { None, MasterModule, Rk40 };
+// Rehearsal: the master module's frames, copies and macros, onto a line that the window makes
+// (the virtual master module's box) instead of a serial port.
+enum class FireRoute { None, MasterModule, Rk40, Rehearsal };
 
 // The serial port as fire mode uses it. Number, speed, the chooser and open() concern the
 // window's port object (the one the transfer uses too); while armed, the fire thread writes to
@@ -72,7 +75,7 @@ public:
 
 // What a route fires, as the operator reads it: "RK40, 2400 Bd, COM7, box 3, macros box 36"
 // (one box when both are the same). Port 0: still to be chosen. Route frames carry the
-// configured box, macro calls the box program's.
+// configured box, macro calls the box program's. A rehearsal names itself, not a port.
 QString armedTargetText(FireRoute route, int port, int buttonBox, int macroBox);
 
 class FireModeController {
@@ -83,6 +86,11 @@ public:
     FireModeController(FireModeHost& host, FirePort& port, FireEngine& engine);
     FireModeController(const FireModeController&) = delete;
     FireModeController& operator=(const FireModeController&) = delete;
+
+    // Made on the window's thread when the rehearsal arms: the line it writes to, opened on
+    // the fire thread. Unset (or giving none) the rehearsal does not arm.
+    using RehearsalLineMaker = std::function<FireEngine::LineFactory()>;
+    void setRehearsalLine(RehearsalLineMaker maker) { m_makeRehearsalLine = std::move(maker); }
 
     // The configured box number ([df] box) of the route frames.
     void setConfiguredBox(int box) { m_configuredBox = box; }
@@ -145,6 +153,7 @@ private:
     FirePort& m_port;
     FireEngine& m_engine;
     FireRoute m_route = FireRoute::None;
+    RehearsalLineMaker m_makeRehearsalLine;
     int m_configuredBox = 1;
     int m_ownSavedPort = 0;
     int* m_savedPort = &m_ownSavedPort;

@@ -44,6 +44,9 @@ int setPixelSize(QWidget* w, int px) {
 
 const QColor kSentColor(0x2e, 0x9d, 0x3a);
 const QColor kArmedColor(0xc0, 0x10, 0x10);
+// A rehearsal is never red: its frame, header and counts are in the fire log's rehearsal teal.
+const QColor kRehearsalColor(0x14, 0xa5, 0xb9);
+const QColor kRehearsalText(0x7f, 0xe3, 0xf0);
 // Macro buttons start a chain of calls, not one: they must never pass for a channel button.
 const QString kMacroButtonStyle = QStringLiteral(
     "QPushButton { background-color: #1f4fa6; color: white; border: 2px solid #9cc0ff;"
@@ -136,6 +139,9 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
     m_logOff = makeLabel(m_panel, QStringLiteral("firemode_log_off_lbl"), QString(), 0, true,
                          QColor(0xff, 0xc0, 0x40));
     m_logOff->hide();
+    m_rehearsal = makeLabel(m_panel, QStringLiteral("firemode_rehearsal_lbl"), QString(), 0, true,
+                            kRehearsalText);
+    m_rehearsal->hide();
 
     m_flashTimer = new QTimer(this);
     m_flashTimer->setSingleShot(true);
@@ -158,12 +164,18 @@ QPushButton* FireModePage::fireButton(int family, int number) const {
     return m_byName.value(names::fireButton(family, number), nullptr);
 }
 
-void FireModePage::setArmed(bool armed, const QString& what) {
+void FireModePage::setArmed(bool armed, const QString& what, bool rehearsal) {
     m_armed = armed;
     m_armedLbl->setText(armed ? what : QString());
     QPalette p = palette();
-    p.setColor(QPalette::Window, armed ? kArmedColor : m_normalColor);
+    p.setColor(QPalette::Window, !armed      ? m_normalColor
+                                 : rehearsal ? kRehearsalColor
+                                             : kArmedColor);
     setPalette(p);
+    QPalette hp = m_armedLbl->palette();
+    hp.setColor(QPalette::WindowText, rehearsal ? kRehearsalText : QColor(Qt::white));
+    m_armedLbl->setPalette(hp);
+    m_rehearsal->setVisible(armed && rehearsal);
     if (!armed) {
         m_sent->clear();
         clearFlash();
@@ -227,6 +239,11 @@ void FireModePage::firemode_panelResize() {
     m_sent->setGeometry(w / 2, y, w / 2 - 3 * kFireGapX, m_comPortLbl->height());
     m_logOff->setGeometry(3 * kFireGapX, y - m_comPortLbl->height() - 2, w - 6 * kFireGapX,
                           m_comPortLbl->height());
+    // Row 7 right of the singles is free of buttons.
+    const QRect row7 = fireButtonRect(0, 8, w, h);
+    const int left = fireButtonRect(1, 1, w, h).left();
+    m_rehearsal->setGeometry(left, row7.top(), std::max(0, w - left - 3 * kFireGapX),
+                             std::max(row7.height(), m_comPortLbl->height()));
 }
 
 void FireModePage::placeFixed() {

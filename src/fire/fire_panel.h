@@ -43,8 +43,10 @@ public:
     QAction* popupHotkey() const { return m_popupHotkey; }
 
     // The armed look: a red frame around the panel and what is armed above it (empty text
-    // when nothing is).
-    void setArmed(bool armed, const QString& what = QString());
+    // when nothing is). A rehearsal is framed in teal and shows its box's counts.
+    void setArmed(bool armed, const QString& what = QString(), bool rehearsal = false);
+    // What the rehearsal's box played and rejected.
+    QLabel* rehearsalLabel() const { return m_rehearsal; }
     // Macro button captions from the language table ("M3").
     void applyMacroCaptions();
     bool isArmed() const { return m_armed; }
@@ -79,6 +81,7 @@ private:
     QLabel* m_port = nullptr;
     QLabel* m_sent = nullptr;
     QLabel* m_logOff = nullptr;
+    QLabel* m_rehearsal = nullptr;
     QLabel* m_armedLbl = nullptr;
     MacroRunView* m_runView = nullptr;
     QLabel* m_macroRunning = nullptr;

@@ -32,6 +32,7 @@ void FireWiring::addFireMenu(QMenuBar* bar) {
     bar->addMenu(fire);
     m_menuFireMaster = ui::addMenuEntry(fire, QStringLiteral("menu_fire_mastermodul"));
     m_menuFireRk40 = ui::addMenuEntry(fire, QStringLiteral("menu_fire_rk40"));
+    m_menuFireRehearsal = ui::addMenuEntry(fire, QStringLiteral("menu_fire_rehearsal"));
     fire->addSeparator();
     m_menuFireLog = ui::addMenuEntry(fire, QStringLiteral("menu_fire_log"));
 }
@@ -48,11 +49,13 @@ void FireWiring::createConsole(TApdComPort& port, QTabWidget* pageControl, QLabe
     pageControl->setTabVisible(kPageFireMode, false);
     m_console->useWarningLabel(warning);
 
-    // Pictures and image index of the two route entries.
-    m_console->setRouteActions(m_menuFireMaster, m_menuFireRk40);
+    // Pictures and image index of the route entries.
+    m_console->setRouteActions(m_menuFireMaster, m_menuFireRk40, m_menuFireRehearsal);
     connect(m_menuFireMaster, &QAction::triggered, m_console,
             &FireConsole::menu_fire_mastermodulClick);
     connect(m_menuFireRk40, &QAction::triggered, m_console, &FireConsole::menu_fire_rk40Click);
+    connect(m_menuFireRehearsal, &QAction::triggered, m_console,
+            &FireConsole::menu_fire_rehearsalClick);
     connect(m_menuSaveHotkeys, &QAction::triggered, m_console,
             &FireConsole::menu_settings_save_hotkeysClick);
     // Not modal: the log can stay open beside an armed console.

@@ -34,7 +34,8 @@ public:
 
     // menu_settings_save_hotkeys.
     void addSettingsEntries(QMenu* settings);
-    // menu_fire with menu_fire_mastermodul, menu_fire_rk40 and menu_fire_log.
+    // menu_fire with menu_fire_mastermodul, menu_fire_rk40, menu_fire_rehearsal and
+    // menu_fire_log. The rehearsal arms only once the window has given the console its line.
     void addFireMenu(QMenuBar* bar);
 
     // Creates the console on the program's serial port (it creates the hotkey capture
@@ -57,6 +58,7 @@ private:
     QAction* m_menuSaveHotkeys = nullptr;
     QAction* m_menuFireMaster = nullptr;
     QAction* m_menuFireRk40 = nullptr;
+    QAction* m_menuFireRehearsal = nullptr;
     QAction* m_menuFireLog = nullptr;
     Tfrm_gui_firelog* m_fireLogWindow = nullptr;
     vz::ComFirePort* m_firePort = nullptr;

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 namespace vz {
 
@@ -77,6 +78,11 @@ PreviewArea::PreviewArea(QWidget* parent) : QGroupBox(parent) {
     connect(m_preview_timer, &QTimer::timeout, this, &PreviewArea::preview_timerTimer);
 
     m_popup = new PreviewPopup(this);
+
+    m_boxTimer = new QTimer(this);
+    m_boxTimer->setTimerType(Qt::PreciseTimer);
+    m_boxTimer->setSingleShot(true);
+    connect(m_boxTimer, &QTimer::timeout, this, &PreviewArea::showBoxRowDue);
 }
 
 PreviewArea::~PreviewArea() {
@@ -224,6 +230,38 @@ void PreviewArea::previewRow(const vz::BoxProgram& program, int page, int number
 void PreviewArea::previewRow(const vz::ProgramDocument& document, int page, int number,
                              int ballTime) {
     previewRow(document.program(), page, number, ballTime);
+}
+
+void PreviewArea::playBoxRow(std::vector<RowChange> changes) {
+    m_boxRow = std::move(changes);
+    m_boxNext = 0;
+    showBoxRowDue();
+}
+
+void PreviewArea::stopBoxRow() {
+    m_boxTimer->stop();
+    m_boxRow.clear();
+    m_boxNext = 0;
+    for (int slot = 1; slot <= kSlots; ++slot)
+        showState(slot, SlotOff);
+}
+
+void PreviewArea::showBoxRowDue() {
+    using namespace std::chrono;
+    const qint64 nowMs =
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    size_t due = m_boxNext;
+    while (due < m_boxRow.size() && m_boxRow[due].tMs <= nowMs)
+        ++due;
+    if (due > m_boxNext) {
+        const RowChange& c = m_boxRow[due - 1];
+        for (int slot = 1; slot <= kSlots; ++slot)
+            showState(slot, c.states[size_t(slot - 1)]);
+        m_boxNext = due;
+        emit boxRowShown(c.tMs);
+    }
+    if (m_boxNext < m_boxRow.size())
+        m_boxTimer->start(int(std::clamp<qint64>(m_boxRow[m_boxNext].tMs - nowMs, 0, INT_MAX)));
 }
 
 void PreviewArea::resizeEvent(QResizeEvent* event) {

@@ -61,6 +61,14 @@ public:
     void previewRow(const vz::BoxProgram& program, int page, int number, int ballTime);
     void previewRow(const vz::ProgramDocument& document, int page, int number, int ballTime);
 
+    // The row of a box under rehearsal: each change goes on screen at its time (steady clock,
+    // ms since its epoch); of those already past, the latest shows at once. Replaces whatever
+    // the row was showing. A timer paces it; nothing waits.
+    void playBoxRow(std::vector<vz::preview::RowChange> changes);
+    // The row dark; nothing more of the box shows.
+    void stopBoxRow();
+    bool isPlayingBoxRow() const { return m_boxNext < m_boxRow.size(); }
+
     bool isPlaying() const { return m_depth > 0; }
     int playingDepth() const { return m_depth; }
     // The state a slot shows (0 off, 1 ball, 2 flame).
@@ -72,6 +80,8 @@ public slots:
 signals:
     // A segment went on screen: depth 1 for a preview, 2 for one started inside it, ...
     void segmentShown(int depth, int index);
+    // A change of the box row went on screen; it was due at plannedMs (steady clock).
+    void boxRowShown(qint64 plannedMs);
     void previewHintsChanged(bool on);
 
 protected:
@@ -81,6 +91,7 @@ private:
     void fitBackground();
     void showState(int slot, quint8 state);
     void setHints(bool on);
+    void showBoxRowDue();
     // False when the wait was ended from outside (application exit); the preview then stops.
     bool waitForTimer(QPointer<PreviewArea>& self);
 
@@ -98,6 +109,10 @@ private:
     int m_depth = 0;
     int m_runs = 0;               // previews started so far
     QVector<QEventLoop*> m_waits; // innermost last
+
+    std::vector<vz::preview::RowChange> m_boxRow;
+    size_t m_boxNext = 0;
+    QTimer* m_boxTimer = nullptr;
 };
 
 } // namespace vz

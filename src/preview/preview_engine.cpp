@@ -6,6 +6,14 @@
 
 namespace vz::preview {
 
+std::vector<int> RowChange::modules(quint8 state) const {
+    std::vector<int> out;
+    for (int slot = 1; slot <= kSlots; ++slot)
+        if (states[size_t(slot - 1)] == state)
+            out.push_back(slot);
+    return out;
+}
+
 quint8 flameKind(int fire, int ballTime) {
     return fire <= ballTime ? SlotBall : SlotFlame;
 }

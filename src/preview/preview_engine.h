@@ -34,6 +34,16 @@ struct Segment {
 };
 using SegmentList = std::vector<Segment>;
 
+// The row from tMs on (on whatever clock the caller plays it): what a box shows over time.
+struct RowChange {
+    qint64 tMs = 0;
+    Frame states{};
+
+    // Module numbers (1..16) in that state, ascending.
+    std::vector<int> modules(quint8 state) const;
+    bool operator==(const RowChange& o) const { return tMs == o.tMs && states == o.states; }
+};
+
 // Ball for a firing of at most the ball time, flame for a longer one.
 quint8 flameKind(int fire, int ballTime);
 

@@ -90,7 +90,8 @@ struct FireMain {
     // transfer available, no warning, the port closed.
     void verifyOff() {
         QVERIFY(!console().controller().isArmed());
-        for (const char* route : {"menu_fire_mastermodul", "menu_fire_rk40"}) {
+        for (const char* route :
+             {"menu_fire_mastermodul", "menu_fire_rk40", "menu_fire_rehearsal"}) {
             QCOMPARE(entry(route)->property("imageIndex").toInt(), 0);
             QVERIFY(entry(route)->isEnabled());
         }
@@ -146,6 +147,7 @@ private slots:
     void abortDropsQueued_data();
     void abortDropsQueued();
     void aShowOnTheArmedConsole();
+    void rehearsal();
     void firePageAtEverySize_data();
     void firePageAtEverySize();
 };
@@ -251,6 +253,36 @@ void TestFireMain::question() {
                  qPrintable(m.f.prompts.texts()[0]));
         m.verifyOff();
     }
+}
+
+// The rehearsal arms like the master module but opens no port: a button plays on the flame row,
+// the page counts what the box took, and the fire log names the route.
+void TestFireMain::rehearsal() {
+    FireMain m(settingsWith(kCom, 3));
+    Tfrm_gui_main& w = m.start();
+    w.document().setSingleFire(1, 100); // 2 s of flame, channel 1
+    QVERIFY(m.arm("menu_fire_rehearsal"));
+    QVERIFY(
+        m.f.prompts.texts()[0].contains("for Rehearsal – nothing reaches box 3, macros box 36?"));
+    QCOMPARE(m.console().firePage()->armedLabel()->text(),
+             "Rehearsal – nothing reaches box 3, macros box 36");
+    QVERIFY(!m.entry("menu_fire_mastermodul")->isEnabled());
+    QVERIFY(!w.previewArea()->firemodeWarning()->isVisible()); // it would cover the row
+
+    QTest::mouseClick(m.fireButton(0, 1), Qt::LeftButton);
+    QTRY_COMPARE(w.previewArea()->slotState(1), quint8(vz::preview::SlotFlame));
+    QCOMPARE(w.previewArea()->slotState(2), quint8(vz::preview::SlotOff));
+    QTRY_COMPARE(m.copiesUs.size(), 2);
+    QCOMPARE(m.console().firePage()->rehearsalLabel()->text(),
+             "Rehearsal box – calls played: 1 · frames rejected: 0");
+
+    m.entry("menu_fire_rehearsal")->trigger();
+    m.verifyOff();
+    QCOMPARE(w.previewArea()->slotState(1), quint8(vz::preview::SlotOff));
+    QVERIFY(m.far->chunks().isEmpty());
+    QCOMPARE(
+        m.logLines().filter(",frame,rehearsal,,3,1,button,5F 5F 73 32 67 01 9A 00,written").size(),
+        2);
 }
 
 void TestFireMain::portFailures_data() {

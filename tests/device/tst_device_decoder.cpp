@@ -62,7 +62,7 @@ QString rehearse(const QString& writes) {
         box.receive(bytes, f[3].toInt());
     }
     QStringList out;
-    const auto list = [](const QVector<int>& m) {
+    const auto list = [](const std::vector<int>& m) {
         QStringList s;
         for (int v : m)
             s << QString::number(v);

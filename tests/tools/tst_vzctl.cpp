@@ -55,6 +55,9 @@ private slots:
         QVERIFY(ProjectFile::write(m_dir->filePath("twice.kvx"), p));
         QFile junk(m_dir->filePath("junk.kvx"));
         QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(5000, '\x9c')) == 5000);
+        p = BoxProgram::startValues();
+        p.macros[1].steps[0] = {1, 277}; // a call that does not run as written
+        QVERIFY(ProjectFile::write(m_dir->filePath("badmacro.kvx"), p));
         QFile de(m_dir->filePath("de.ini"));
         QVERIFY(de.open(QIODevice::WriteOnly) && de.write("[languagefiles]\nactive=deutsch\n") > 0);
         QFile bad(m_dir->filePath("bad.ini"));
@@ -84,6 +87,17 @@ private slots:
         row("image refuses a settings file out of range", {"image", kDemo, "--settings", "bad.ini"},
             2, "vzctl: settings file");
         row("send fails on the port", {"send", kDemo, "--port", "49"}, 2, "vzctl send: COM49");
+        // Demo macro 1: LR 1 (channel 18, 8 modules, balls of 100 ms every 160 ms) from 20 ms,
+        // RL 1 (channel 19) from 541 ms: 1 ms after the first call's last copy and its pause.
+        row("rehearse, JSON", {"rehearse", kDemo, "1", "--json"}, 0,
+            R"({"macro":1,"events":[{"t_ms":20,"flame":[],"ball":[1]},)"
+            R"({"t_ms":120,"flame":[],"ball":[]},{"t_ms":180,"flame":[],"ball":[2]},)"
+            R"({"t_ms":280,"flame":[],"ball":[]},{"t_ms":340,"flame":[],"ball":[3]},)"
+            R"({"t_ms":440,"flame":[],"ball":[]},{"t_ms":500,"flame":[],"ball":[4]},)"
+            R"({"t_ms":541,"flame":[],"ball":[4,8]},{"t_ms":600,"flame":[],"ball":[8]},)");
+        row("rehearse refuses a macro, nothing played", {"rehearse", "badmacro.kvx", "2"}, 1,
+            "This macro does not run as written and was not started:");
+        row("rehearse without a macro number", {"rehearse", kDemo}, 2, "vzctl rehearse: expected");
         row("fire fails on the port", {"fire", "--route", "mm", "--port", "49", "3"}, 2,
             "vzctl fire: COM49");
     }

@@ -78,5 +78,6 @@ int cmdSend(const QStringList& args);
 int cmdFrame(const QStringList& args);
 int cmdFire(const QStringList& args);
 int cmdMacro(const QStringList& args);
+int cmdRehearse(const QStringList& args);
 
 } // namespace vz

@@ -30,6 +30,9 @@ const char* const kUsage =
     "                                  send a fire frame twice, 20 ms apart\n"
     "  macro FILE.kvx N [--json] [--settings F]\n"
     "                                  dry run of macro N (1..10): steps, times, frames\n"
+    "  rehearse FILE.kvx N [--json] [--settings F]\n"
+    "                                  macro N played onto the rehearsal box in simulated\n"
+    "                                  time: the flame row, each change in ms after the click\n"
     "  sheet FILE.kvx --pdf OUT.pdf [--settings F]\n"
     "                                  the programming sheet as a PDF\n"
     "\n"
@@ -55,10 +58,11 @@ int main(int argc, char* argv[]) {
     QStringList args = app.arguments().mid(1);
 
     const std::map<QString, std::function<int(const QStringList&)>> commands = {
-        {QStringLiteral("sim"), cmdSim},     {QStringLiteral("ports"), cmdPorts},
-        {QStringLiteral("check"), cmdCheck}, {QStringLiteral("image"), cmdImage},
-        {QStringLiteral("send"), cmdSend},   {QStringLiteral("frame"), cmdFrame},
-        {QStringLiteral("fire"), cmdFire},   {QStringLiteral("macro"), cmdMacro},
+        {QStringLiteral("sim"), cmdSim},           {QStringLiteral("ports"), cmdPorts},
+        {QStringLiteral("check"), cmdCheck},       {QStringLiteral("image"), cmdImage},
+        {QStringLiteral("send"), cmdSend},         {QStringLiteral("frame"), cmdFrame},
+        {QStringLiteral("fire"), cmdFire},         {QStringLiteral("macro"), cmdMacro},
+        {QStringLiteral("rehearse"), cmdRehearse},
     };
     if (args.isEmpty()) {
         printErr(QString::fromLatin1(kUsage).trimmed());
