@@ -14,20 +14,24 @@ public:
         QObject::connect(&m_port, &TApdComPort::PortFailed, &m_port, failed);
     }
     TApdComPort& port() { return m_port; }
-    bool write(const QByteArray& bytes) override {
-        try {
-            m_port.WriteString(bytes);
-            return true;
-        } catch (const ComPortError&) {
-            return false;
-        }
-    }
+    bool write(const QByteArray& bytes) override { return m_writer.write(bytes); }
 
 private:
     TApdComPort m_port;
+    ComPortWriter m_writer{m_port};
 };
 
 } // namespace
+
+bool ComPortWriter::write(const QByteArray& bytes) {
+    try {
+        m_port.WriteString(bytes);
+        return true;
+    } catch (const ComPortError& e) {
+        m_error = e.text();
+        return false;
+    }
+}
 
 ComFirePort::ComFirePort(TApdComPort& port, QObject* parent) : QObject(parent), m_port(port) {}
 

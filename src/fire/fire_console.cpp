@@ -4,6 +4,7 @@
 #include "base/settings.h"
 #include "base/unit_service.h"
 #include "fire/fire_buttons.h"
+#include "fire/fire_frames.h"
 #include "fire/fire_log.h"
 #include "fire/fire_panel.h"
 #include "fire/fire_setup.h"
@@ -36,10 +37,6 @@ QIcon routeIcon(bool active) {
     p.setBrush(active ? QColor(0xe0, 0x10, 0x10) : QColor(0xc8, 0xc8, 0xc8));
     p.drawEllipse(QRectF(2.5, 2.5, 11, 11));
     return QIcon(pm);
-}
-
-bool isMacroCallFrame(const QByteArray& f) {
-    return f.size() == 9 && quint8(f.at(2)) == 0x73 && quint8(f.at(3)) == 0xC8;
 }
 
 } // namespace

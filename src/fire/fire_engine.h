@@ -40,7 +40,6 @@ using FireLineFailed = std::function<void(const QString& reason)>;
 class FireEngine : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kCopyGapMs = int(FireSchedule::kCopyGap.count());
     using Writer = std::function<bool(const QByteArray&)>;
     // Run on the fire thread: opens the line, nullptr when it cannot.
     using LineFactory = std::function<std::unique_ptr<FireWriter>(const FireLineFailed&)>;

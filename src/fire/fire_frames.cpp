@@ -4,6 +4,9 @@ namespace vz {
 
 namespace {
 
+// The marks that make a frame a macro call.
+constexpr quint8 kMacroMark[] = {0x73, 0xC8};
+
 char low8(int v) {
     return static_cast<char>(v & 0xFF);
 }
@@ -31,12 +34,17 @@ QByteArray rk40Frame(int configuredBox, int channel) {
 
 QByteArray macroCallFrame(int boxNumber, int channel) {
     QByteArray f;
-    f.append('\0').append('\0').append(low8(0x73)).append(low8(0xC8));
+    f.append('\0').append('\0').append(char(kMacroMark[0])).append(char(kMacroMark[1]));
     f.append(low8(boxNumber));
     f.append(low8(channel));
     f.append(low8(boxNumber + channel + 200));
     f.append('\0').append('\0');
     return f;
+}
+
+bool isMacroCallFrame(const QByteArray& frame) {
+    return frame.size() == kMacroCallFrameSize && quint8(frame.at(2)) == kMacroMark[0] &&
+           quint8(frame.at(3)) == kMacroMark[1];
 }
 
 } // namespace vz

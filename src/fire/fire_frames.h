@@ -22,5 +22,7 @@ QByteArray rk40Frame(int configuredBox, int channel);
 
 // Macro call frame: 00 00 73 C8, box number of the box program, channel, check, 0, 0.
 QByteArray macroCallFrame(int boxNumber, int channel);
+// Whether frame is a macro call frame (its box byte names the box program, not the route's).
+bool isMacroCallFrame(const QByteArray& frame);
 
 } // namespace vz

@@ -1,6 +1,7 @@
 #include "fire/fire_log.h"
 
 #include "base/unit_service.h"
+#include "fire/fire_frames.h"
 #include "fire/fire_log_reader.h"
 
 #include <QDir>
@@ -40,6 +41,29 @@ QString offsetText(int seconds) {
 }
 
 } // namespace
+
+FireLogLine FireLogSession::line(const QString& event, const QString& source,
+                                 const QString& outcome) const {
+    FireLogLine l;
+    l.event = event;
+    l.route = route;
+    l.port = port;
+    l.source = source;
+    l.outcome = outcome;
+    return l;
+}
+
+FireLogLine FireLogSession::frameLine(const QByteArray& frame, const QString& source,
+                                      const QString& outcome, qint64 atNs) const {
+    FireLogLine l = line(QStringLiteral("frame"), source, outcome);
+    l.atNs = atNs;
+    if (frame.size() > 5) {
+        l.box = isMacroCallFrame(frame) ? quint8(frame.at(4)) : configuredBox;
+        l.channel = quint8(frame.at(5));
+    }
+    l.frame = frame;
+    return l;
+}
 
 FireLog::FireLog(const QString& folder, QObject* parent)
     : QObject(parent), m_folder(folder), m_clock([] { return QDateTime::currentDateTime(); }) {

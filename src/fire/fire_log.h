@@ -30,6 +30,22 @@ struct FireLogLine {
     qint64 atNs = 0;
 };
 
+// What every line of one firing session names: its route ("mm", "rk40"), its port ("COM7")
+// and the configured box its route frames carry. The lines of the log are built here.
+struct FireLogSession {
+    QString route;
+    QString port;
+    int configuredBox = -1;
+
+    FireLogLine line(const QString& event, const QString& source = QString(),
+                     const QString& outcome = QString()) const;
+    // A copy of frame ("written", "failed", "dropped"), at atNs (0: when appended): the box it
+    // addresses (a macro call the box program's, a route frame the configured one) and its
+    // channel.
+    FireLogLine frameLine(const QByteArray& frame, const QString& source, const QString& outcome,
+                          qint64 atNs = 0) const;
+};
+
 // Why the fire log stopped: what could not be done to which path, and the system's error.
 struct FireLogStop {
     enum What { None, MakeFolder, Open, Write };

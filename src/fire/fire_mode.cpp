@@ -3,6 +3,7 @@
 #include "base/unit_service.h"
 #include "fire/fire_frames.h"
 #include "fire/fire_log.h"
+#include "serial/port_names.h"
 
 #include <QScopedValueRollback>
 
@@ -12,22 +13,38 @@ namespace {
 
 constexpr FireRoute kRoutes[] = {FireRoute::MasterModule, FireRoute::Rk40, FireRoute::Rehearsal};
 
-QString comText(int number) {
-    return QStringLiteral("COM") + QString::number(number);
-}
-
-QString routeName(FireRoute r) {
-    return r == FireRoute::MasterModule ? QStringLiteral("mm")
-           : r == FireRoute::Rk40       ? QStringLiteral("rk40")
-           : r == FireRoute::Rehearsal  ? QStringLiteral("rehearsal")
-                                        : QString();
-}
-
-bool isMacroCall(const QByteArray& f) {
-    return f.size() == kMacroCallFrameSize && quint8(f.at(2)) == 0x73 && quint8(f.at(3)) == 0xC8;
-}
-
 } // namespace
+
+QString fireRouteName(FireRoute route) {
+    return route == FireRoute::MasterModule ? QStringLiteral("mm")
+           : route == FireRoute::Rk40       ? QStringLiteral("rk40")
+           : route == FireRoute::Rehearsal  ? QStringLiteral("rehearsal")
+                                            : QString();
+}
+
+FireRoute fireRouteNamed(const QString& name) {
+    for (FireRoute route : kRoutes)
+        if (name == fireRouteName(route))
+            return route;
+    return FireRoute::None;
+}
+
+int fireRouteBaud(FireRoute route) {
+    return route == FireRoute::Rk40 ? kRk40Baud : kMasterModuleBaud;
+}
+
+QByteArray fireRouteFrame(FireRoute route, int configuredBox, int channel) {
+    switch (route) {
+    case FireRoute::MasterModule:
+    case FireRoute::Rehearsal:
+        return masterModuleFrame(configuredBox, channel);
+    case FireRoute::Rk40:
+        return rk40Frame(configuredBox, channel);
+    case FireRoute::None:
+        break;
+    }
+    return QByteArray();
+}
 
 QString armedTargetText(FireRoute route, int port, int buttonBox, int macroBox) {
     const bool rk40 = route == FireRoute::Rk40;
@@ -43,9 +60,8 @@ QString armedTargetText(FireRoute route, int port, int buttonBox, int macroBox) 
     return QStringList{
         get_text(rk40 ? QStringLiteral("firemode_route_rk40")
                       : QStringLiteral("firemode_route_mm")),
-        QString::number(rk40 ? FireModeController::kRk40Baud : FireModeController::kMasterBaud) +
-            QStringLiteral(" Bd"),
-        port != 0 ? comText(port) : get_text(QStringLiteral("firemode_port_ask")), box}
+        QString::number(fireRouteBaud(route)) + QStringLiteral(" Bd"),
+        port != 0 ? ports::comName(port) : get_text(QStringLiteral("firemode_port_ask")), box}
         .join(QStringLiteral(", "));
 }
 
@@ -63,30 +79,24 @@ FireModeController::FireModeController(FireModeHost& host, FirePort& port, FireE
                      });
 }
 
-FireLogLine FireModeController::logLine(const QString& event, const QString& source,
-                                        const QString& outcome) const {
-    FireLogLine line;
-    line.event = event;
-    line.route = routeName(m_logRoute);
+FireLogSession FireModeController::logSession() const {
     // The port of the session, also once a failure has reset the port's number.
-    line.port = m_logPort > 0 ? comText(m_logPort) : QString();
-    line.source = source;
-    line.outcome = outcome;
-    return line;
+    return {fireRouteName(m_logRoute), m_logPort > 0 ? ports::comName(m_logPort) : QString(),
+            m_configuredBox};
 }
 
 void FireModeController::logEvent(const QString& event, const QString& source,
                                   const QString& outcome) {
     if (m_log)
-        m_log->append(logLine(event, source, outcome));
+        m_log->append(logSession().line(event, source, outcome));
 }
 
 void FireModeController::logRefused(int channel, const QString& source, const QString& reason) {
     if (!m_log)
         return;
     FireLogLine line =
-        logLine(channel < 0 ? QStringLiteral("macro start") : QStringLiteral("frame"), source,
-                QStringLiteral("refused: ") + reason);
+        logSession().line(channel < 0 ? QStringLiteral("macro start") : QStringLiteral("frame"),
+                          source, QStringLiteral("refused: ") + reason);
     if (channel >= 0) {
         line.box = m_configuredBox;
         line.channel = channel;
@@ -96,15 +106,8 @@ void FireModeController::logRefused(int channel, const QString& source, const QS
 
 void FireModeController::logFrame(const QByteArray& frame, const QString& source,
                                   const QString& outcome, qint64 atNs) {
-    if (!m_log || frame.size() < 6)
-        return;
-    FireLogLine line = logLine(QStringLiteral("frame"), source, outcome);
-    line.atNs = atNs; // the time of the write, not of this line
-    // A macro call names the box of the program; the route frames the configured one.
-    line.box = isMacroCall(frame) ? quint8(frame.at(4)) : m_configuredBox;
-    line.channel = quint8(frame.at(5));
-    line.frame = frame;
-    m_log->append(std::move(line));
+    if (m_log && frame.size() >= 6)
+        m_log->append(logSession().frameLine(frame, source, outcome, atNs));
 }
 
 void FireModeController::toggle(FireRoute route) {
@@ -161,14 +164,14 @@ void FireModeController::switchOn(FireRoute route) {
     if (route == FireRoute::Rk40)
         m_host.setRk40BoxList(true);
 
-    m_port.setBaud(route == FireRoute::Rk40 ? kRk40Baud : kMasterBaud);
+    m_port.setBaud(fireRouteBaud(route));
     // The chooser is a window: it runs here; the line opens on the fire thread.
     if (m_port.choose() && m_engine.openLine([this](const FireLineFailed& failed) {
             return m_port.openLine(failed);
         })) {
         const int number = m_port.comNumber();
         m_logPort = number;
-        m_host.setFirePortText(comText(number));
+        m_host.setFirePortText(ports::comName(number));
         *m_savedPort = number;
         m_host.savePortSetting(number);
         logEvent(QStringLiteral("fire mode on"));
@@ -225,10 +228,8 @@ void FireModeController::closePort() {
 }
 
 void FireModeController::fire(int channel, const QString& source) {
-    if (m_route == FireRoute::MasterModule || m_route == FireRoute::Rehearsal)
-        m_engine.send(masterModuleFrame(m_configuredBox, channel), source);
-    else if (m_route == FireRoute::Rk40)
-        m_engine.send(rk40Frame(m_configuredBox, channel), source);
+    if (isArmed())
+        m_engine.send(fireRouteFrame(m_route, m_configuredBox, channel), source);
 }
 
 quint64 FireModeController::callMacroChannel(int boxNumber, int channel, const QString& source) {
@@ -269,7 +270,7 @@ void FireModeController::choosePort() {
 
 QString FireModeController::portLabel() const {
     const int number = m_port.comNumber();
-    return number != 0 ? comText(number) : get_text(QStringLiteral("msg_selectcomport"));
+    return number != 0 ? ports::comName(number) : get_text(QStringLiteral("msg_selectcomport"));
 }
 
 } // namespace vz

@@ -15,11 +15,21 @@
 namespace vz {
 
 class FireLog;
-struct FireLogLine;
+struct FireLogSession;
 
 // Rehearsal: the master module's frames, copies and macros, onto a line that the window makes
 // (the virtual master module's box) instead of a serial port.
 enum class FireRoute { None, MasterModule, Rk40, Rehearsal };
+
+// The route's name in the fire log and on the command line: "mm", "rk40", "rehearsal"; empty
+// for None.
+QString fireRouteName(FireRoute route);
+// The route of that name; None for any other.
+FireRoute fireRouteNamed(const QString& name);
+// The line speed of the route.
+int fireRouteBaud(FireRoute route);
+// The fire frame of the route for channel; empty for None.
+QByteArray fireRouteFrame(FireRoute route, int configuredBox, int channel);
 
 // The serial port as fire mode uses it. Number, speed, the chooser and open() concern the
 // window's port object (the one the transfer uses too); while armed, the fire thread writes to
@@ -80,9 +90,6 @@ QString armedTargetText(FireRoute route, int port, int buttonBox, int macroBox);
 
 class FireModeController {
 public:
-    static constexpr int kMasterBaud = 1200;
-    static constexpr int kRk40Baud = 2400;
-
     FireModeController(FireModeHost& host, FirePort& port, FireEngine& engine);
     FireModeController(const FireModeController&) = delete;
     FireModeController& operator=(const FireModeController&) = delete;
@@ -144,8 +151,8 @@ private:
     void disarm(bool closePort);
     // The fire thread's line ends, then the window's port object closes.
     void closePort();
-    // Every line of the log is built here: route and port of the session, then the event's.
-    FireLogLine logLine(const QString& event, const QString& source, const QString& outcome) const;
+    // What the log's lines name: the route and port of the session and the configured box.
+    FireLogSession logSession() const;
     void logFrame(const QByteArray& frame, const QString& source, const QString& outcome,
                   qint64 atNs = 0);
 

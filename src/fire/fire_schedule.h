@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fire/fire_frames.h"
 #include "fire/macro_runner.h"
 
 #include <QByteArray>
@@ -62,7 +63,7 @@ struct FireEvent {
 
 class FireSchedule {
 public:
-    static constexpr std::chrono::milliseconds kCopyGap{20};
+    static constexpr std::chrono::milliseconds kCopyGap{kFireRepeatMs};
 
     explicit FireSchedule(const FireClock& clock = FireClock::steady()) : m_clock(&clock) {}
 

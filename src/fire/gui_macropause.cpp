@@ -1,6 +1,7 @@
 #include "fire/gui_macropause.h"
 
 #include "fire/fire_texts.h"
+#include "fire/macro_checks.h"
 #include "program/box_program.h"
 
 #include <QKeyEvent>
@@ -50,7 +51,7 @@ Tfrm_gui_macropause::Tfrm_gui_macropause(QWidget* parent) : QDialog(parent) {
     // Only the arrows of the spin box show; the time is read in the text box beside it.
     m_ud = new QSpinBox(this);
     m_ud->setObjectName(QStringLiteral("macropause_ud"));
-    m_ud->setRange(kMin, kMax);
+    m_ud->setRange(vz::kMacroMinPause, vz::kMacroMaxPause);
     m_ud->setSingleStep(kStep);
     m_ud->setStyle(new SingleStepStyle(m_ud));
     m_ud->setValue(kStart);
@@ -93,7 +94,7 @@ void Tfrm_gui_macropause::FormShow() {
 }
 
 void Tfrm_gui_macropause::macropause_udChangingEx(int value) {
-    if (value >= kMin && value <= kMax)
+    if (value >= vz::kMacroMinPause && value <= vz::kMacroMaxPause)
         m_edit->setText(vz::formatFixed2(value / 100.0) + QLatin1Char('s'));
 }
 

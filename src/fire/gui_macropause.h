@@ -13,8 +13,6 @@ namespace vz {
 class Tfrm_gui_macropause : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kMin = 2;
-    static constexpr int kMax = 6000;
     static constexpr int kStep = 2;
     static constexpr int kCtrlStep = 100;
     static constexpr int kStart = 20;

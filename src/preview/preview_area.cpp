@@ -248,10 +248,9 @@ void PreviewArea::stopBoxRow() {
 
 void PreviewArea::showBoxRowDue() {
     using namespace std::chrono;
-    const qint64 nowMs =
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    const qint64 nowNs = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
     size_t due = m_boxNext;
-    while (due < m_boxRow.size() && m_boxRow[due].tMs <= nowMs)
+    while (due < m_boxRow.size() && m_boxRow[due].tMs * 1000000 <= nowNs)
         ++due;
     if (due > m_boxNext) {
         const RowChange& c = m_boxRow[due - 1];
@@ -260,8 +259,10 @@ void PreviewArea::showBoxRowDue() {
         m_boxNext = due;
         emit boxRowShown(c.tMs);
     }
+    // Rounded down: a wake-up a fraction early only comes round once more.
     if (m_boxNext < m_boxRow.size())
-        m_boxTimer->start(int(std::clamp<qint64>(m_boxRow[m_boxNext].tMs - nowMs, 0, INT_MAX)));
+        m_boxTimer->start(int(
+            std::clamp<qint64>((m_boxRow[m_boxNext].tMs * 1000000 - nowNs) / 1000000, 0, INT_MAX)));
 }
 
 void PreviewArea::resizeEvent(QResizeEvent* event) {

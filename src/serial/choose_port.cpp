@@ -4,6 +4,7 @@
 #include "base/settings.h"
 #include "base/unit_service.h"
 #include "serial/com_port.h"
+#include "serial/port_names.h"
 
 namespace vz {
 
@@ -29,7 +30,7 @@ bool choose_port(TApdComPort& port, const std::function<void(const QString&)>& s
         setPortLabel(get_text(QStringLiteral("msg_selectcomport")));
         savedPort = 0;
     } else {
-        setPortLabel(QStringLiteral("COM") + QString::number(port.ComNumber()));
+        setPortLabel(vz::ports::comName(port.ComNumber()));
         savedPort = port.ComNumber();
     }
     SettingsFile::writePort(settingsPath, savedPort);

@@ -19,14 +19,13 @@ namespace {
 // Poll interval while Qt still holds bytes that the system did not take.
 constexpr int kBusyPollMs = 10;
 
-int lineTimeMs(qint64 bytes, qint32 baud) {
-    if (baud <= 0)
-        return 1;
-    // 10 bits a byte: start, 8 data, stop.
-    return static_cast<int>((bytes * 10 * 1000 + baud - 1) / baud);
-}
-
 } // namespace
+
+qint64 lineTimeMs(qint64 bytes, qint32 baud) {
+    // Start bit, 8 data bits, stop bit.
+    constexpr qint64 kBitsPerByte = 10;
+    return baud > 0 ? (bytes * kBitsPerByte * 1000 + baud - 1) / baud : 0;
+}
 
 TApdComPort::TApdComPort(const QString& dataDir, QObject* parent)
     : QObject(parent), m_dataDir(dataDir) {
@@ -232,7 +231,7 @@ void TApdComPort::checkOutputSent() {
         // Sleep through most of the line time once, then look every millisecond: the count
         // is in whole bytes, and waiting a byte's time per look would add up to 8 ms a block
         // at 1200 baud.
-        scheduleSentCheck(m_draining ? 1 : std::max(1, lineTimeMs(queued, m_baud) - 1));
+        scheduleSentCheck(m_draining ? 1 : std::max(1, int(vz::lineTimeMs(queued, m_baud)) - 1));
         m_draining = true;
         return;
     }

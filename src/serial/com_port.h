@@ -12,6 +12,13 @@
 
 namespace vz {
 
+// The master module takes a transfer at this speed; the port starts at it.
+constexpr qint32 kTransferBaud = 1200;
+
+// Time bytes take on the line at baud (8N1: 10 bits a byte), in whole milliseconds rounded
+// up; 0 without a speed.
+qint64 lineTimeMs(qint64 bytes, qint32 baud);
+
 // A failing port operation. Callers catch it and show their own text.
 class ComPortError : public std::runtime_error {
 public:
@@ -36,7 +43,6 @@ public:
     static constexpr int kOutSize = 4096;
     static constexpr int kBufferFull = 3686;  // 90 %; only matters with hardware handshake
     static constexpr int kBufferResume = 409; // 10 %
-    static constexpr qint32 kStartBaud = 1200;
 
     explicit TApdComPort(const QString& dataDir, QObject* parent = nullptr);
     ~TApdComPort() override;
@@ -114,7 +120,7 @@ private:
     QString m_dataDir;
     QSerialPort m_port;
     quint16 m_number = 0;
-    qint32 m_baud = kStartBaud;
+    qint32 m_baud = vz::kTransferBaud;
     PortChooser m_chooser;
     QVector<Trigger> m_triggers; // handle = index + 1
     QTimer m_sentTimer;

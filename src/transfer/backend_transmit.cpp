@@ -6,6 +6,7 @@
 #include "base/unit_service_gui.h"
 #include "serial/choose_port.h"
 #include "serial/com_select_form.h"
+#include "serial/port_names.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -205,7 +206,7 @@ void Tfrm_gui_transmit::FormShow() {
     listbox->clear();
     transmit_progress->hide();
     try {
-        m_comPort.setBaud(kTransferBaud);
+        m_comPort.setBaud(vz::kTransferBaud);
         if (m_savedPort < 1) {
             lbl_comport_nr->setText(text("msg_selectcomport"));
             btn_transmit->setEnabled(false);
@@ -213,7 +214,7 @@ void Tfrm_gui_transmit::FormShow() {
             m_comPort.setComNumber(0);
             return;
         }
-        lbl_comport_nr->setText(QStringLiteral("COM") + QString::number(m_savedPort));
+        lbl_comport_nr->setText(vz::ports::comName(m_savedPort));
         btn_transmit->setEnabled(true);
         m_comPort.setComNumber(static_cast<quint16>(qMin(m_savedPort, 0xFFFF)));
         m_comPort.setOpen(true);

@@ -39,7 +39,6 @@ public:
     static constexpr int kClientWidth = 750;
     static constexpr int kPanelHeight = 89;
     static constexpr int kPreviewHeight = 161;
-    static constexpr qint32 kTransferBaud = 1200;
 
     Tfrm_gui_transmit(const QString& dataDir, Prompts& prompts, int& savedPort,
                       QWidget* parent = nullptr);

@@ -12,7 +12,7 @@ constexpr int kTurnaroundMarginMs = 1000;
 } // namespace
 
 int outputSentTimeoutMs(qint64 bytes, qint32 baud) {
-    const qint64 lineMs = baud > 0 ? (bytes * 10 * 1000 + baud - 1) / baud : 0;
+    const qint64 lineMs = lineTimeMs(bytes, baud);
     return static_cast<int>(lineMs + lineMs / 2 + kTurnaroundMarginMs);
 }
 

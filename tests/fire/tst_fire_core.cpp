@@ -230,8 +230,9 @@ private slots:
             << "S@20 S@40 S@60 S@80 C70@100 E@121"
             << "RRRR-";
         QTest::newRow("pauses above 60 s run as 60 s, without overflow")
-            << QVector<int>{0, 300000000, 0, INT_MAX, 1, 1} << "P@20 P@60020 C1@120020 E@120041"
-            << "DD-";
+            << QVector<int>{0, 6001, 0, INT_MAX, 0, 6000, 1, 1}
+            << "P@20 P@60020 P@120020 C1@180020 E@180041"
+            << "DD--";
     }
 
     void runnerTimeline() {
@@ -497,11 +498,12 @@ private slots:
         QDateTime now(QDate(2026, 12, 7), QTime(23, 59, 59, 995), QTimeZone(5400));
         log.setClock([&now] { return now; });
 
+        // A comma alone and a quote alone are each quoted: the columns stay where they are.
         const FireLogLine frame{
-            "frame",  "mm", "COM7", 1, 21, "hotkey a", QByteArray::fromHex("5f5f7332651599"),
+            "frame",  "mm", "COM7", 1, 21, "hotkey ,", QByteArray::fromHex("5f5f7332651599"),
             "written"};
         log.append(frame);
-        const FireLogLine error{"port error", "rk40", {}, -1, -1, {}, {}, "gone, \"unplugged\""};
+        const FireLogLine error{"port error", "rk40", {}, -1, -1, {}, {}, "gone \"unplugged\""};
         log.append(error);
         now = now.addMSecs(10); // past midnight: the next day's file
         log.append(frame);
@@ -511,10 +513,10 @@ private slots:
         QVERIFY(first.open(QIODevice::ReadOnly));
         QCOMPARE(first.readAll(),
                  QByteArray("time,event,route,port,box,channel,source,frame,outcome\n"
-                            "2026-12-07 23:59:59.995 +01:30,frame,mm,COM7,1,21,hotkey a,"
+                            "2026-12-07 23:59:59.995 +01:30,frame,mm,COM7,1,21,\"hotkey ,\","
                             "5F 5F 73 32 65 15 99,written\n"
                             "2026-12-07 23:59:59.995 +01:30,port error,rk40,,,,,,"
-                            "\"gone, \"\"unplugged\"\"\"\n"));
+                            "\"gone \"\"unplugged\"\"\"\n"));
         QVERIFY(QFileInfo::exists(tmp.filePath("data/logs/fire-2026-12-08.csv")));
     }
 

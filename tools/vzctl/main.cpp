@@ -2,6 +2,8 @@
 #include "cli.h"
 #include "vzctl_sheet.h"
 
+#include "fire/fire_frames.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 
@@ -27,7 +29,7 @@ const char* const kUsage =
     "  frame mm|rk40|macro [--box B] CHANNEL\n"
     "                                  print a fire frame as hex\n"
     "  fire --route mm|rk40 --port N [--box B] CHANNEL\n"
-    "                                  send a fire frame twice, 20 ms apart\n"
+    "                                  send a fire frame twice, %1 ms apart\n"
     "  macro FILE.kvx N [--json] [--settings F]\n"
     "                                  dry run of macro N (1..10): steps, times, frames\n"
     "  rehearse FILE.kvx N [--json] [--settings F]\n"
@@ -41,6 +43,10 @@ const char* const kUsage =
     "is writable, else in $XDG_CONFIG_HOME/vestro-zandor (default ~/.config/vestro-zandor).\n"
     "Exit codes: 0 ok, 1 refused (channels used twice, macro steps that do not run as\n"
     "written), 2 usage or I/O error, or a project file that cannot be read or is no project.\n";
+
+QString usage() {
+    return QString::fromLatin1(kUsage).arg(vz::kFireRepeatMs).trimmed();
+}
 
 } // namespace
 
@@ -65,13 +71,13 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("rehearse"), cmdRehearse},
     };
     if (args.isEmpty()) {
-        printErr(QString::fromLatin1(kUsage).trimmed());
+        printErr(usage());
         return ExitError;
     }
     const QString command = args.takeFirst();
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
-        printOut(QString::fromLatin1(kUsage).trimmed());
+        printOut(usage());
         return ExitOk;
     }
     const auto it = commands.find(command);

@@ -3,8 +3,11 @@
 
 #include "device/device_report.h"
 #include "device/virtual_master.h"
+#include "fire/com_fire_port.h"
 #include "fire/fire_frames.h"
 #include "fire/fire_log.h"
+#include "fire/fire_mode.h"
+#include "fire/fire_schedule.h"
 #include "serial/com_port.h"
 #include "serial/port_catalog.h"
 #include "serial/port_names.h"
@@ -64,10 +67,15 @@ void finishLog(vz::FireLog& log) {
         printErr(QStringLiteral("vzctl fire: fire log off: %1").arg(log.stopReason()));
 }
 
-void runFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
+// Runs the event loop until the time has come.
+void runUntil(vz::FireTime due) {
+    for (auto left = due - std::chrono::steady_clock::now(); left.count() > 0;
+         left = due - std::chrono::steady_clock::now()) {
+        QEventLoop loop;
+        QTimer::singleShot(std::chrono::ceil<std::chrono::milliseconds>(left), Qt::PreciseTimer,
+                           &loop, &QEventLoop::quit);
+        loop.exec();
+    }
 }
 
 // Runs until the output-sent event of the armed trigger; returns why not when the port failed
@@ -257,11 +265,9 @@ bool frameRequest(CommandLine& cl, const QString& kind, int channelIndex, FrameR
 }
 
 QByteArray frameOf(const FrameRequest& r) {
-    if (r.kind == QLatin1String("mm"))
-        return vz::masterModuleFrame(r.box, r.channel);
-    if (r.kind == QLatin1String("rk40"))
-        return vz::rk40Frame(r.box, r.channel);
-    return vz::macroCallFrame(r.box, r.channel);
+    const vz::FireRoute route = vz::fireRouteNamed(r.kind);
+    return route != vz::FireRoute::None ? vz::fireRouteFrame(route, r.box, r.channel)
+                                        : vz::macroCallFrame(r.box, r.channel);
 }
 
 void addBoxOption(CommandLine& cl) {
@@ -297,8 +303,11 @@ int cmdFrame(const QStringList& args) {
 int cmdFire(const QStringList& args) {
     CommandLine cl(QStringLiteral("fire"),
                    QStringLiteral("fire --route mm|rk40 --port N [--box B] CHANNEL"),
-                   QStringLiteral("Sends the route's fire frame twice, the second copy 20 ms "
-                                  "after the first, at 1200 baud (mm) or 2400 baud (rk40)."));
+                   QStringLiteral("Sends the route's fire frame twice, the second copy %1 ms "
+                                  "after the first, at %2 baud (mm) or %3 baud (rk40).")
+                       .arg(vz::kFireRepeatMs)
+                       .arg(vz::kMasterModuleBaud)
+                       .arg(vz::kRk40Baud));
     cl.addPositional(QStringLiteral("CHANNEL"), QStringLiteral("Channel 1 to 70."));
     cl.parser().addOption(
         {QStringLiteral("route"), QStringLiteral("mm or rk40."), QStringLiteral("ROUTE")});
@@ -308,8 +317,8 @@ int cmdFire(const QStringList& args) {
     int code = ExitOk;
     if (!cl.parse(args, &code))
         return code;
-    const QString route = cl.parser().value(QStringLiteral("route"));
-    if (route != QLatin1String("mm") && route != QLatin1String("rk40"))
+    const vz::FireRoute route = vz::fireRouteNamed(cl.parser().value(QStringLiteral("route")));
+    if (route != vz::FireRoute::MasterModule && route != vz::FireRoute::Rk40)
         return cl.usageError(QStringLiteral("--route mm or --route rk40 is required"));
     if (!cl.parser().isSet(QStringLiteral("port")))
         return cl.usageError(QStringLiteral("--port is required"));
@@ -317,62 +326,63 @@ int cmdFire(const QStringList& args) {
     if (!cl.intOption(QStringLiteral("port"), 1, 65535, &port, &code))
         return code;
     FrameRequest request;
-    if (!frameRequest(cl, route, 0, &request, &code))
+    if (!frameRequest(cl, vz::fireRouteName(route), 0, &request, &code))
         return code;
     const QByteArray frame = frameOf(request);
 
     const DataFolder data = cl.dataFolder();
     TApdComPort com(data.portsBase());
     vz::FireLog log(data.logDir());
-    vz::FireLogLine line;
-    line.event = QStringLiteral("frame");
-    line.route = route;
-    line.port = vz::ports::comName(port);
-    line.box = request.box;
-    line.channel = request.channel;
-    line.source = QStringLiteral("vzctl");
-    line.frame = frame;
-    // Each copy is logged once the port has it, or once it refused it.
-    bool writing = false;
-    auto writeCopy = [&] {
-        writing = true;
-        com.WriteString(frame);
-        writing = false;
-        line.outcome = QStringLiteral("written");
-        log.append(line);
-    };
+    const QString source = QStringLiteral("vzctl");
+    const vz::FireLogSession session{vz::fireRouteName(route), vz::ports::comName(port),
+                                     request.box};
+    // The console's schedule writes the two copies; each is logged once the port has it, or
+    // once it refused it.
+    vz::ComPortWriter writer(com);
+    vz::FireSchedule schedule;
+    schedule.setWriter(&writer);
+    QString failure;
     try {
         com.setComNumber(static_cast<quint16>(port));
-        com.setBaud(route == QLatin1String("mm") ? vz::kMasterModuleBaud : vz::kRk40Baud);
+        com.setBaud(vz::fireRouteBaud(route));
         com.setOpen(true);
-        writeCopy();
-        runFor(vz::kFireRepeatMs); // the first copy leaves meanwhile
-        const quint16 trigger = com.AddOutputSentTrigger();
-        com.ArmOutputSentTrigger(trigger);
-        writeCopy();
-        const QString unsent =
-            runUntilSent(com, trigger, vz::outputSentTimeoutMs(2 * frame.size(), com.Baud()));
-        if (!unsent.isEmpty())
-            throw ComPortError(unsent);
-        printErr(QStringLiteral("sent %1 twice to %2")
-                     .arg(vz::hexBytes(frame), vz::ports::comName(port)));
-        com.setOpen(false);
     } catch (const ComPortError& e) {
-        printErr(QStringLiteral("vzctl fire: %1").arg(e.text()));
-        if (writing) {
-            line.outcome = QStringLiteral("failed");
-            log.append(line);
+        failure = e.text();
+    }
+    if (failure.isEmpty()) {
+        const quint16 trigger = com.AddOutputSentTrigger();
+        bool done = false;
+        schedule.send(frame, source);
+        for (;;) {
+            const std::optional<vz::FireTime> next = schedule.advance();
+            for (const vz::FireEvent& e : schedule.takeEvents()) {
+                if (e.kind == vz::FireEvent::CopyWritten || e.kind == vz::FireEvent::CopyFailed)
+                    log.append(session.frameLine(e.frame, e.source,
+                                                 e.kind == vz::FireEvent::CopyWritten
+                                                     ? QStringLiteral("written")
+                                                     : QStringLiteral("failed")));
+                if (e.kind == vz::FireEvent::CopyWritten && e.first)
+                    com.ArmOutputSentTrigger(trigger); // for the second copy, written next
+                else if (e.kind == vz::FireEvent::CopyFailed)
+                    failure = writer.error();
+                done = done || e.kind == vz::FireEvent::FrameDone;
+            }
+            if (!next)
+                break;
+            runUntil(*next); // the first copy leaves meanwhile
         }
-        vz::FireLogLine error;
-        error.event = QStringLiteral("port error");
-        error.route = route;
-        error.port = line.port;
-        error.source = line.source;
-        error.outcome = e.text();
-        log.append(error);
+        if (done)
+            failure =
+                runUntilSent(com, trigger, vz::outputSentTimeoutMs(2 * frame.size(), com.Baud()));
+    }
+    if (!failure.isEmpty()) {
+        printErr(QStringLiteral("vzctl fire: %1").arg(failure));
+        log.append(session.line(QStringLiteral("port error"), source, failure));
         finishLog(log);
         return ExitError;
     }
+    printErr(QStringLiteral("sent %1 twice to %2").arg(vz::hexBytes(frame), session.port));
+    com.setOpen(false);
     finishLog(log);
     return ExitOk;
 }

@@ -126,10 +126,11 @@ int cmdSend(const QStringList& args) {
                    QStringLiteral("send FILE.kvx --port N [--block B] [--idle SECONDS] "
                                   "[--settings FILE]"),
                    QStringLiteral("Transfers a project as the transmit dialog does: port at "
-                                  "1200 baud, idle stream of \"_\" for the given seconds, queued "
+                                  "%1 baud, idle stream of \"_\" for the given seconds, queued "
                                   "idle bytes dropped, then the image in blocks, each waited for "
                                   "until it left the port. Refuses a project with channels used "
-                                  "twice (exit 1)."));
+                                  "twice (exit 1).")
+                       .arg(vz::kTransferBaud));
     cl.addPositional(QStringLiteral("FILE.kvx"), QStringLiteral("Project file."));
     addSettingsOption(cl);
     cl.parser().addOption(
@@ -171,7 +172,7 @@ int cmdSend(const QStringList& args) {
     ProgressBar bar(::isatty(STDERR_FILENO) == 1);
     try {
         com.setComNumber(static_cast<quint16>(port));
-        com.setBaud(1200);
+        com.setBaud(vz::kTransferBaud);
         com.setOpen(true);
 
         qint64 idleBytes = 0;

@@ -3,6 +3,7 @@
 #include "cli.h"
 
 #include "device/rehearsal_box.h"
+#include "fire/fire_frames.h"
 #include "fire/fire_schedule.h"
 #include "fire/macro_checks.h"
 
@@ -43,12 +44,13 @@ int cmdRehearse(const QStringList& args) {
     CommandLine cl(QStringLiteral("rehearse"),
                    QStringLiteral("rehearse FILE.kvx N [--json] [--settings FILE]"),
                    QStringLiteral("Plays macro N (1..10) as the rehearsal route would, in "
-                                  "simulated time: every call twice, 20 ms apart, to the "
+                                  "simulated time: every call twice, %1 ms apart, to the "
                                   "rehearsal box, which lights the called programs. Prints each "
                                   "change of the flame row (ms after the click, modules showing "
                                   "a flame and a ball), then the end: the macro has ended and the "
                                   "last flame is out. Sends nothing. Exit 1, with nothing played, "
-                                  "when a step does not run as written."));
+                                  "when a step does not run as written.")
+                       .arg(vz::kFireRepeatMs));
     cl.addPositional(QStringLiteral("FILE.kvx"), QStringLiteral("Project file."));
     cl.addPositional(QStringLiteral("N"), QStringLiteral("Macro number, 1..10."));
     cl.parser().addOption({QStringLiteral("settings"),
