@@ -28,6 +28,8 @@
 
 #include <memory>
 
+using namespace vz;
+
 using vz::DeviceEvent;
 
 namespace {
