@@ -25,9 +25,9 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <QtTest>
 #include <algorithm>
 #include <chrono>
-#include <QtTest>
 
 #include <memory>
 
