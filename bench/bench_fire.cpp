@@ -46,6 +46,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+using namespace vz;
+
 namespace {
 
 qint64 nowUs() {

@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace vz;
+
 namespace {
 
 class NoPrompts : public Prompts {

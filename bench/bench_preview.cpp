@@ -23,6 +23,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace vz;
+
 using namespace vz::preview;
 
 namespace {

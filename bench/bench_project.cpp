@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <vector>
 
+using namespace vz;
+
 namespace {
 
 // A project with non-default values everywhere and full macros, so the reader has real

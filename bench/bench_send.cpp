@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace vz;
+
 namespace {
 
 constexpr int kRounds = 30;

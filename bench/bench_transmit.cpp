@@ -33,6 +33,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace vz;
+
 namespace {
 
 class QuietPrompts : public Prompts {

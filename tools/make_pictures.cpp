@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QTextStream>
 
+using namespace vz;
+
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+namespace vz {
+
 namespace {
 
 constexpr int kExitOk = 0;
@@ -88,3 +90,5 @@ int runSheetCommand(const QStringList& args) {
     say(stdout, QStringLiteral("%1: %2 page(s)").arg(out).arg(pages));
     return kExitOk;
 }
+
+} // namespace vz

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace vz {
+
 // vzctl sheet FILE.kvx --pdf OUT.pdf [--settings FILE] [--program-dir DIR]
 //
 // Writes the programming sheet of a project as a PDF (A4), as the print menu entry would
@@ -14,3 +16,5 @@
 // Drawing text needs fonts, so the caller must have created a QGuiApplication (vzctl does so
 // for this command, on the offscreen platform unless QT_QPA_PLATFORM says otherwise).
 int runSheetCommand(const QStringList& args);
+
+} // namespace vz

@@ -34,7 +34,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-using namespace vz;
+namespace vz {
 
 namespace {
 
@@ -588,3 +588,5 @@ void Tfrm_gui_main::pageChanged(int index) {
     if (index >= 0 && index < kProgramPages)
         m_document->setActiveTab(index);
 }
+
+} // namespace vz

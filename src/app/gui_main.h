@@ -7,6 +7,12 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QAction;
+class QKeyEvent;
+class QTabWidget;
+
+namespace vz {
+
 class BoxHeader;
 class EditWiring;
 class FireWiring;
@@ -17,17 +23,12 @@ class Tfrm_gui_transmit;
 class Tfrm_gui_adv_settings;
 class Prompts;
 class ProgramPages;
-class QAction;
 class RehearsalWiring;
-class QKeyEvent;
-class QTabWidget;
 class Tfrm_language;
 class TransferWiring;
 
-namespace vz {
 class FireConsole;
 class ProgramDocument;
-} // namespace vz
 
 // The main window: owns the open project (through the document), the settings record and
 // the hotkey table; shows the nine program pages, the preview area and the two fire pages.
@@ -164,3 +165,5 @@ private:
     int m_lastKeyType = 0;
     QPointer<QWidget> m_lastKeyReceiver;
 };
+
+} // namespace vz

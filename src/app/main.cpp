@@ -7,6 +7,8 @@
 
 #include <cstdio>
 
+using namespace vz;
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vestro Zandor"));

@@ -9,7 +9,7 @@
 
 #include <tuple>
 
-using namespace vz;
+namespace vz {
 
 RehearsalWiring::RehearsalWiring(FireConsole& console, const ProgramDocument& document,
                                  const Settings& settings, PreviewArea& preview, QObject* parent)
@@ -68,3 +68,5 @@ void RehearsalWiring::applyTexts() {
                rehearsing ? QColor(0x0e, 0x7f, 0x8f) : QPalette().color(QPalette::WindowText));
     m_preview.setPalette(p);
 }
+
+} // namespace vz

@@ -6,14 +6,14 @@
 
 #include <memory>
 
+namespace vz {
+
 class PreviewArea;
 struct Settings;
 
-namespace vz {
 class FireConsole;
 class ProgramDocument;
 class SharedRehearsalBox;
-} // namespace vz
 
 // The rehearsal route joins two floors that do not know each other, so it is put together
 // here: the console arms as on the master module, its fire thread writes to the rehearsal box
@@ -40,3 +40,5 @@ private:
     PreviewArea& m_preview;
     std::shared_ptr<vz::SharedRehearsalBox> m_box;
 };
+
+} // namespace vz

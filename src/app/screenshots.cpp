@@ -44,6 +44,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+using namespace vz;
+
 namespace {
 
 constexpr int kCom = 9;

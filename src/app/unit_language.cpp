@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+namespace vz {
+
 Tfrm_language::Tfrm_language(const DataFolder& folder, Loader loader, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_loader(std::move(loader)) {
@@ -80,3 +82,5 @@ void Tfrm_language::btn_okClick() {
 void Tfrm_language::btn_cancelClick() {
     reject();
 }
+
+} // namespace vz

@@ -4,9 +4,12 @@
 
 #include <functional>
 
-class DataFolder;
 class QComboBox;
 class QPushButton;
+
+namespace vz {
+
+class DataFolder;
 
 // The language dialog: the language files of the program and data folders in a choice list.
 // OK (or Enter) loads the chosen one through the loader, Cancel (or Escape) closes.
@@ -33,3 +36,5 @@ private:
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 };
+
+} // namespace vz

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace vz {
+
 namespace {
 
 const QString kAppFolder = QStringLiteral("vestro-zandor");
@@ -108,3 +110,5 @@ QStringList DataFolder::languageNames() const {
     names.removeDuplicates();
     return names;
 }
+
+} // namespace vz

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace vz {
+
 // Where the program and vzctl keep what they write: the settings file, the hotkey file, the
 // ports/ links and the fire logs. A program folder the user can write (a build, a portable
 // copy, Windows) is its own data folder; an installed one is not, nor is one under /usr or
@@ -51,3 +53,5 @@ private:
     QString m_programDir;
     QString m_path;
 };
+
+} // namespace vz

@@ -15,6 +15,8 @@
 #include <unistd.h>
 #endif
 
+namespace vz {
+
 namespace {
 
 bool syncToDisk(QSaveFile& file) {
@@ -291,3 +293,5 @@ bool IniFile::writeKey(const QString& path, const QString& section, const QStrin
 bool IniFile::writeKey(const QString& path, const QString& section, const QString& key, int value) {
     return writeKey(path, section, key, QString::number(value));
 }
+
+} // namespace vz

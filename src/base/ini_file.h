@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace vz {
+
 // INI text with the semantics of the classic private-profile routines, shared by the
 // settings file, the hotkey file and project files:
 // - sections and keys match without regard to letter case; the first occurrence wins;
@@ -73,3 +75,5 @@ private:
     mutable QHash<QString, int> m_keys;
     mutable QHash<QString, int> m_sectionEnds;
 };
+
+} // namespace vz

@@ -7,6 +7,8 @@
 #include <QPrinter>
 #include <QPushButton>
 
+namespace vz {
+
 namespace {
 
 // The program's own texts break lines with "\n\r"; a label would show the CR as a space at
@@ -112,3 +114,5 @@ bool QtPrompts::printDialog(QWidget* parent, QPrinter* printer) {
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     return dialog.exec() == QDialog::Accepted;
 }
+
+} // namespace vz

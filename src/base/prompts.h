@@ -5,6 +5,8 @@
 class QWidget;
 class QPrinter;
 
+namespace vz {
+
 // The one seam through which windows ask the operator: message boxes and the common
 // file and print dialogs. The program uses QtPrompts; tests use a scripted fake that
 // records every message and returns queued answers, so no test waits on a modal box.
@@ -49,3 +51,5 @@ public:
                          const QString& defaultSuffix) override;
     bool printDialog(QWidget* parent, QPrinter* printer) override;
 };
+
+} // namespace vz

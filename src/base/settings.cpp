@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+namespace vz {
+
 namespace {
 
 const QString kCom = QStringLiteral("com");
@@ -127,3 +129,5 @@ bool SettingsFile::writeLastProject(const QString& path, const QString& fileName
 bool SettingsFile::writeLanguage(const QString& path, const QString& name) {
     return writeKey(path, kLanguageFiles, QStringLiteral("active"), name);
 }
+
+} // namespace vz

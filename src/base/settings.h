@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace vz {
+
 // The settings record, read once at start-up from settings.ini in the data folder.
 struct Settings {
     static constexpr int kDefaultBlock = 4;
@@ -65,3 +67,5 @@ public:
     static void setWriteObserver(const void* owner, WriteObserver observer);
     static void removeWriteObserver(const void* owner);
 };
+
+} // namespace vz

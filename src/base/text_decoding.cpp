@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+namespace vz {
+
 QString decodeFileText(QByteArray bytes) {
     // Dropped before the encoding is chosen: in a file that falls back to Latin-1 the mark
     // would otherwise turn into three characters in front of the first section or key.
@@ -13,3 +15,5 @@ QString decodeFileText(QByteArray bytes) {
         return text;
     return QString::fromLatin1(bytes);
 }
+
+} // namespace vz

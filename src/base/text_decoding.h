@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+namespace vz {
+
 // The text of a file the program reads (settings, projects, hotkeys, language files):
 // UTF-8 when the bytes are valid UTF-8, else Latin-1 (files written by older editors). A
 // UTF-8 byte-order mark at the start is dropped either way.
 QString decodeFileText(QByteArray bytes);
+
+} // namespace vz

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 
+namespace vz {
+
 namespace {
 
 LanguageTable::Entry parseLine(const QString& line) {
@@ -111,3 +113,5 @@ QString find_text(const QString& key) {
 QString get_text(const QString& key) {
     return languageTable().getText(key);
 }
+
+} // namespace vz

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVector>
 
+namespace vz {
+
 // The program-wide language table: key/text lines of one language file.
 // Keys compare exactly (case-sensitive); an entry with an empty key ends every lookup.
 class LanguageTable {
@@ -49,3 +51,5 @@ LanguageTable& languageTable();
 // Lookups on the shared table.
 QString find_text(const QString& key);
 QString get_text(const QString& key); // a missing key gives "<" + key + ">"
+
+} // namespace vz

@@ -12,6 +12,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+namespace vz {
+
 namespace {
 
 enum class Kind { None, Action, Menu, Button, Label, TabPage, GroupBox, CheckBox };
@@ -129,3 +131,5 @@ QList<QObject*> texted_objects(QWidget* window) {
             objects << object;
     return objects;
 }
+
+} // namespace vz

@@ -5,6 +5,8 @@
 class QObject;
 class QWidget;
 
+namespace vz {
+
 // apply_texts: captions from the language table.
 //
 // The window's caption takes find_text(window name); then every object the window owns, in
@@ -22,3 +24,5 @@ void apply_texts(QWidget* window);
 // The objects apply_texts looks up on this window, in its order: every object of a listed
 // kind with a name, parents before their children.
 QList<QObject*> texted_objects(QWidget* window);
+
+} // namespace vz

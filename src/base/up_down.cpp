@@ -6,6 +6,8 @@
 #include <QStyleOption>
 #include <QTimer>
 
+namespace vz {
+
 namespace {
 // Holding an arrow repeats it, first after a pause, then quickly.
 constexpr int kRepeatDelayMs = 400;
@@ -137,3 +139,5 @@ void UpDown::paintEvent(QPaintEvent* event) {
                                &arrow, &painter, this);
     }
 }
+
+} // namespace vz

@@ -6,6 +6,8 @@
 
 class QTimer;
 
+namespace vz {
+
 // A small arrows-only spin control that stands beside a read-only text box.
 //
 // A click on an arrow proposes position +/- increment. The proposal goes to the changing
@@ -64,3 +66,5 @@ private:
     bool m_pressedInside = false;
     QTimer* m_repeat = nullptr;
 };
+
+} // namespace vz

@@ -4,9 +4,9 @@
 
 #include <QObject>
 
-class TApdComPort;
-
 namespace vz {
+
+class TApdComPort;
 
 // Fire frames onto a port: a write the port refuses is a false result, and its reason is kept.
 class ComPortWriter : public FireWriter {

@@ -5,11 +5,12 @@
 #include <QLocale>
 #include <QString>
 
+namespace vz {
+
 class HotkeyTable;
 
 // What each fire button shows, read from the box program: caption and tag (the channel it
 // calls, or the macro number), whether it is shown, and its hint.
-namespace vz {
 
 // Channel a program button fires (family 0..8), or the macro number for family 9.
 int fireButtonTag(const BoxProgram& program, int family, int number);

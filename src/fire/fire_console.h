@@ -11,16 +11,17 @@
 #include <array>
 #include <functional>
 
-class HotkeyTable;
-class Prompts;
 class QAction;
 class QLabel;
 class QWidget;
+
+namespace vz {
+
+class HotkeyTable;
+class Prompts;
 class Tfrm_firebtn_hotkey;
 class Tfrm_gui_macropause;
 class Tfrm_gui_macroseq;
-
-namespace vz {
 
 class FireLog;
 class FireModePage;

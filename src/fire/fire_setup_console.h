@@ -7,10 +7,11 @@
 #include <functional>
 
 class QWidget;
-class Tfrm_gui_macropause;
-class Tfrm_gui_macroseq;
 
 namespace vz {
+
+class Tfrm_gui_macropause;
+class Tfrm_gui_macroseq;
 
 class FireModeController;
 class FireSetupPage;

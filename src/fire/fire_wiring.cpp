@@ -15,7 +15,7 @@
 #include <QMenuBar>
 #include <QTabWidget>
 
-using namespace vz;
+namespace vz {
 
 FireWiring::FireWiring(QWidget* window, ProgramDocument& document, HotkeyTable& hotkeys,
                        Prompts& prompts)
@@ -91,3 +91,5 @@ void FireWiring::setFirePagesShown(bool fireMode) {
         m_pageControl->setTabVisible(kPageFireMode, false);
     }
 }
+
+} // namespace vz

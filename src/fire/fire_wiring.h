@@ -4,22 +4,23 @@
 
 #include <QObject>
 
-class HotkeyTable;
-class Prompts;
 class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
 class QTabWidget;
 class QWidget;
+
+namespace vz {
+
+class HotkeyTable;
+class Prompts;
 class TApdComPort;
 class Tfrm_gui_firelog;
 struct Settings;
 
-namespace vz {
 class ComFirePort;
 class ProgramDocument;
-} // namespace vz
 
 // Puts the fire console into the main window: the fire menu with its two routes, the entry
 // that saves the hotkeys, pages 9 and 10 of the page control and the switch between the
@@ -63,3 +64,5 @@ private:
     vz::ComFirePort* m_firePort = nullptr;
     vz::FireConsole* m_console = nullptr;
 };
+
+} // namespace vz

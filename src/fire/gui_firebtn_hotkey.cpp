@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace vz {
+
 Tfrm_firebtn_hotkey::Tfrm_firebtn_hotkey(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frm_firebtn_hotkey"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -94,3 +96,5 @@ void Tfrm_firebtn_hotkey::FormKeyPress(const QString& text) {
     // happens meanwhile.
     QTimer::singleShot(m_holdMs, this, &QDialog::accept);
 }
+
+} // namespace vz

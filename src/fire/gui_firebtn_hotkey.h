@@ -4,6 +4,8 @@
 
 class QLabel;
 
+namespace vz {
+
 // The small black window that captures one key for a fire button.
 class Tfrm_firebtn_hotkey : public QDialog {
     Q_OBJECT
@@ -37,3 +39,5 @@ private:
     int m_holdMs = kHoldMs;
     bool m_done = false;
 };
+
+} // namespace vz

@@ -289,8 +289,6 @@ void FireLogTimeline::leaveEvent(QEvent*) {
     emit hovered(QString());
 }
 
-} // namespace vz
-
 using vz::FireLogTimeline;
 
 Tfrm_gui_firelog::Tfrm_gui_firelog(Prompts& prompts, QWidget* parent)
@@ -538,3 +536,5 @@ void Tfrm_gui_firelog::firelog_export_btnClick() {
         m_prompts.error(this, get_text(QStringLiteral("msg_errorexportpng")) +
                                   QStringLiteral("\n\r") + QDir::toNativeSeparators(path));
 }
+
+} // namespace vz

@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <QWidget>
 
-class Prompts;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -13,6 +12,8 @@ class QScrollArea;
 class QScrollBar;
 
 namespace vz {
+
+class Prompts;
 
 // The day's marks on a time axis: one row per channel (the row of channel 0 holds the lines
 // without one), fire mode as bands behind them, the time from viewStart over viewSpan.
@@ -75,8 +76,6 @@ private:
     int m_hovered = -1;
 };
 
-} // namespace vz
-
 // The fire log of a day as a picture: the day chooser, the zoom, the timeline with its legend,
 // the line of the mark under the mouse, and the export of the picture as PNG.
 class Tfrm_gui_firelog : public QDialog {
@@ -126,3 +125,5 @@ private:
     QLabel* m_line = nullptr;
     QPushButton* m_close = nullptr;
 };
+
+} // namespace vz

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+namespace vz {
+
 namespace {
 constexpr int kWidth = 233;
 constexpr int kMargin = 12;
@@ -135,3 +137,5 @@ void Tfrm_gui_macropause::keyReleaseEvent(QKeyEvent* event) {
     FormKeyUp(event->modifiers());
     QDialog::keyReleaseEvent(event);
 }
+
+} // namespace vz

@@ -7,6 +7,8 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
+namespace vz {
+
 // Picks the length of a macro pause, in hundredths of a second.
 class Tfrm_gui_macropause : public QDialog {
     Q_OBJECT
@@ -44,3 +46,5 @@ private:
     QPushButton* m_cancel = nullptr;
     int m_result = -1;
 };
+
+} // namespace vz

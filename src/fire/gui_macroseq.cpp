@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+namespace vz {
+
 Tfrm_gui_macroseq::Tfrm_gui_macroseq(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frm_gui_macroseq"));
     setWindowTitle(QStringLiteral("Sequenz"));
@@ -55,3 +57,5 @@ void Tfrm_gui_macroseq::btn_cancelClick() {
     m_result = -1;
     reject();
 }
+
+} // namespace vz

@@ -8,6 +8,8 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
+namespace vz {
+
 // Picks the channel a macro step calls.
 class Tfrm_gui_macroseq : public QDialog {
     Q_OBJECT
@@ -32,3 +34,5 @@ private:
     vz::BoxProgram m_program;
     int m_result = -1;
 };
+
+} // namespace vz

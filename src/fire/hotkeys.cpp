@@ -3,6 +3,8 @@
 #include "base/ini_file.h"
 #include "program/box_program.h"
 
+namespace vz {
+
 namespace {
 
 bool inRange(int code) {
@@ -87,3 +89,5 @@ QString HotkeyTable::hotkeyLines(int family, int number) const {
             lines += QStringLiteral("\n\rHotkey: ") + QChar(c);
     return lines;
 }
+
+} // namespace vz

@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace vz {
+
 // The hotkey table: key codes 48 ("0") .. 122 ("z"), each bound to one fire button
 // (family index 0..9, number) or free (-1, -1).
 class HotkeyTable {
@@ -48,3 +50,5 @@ public:
 private:
     std::array<Entry, kCodes> m_entries{};
 };
+
+} // namespace vz

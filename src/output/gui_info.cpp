@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+namespace vz {
+
 namespace {
 
 constexpr int kNamePixels = 32;
@@ -111,3 +113,5 @@ bool Tfrm_gui_info::eventFilter(QObject* watched, QEvent* event) {
     }
     return QDialog::eventFilter(watched, event);
 }
+
+} // namespace vz

@@ -5,6 +5,8 @@
 class QLabel;
 class QKeyEvent;
 
+namespace vz {
+
 // The about box: the program's name and version over the emblem picture. No border and no
 // title bar; Escape or a click on the picture closes it.
 class Tfrm_gui_info : public QDialog {
@@ -33,3 +35,5 @@ private:
     QLabel* m_version;
     bool m_imgPressed = false;
 };
+
+} // namespace vz

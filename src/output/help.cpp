@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace vz {
+
 HelpEntry::HelpEntry(const QString& programDir, QObject* parent)
     : QObject(parent), m_programDir(programDir),
       m_opener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
@@ -39,3 +41,5 @@ void HelpEntry::open() const {
 void HelpEntry::setOpener(Opener opener) {
     m_opener = std::move(opener);
 }
+
+} // namespace vz

@@ -8,6 +8,8 @@
 
 class QAction;
 
+namespace vz {
+
 // The help entry of the main window: the help document of the active language lies in the
 // folder "help" beside the program, under the name the language gives as "help_file".
 class HelpEntry : public QObject {
@@ -38,3 +40,5 @@ private:
     QString m_programDir;
     Opener m_opener;
 };
+
+} // namespace vz

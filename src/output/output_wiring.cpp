@@ -15,7 +15,7 @@
 #include <QMenu>
 #include <QPrinter>
 
-using namespace vz;
+namespace vz {
 
 OutputWiring::OutputWiring(QWidget* window, const ProgramDocument& document, Prompts& prompts,
                            const QString& programDir)
@@ -79,3 +79,5 @@ void OutputWiring::menu_help_infoClick() {
 void OutputWiring::menu_help_introClick() {
     m_help->open();
 }
+
+} // namespace vz

@@ -4,18 +4,19 @@
 
 #include <memory>
 
-class HelpEntry;
-class Prompts;
 class QAction;
 class QMenu;
 class QPrinter;
 class QWidget;
-class Tfrm_gui_info;
 
 namespace vz {
+
+class HelpEntry;
+class Prompts;
+class Tfrm_gui_info;
+
 class ProgramDocument;
 struct SheetData;
-} // namespace vz
 
 // What the program puts out besides the transfer: the printed sheet and its PDF (file
 // menu), the about box and the help document (help menu). The main window creates it,
@@ -57,3 +58,5 @@ private:
     // last.
     std::unique_ptr<QPrinter> m_printer;
 };
+
+} // namespace vz

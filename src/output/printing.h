@@ -9,9 +9,10 @@ class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 class QWidget;
-class Prompts;
 
 namespace vz {
+
+class Prompts;
 
 // The sheet canvas on a painter: a printer or a PDF writer. Fonts are "Arial" at the
 // device's resolution, so 10 pt is 10 pt on paper whatever the dots per inch.

@@ -7,9 +7,9 @@
 #include <QString>
 #include <QVector>
 
-class LanguageTable;
-
 namespace vz {
+
+class LanguageTable;
 
 // Where the programming sheet is drawn: a printer page, a PDF page or, in tests, a recorder.
 // Coordinates and sizes are device units; texts are placed by their top left corner.

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <chrono>
 
+namespace vz {
+
 using namespace vz::preview;
 
 namespace {
@@ -274,3 +276,5 @@ void PreviewArea::fitBackground() {
     m_bg->resize(bgWidth, kBackgroundHeight);
     m_firemodeWarning->resize(bgWidth, kBackgroundHeight);
 }
+
+} // namespace vz

@@ -12,11 +12,12 @@
 class QEventLoop;
 class QLabel;
 class QTimer;
-class PreviewPopup;
 
 namespace vz {
+
+class PreviewPopup;
+
 class ProgramDocument;
-}
 
 // The preview area at the top right of the main window: the flame row on its black
 // background, the hidden holders of the three pictures, the fire mode warning and the
@@ -113,3 +114,5 @@ private:
     size_t m_boxNext = 0;
     QTimer* m_boxTimer = nullptr;
 };
+
+} // namespace vz

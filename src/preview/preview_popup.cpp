@@ -11,6 +11,8 @@
 #include <QMouseEvent>
 #include <QToolTip>
 
+namespace vz {
+
 PreviewPopup::PreviewPopup(QWidget* parent) : QMenu(parent) {
     setObjectName(QStringLiteral("preview_btn_popup"));
 
@@ -110,3 +112,5 @@ bool PreviewPopup::eventFilter(QObject* watched, QEvent* event) {
     }
     return QMenu::eventFilter(watched, event);
 }
+
+} // namespace vz

@@ -8,8 +8,8 @@ class QAbstractButton;
 class QAction;
 
 namespace vz {
+
 struct BoxProgram;
-}
 
 // The context menu of the preview buttons: play the row's preview, or copy the row's
 // program to the clipboard. Every preview button is attached once; a mouse press with any
@@ -58,3 +58,5 @@ private:
     int m_tag = 0;
     bool m_hintsOn = true;
 };
+
+} // namespace vz

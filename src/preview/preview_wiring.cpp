@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-using namespace vz;
+namespace vz {
 
 PreviewWiring::PreviewWiring(PreviewArea* preview, QTabWidget* pageControl, ProgramPages* pages,
                              ProgramDocument& document, const Settings& settings, QObject* parent)
@@ -63,3 +63,5 @@ void PreviewWiring::tab_seqIA_preview_1_btnClick() {
 void PreviewWiring::tab_seqX_preview_btnClick() {
     previewClicked(8);
 }
+
+} // namespace vz

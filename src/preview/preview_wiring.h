@@ -2,14 +2,15 @@
 
 #include <QObject>
 
-class PreviewArea;
-class ProgramPages;
 class QTabWidget;
-struct Settings;
 
 namespace vz {
+
+class PreviewArea;
+class ProgramPages;
+struct Settings;
+
 class ProgramDocument;
-}
 
 // Ties the preview area to the program pages: the preview button of a row plays that row,
 // the popup of a button shows the row of the page on show. Created by the main window once
@@ -38,3 +39,5 @@ private:
     vz::ProgramDocument& m_document;
     const Settings& m_settings;
 };
+
+} // namespace vz

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
-using namespace vz;
+namespace vz {
 
 namespace {
 
@@ -109,3 +109,5 @@ void BoxHeader::setBoxListForced(bool forced) {
     m_boxListForced = forced;
     apply_boxmode();
 }
+
+} // namespace vz

@@ -7,8 +7,8 @@ class QLabel;
 class QWidget;
 
 namespace vz {
+
 class ProgramDocument;
-}
 
 // The fixed area above the pages: the box number (a list in box mode 1 or while the RK40
 // route asks for it, else a label with the derived number) and the module count. The
@@ -39,3 +39,5 @@ private:
     QComboBox* m_gasmodCountCb = nullptr;
     bool m_boxListForced = false;
 };
+
+} // namespace vz

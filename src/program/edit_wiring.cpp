@@ -9,6 +9,8 @@
 #include <QMenuBar>
 #include <QWidget>
 
+namespace vz {
+
 using vz::HistoryLabel;
 using vz::ProgramDocument;
 
@@ -75,3 +77,5 @@ void EditWiring::menu_edit_redoClick() {
         m_document.redo();
     updateEntries();
 }
+
+} // namespace vz

@@ -7,8 +7,8 @@ class QMenuBar;
 class QWidget;
 
 namespace vz {
+
 class ProgramDocument;
-}
 
 // The Edit menu: Undo and Redo of the document's history. Each entry names the step it
 // would take back or do again, and is disabled when there is none and while the console is
@@ -39,3 +39,5 @@ private:
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
 };
+
+} // namespace vz

@@ -19,7 +19,7 @@
 #include <QStringListModel>
 #include <QTabWidget>
 
-using namespace vz;
+namespace vz {
 
 namespace {
 
@@ -515,3 +515,5 @@ QList<QPushButton*> ProgramPages::previewButtons() const {
             out << row.preview;
     return out;
 }
+
+} // namespace vz

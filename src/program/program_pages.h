@@ -18,11 +18,12 @@ class QPushButton;
 class QStringListModel;
 class QTabWidget;
 class QWidget;
-class UpDown;
 
 namespace vz {
+
+class UpDown;
+
 class ProgramDocument;
-}
 
 // The nine program pages of the main window (single, the three group pages, the five
 // sequence pages): their controls at the pixel positions of the layout, named and tagged by
@@ -128,3 +129,5 @@ private:
     QMenu* m_seqPopup = nullptr;
     int m_step = 1;
 };
+
+} // namespace vz

@@ -7,9 +7,9 @@
 
 #include <functional>
 
-class IniFile;
-
 namespace vz {
+
+class IniFile;
 
 class ProgramDocument;
 

@@ -6,6 +6,8 @@
 #include "serial/com_port.h"
 #include "serial/port_names.h"
 
+namespace vz {
+
 bool choose_port(TApdComPort& port, const std::function<void(const QString&)>& setPortLabel,
                  int& savedPort, const QString& settingsPath, Prompts& prompts, QWidget* parent,
                  const ChoosePortHooks& hooks) {
@@ -34,3 +36,5 @@ bool choose_port(TApdComPort& port, const std::function<void(const QString&)>& s
     SettingsFile::writePort(settingsPath, savedPort);
     return port.Open();
 }
+
+} // namespace vz

@@ -4,8 +4,11 @@
 
 #include <functional>
 
-class Prompts;
 class QWidget;
+
+namespace vz {
+
+class Prompts;
 class TApdComPort;
 
 // What a caller adds to the shared port choice.
@@ -21,3 +24,5 @@ struct ChoosePortHooks {
 bool choose_port(TApdComPort& port, const std::function<void(const QString&)>& setPortLabel,
                  int& savedPort, const QString& settingsPath, Prompts& prompts, QWidget* parent,
                  const ChoosePortHooks& hooks = {});
+
+} // namespace vz

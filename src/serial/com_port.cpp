@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace vz {
+
 namespace {
 
 // Poll interval while Qt still holds bytes that the system did not take.
@@ -19,7 +21,7 @@ constexpr int kBusyPollMs = 10;
 
 } // namespace
 
-qint64 vz::lineTimeMs(qint64 bytes, qint32 baud) {
+qint64 lineTimeMs(qint64 bytes, qint32 baud) {
     // Start bit, 8 data bits, stop bit.
     constexpr qint64 kBitsPerByte = 10;
     return baud > 0 ? (bytes * kBitsPerByte * 1000 + baud - 1) / baud : 0;
@@ -295,3 +297,5 @@ void TApdComPort::fail(const QString& text) {
         },
         Qt::QueuedConnection);
 }
+
+} // namespace vz

@@ -19,8 +19,6 @@ constexpr qint32 kTransferBaud = 1200;
 // up; 0 without a speed.
 qint64 lineTimeMs(qint64 bytes, qint32 baud);
 
-} // namespace vz
-
 // A failing port operation. Callers catch it and show their own text.
 class ComPortError : public std::runtime_error {
 public:
@@ -131,3 +129,5 @@ private:
     QString m_failure;       // why the line died, for the errors of later calls
     quint64 m_openCount = 0; // tells a late error of an earlier opening from the current one
 };
+
+} // namespace vz

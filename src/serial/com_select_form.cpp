@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+namespace vz {
+
 namespace {
 
 constexpr int kWidth = 560;
@@ -28,8 +30,8 @@ TComSelectForm::TComSelectForm(const QString& dataDir, QWidget* parent)
                                         vz::ports::kFirstOffered, vz::ports::kLastOffered),
                      parent) {}
 
-TComSelectForm::TComSelectForm(const QString& dataDir,
-                               const QList<vz::ports::PortEntry>& entries, QWidget* parent)
+TComSelectForm::TComSelectForm(const QString& dataDir, const QList<vz::ports::PortEntry>& entries,
+                               QWidget* parent)
     : QDialog(parent), m_dataDir(dataDir), m_entries(entries) {
     build();
 }
@@ -179,3 +181,5 @@ TApdComPort::PortChooser TComSelectForm::modalChooser(const QString& dataDir, QW
         return form.answer();
     };
 }
+
+} // namespace vz

@@ -11,6 +11,8 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
+namespace vz {
+
 // The port chooser: a small modal dialog with fixed English texts listing the present ports
 // COM1..COM50, each with its device and, for a USB adapter, maker, product and serial number.
 // Below the list it says what choosing the selected entry does (link a USB adapter by its stable
@@ -52,3 +54,5 @@ private:
     QPushButton* m_ok = nullptr;
     QPushButton* m_abort = nullptr;
 };
+
+} // namespace vz

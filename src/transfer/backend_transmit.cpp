@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+namespace vz {
+
 namespace {
 
 QString text(const char* key) {
@@ -390,3 +392,5 @@ void Tfrm_gui_transmit::FormKeyDown(QKeyEvent* event) {
     Memo1->show();
     Memo1->raise();
 }
+
+} // namespace vz

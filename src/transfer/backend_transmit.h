@@ -13,7 +13,6 @@
 
 #include <memory>
 
-class Prompts;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -23,6 +22,10 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 class QWidget;
+
+namespace vz {
+
+class Prompts;
 
 // The transmit dialog: keeps the port open with an idle stream of "_" while the operator
 // powers the master module, then sends the transfer image block by block. Owns the one
@@ -120,3 +123,5 @@ private:
     std::unique_ptr<vz::HexLogView> m_hexView;
     QTimer* Timer1 = nullptr; // the idle stream's
 };
+
+} // namespace vz

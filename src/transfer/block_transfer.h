@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <QVector>
 
-class TApdComPort;
-
 namespace vz {
+
+class TApdComPort;
 
 // Time allowed for bytes to leave a port at baud: their line time and a half, plus a
 // margin for the turnaround. A dead or stopped line thus ends in an error, never a hang.

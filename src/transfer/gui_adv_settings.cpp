@@ -12,6 +12,8 @@
 #include <QShowEvent>
 #include <QSpinBox>
 
+namespace vz {
+
 Tfrm_gui_adv_settings::Tfrm_gui_adv_settings(const QString& settingsPath, int& ball, int& boxMode,
                                              QWidget* parent)
     : QDialog(parent), m_settingsPath(settingsPath), m_ball(ball), m_boxMode(boxMode) {
@@ -118,3 +120,5 @@ void Tfrm_gui_adv_settings::btn_okClick() {
 void Tfrm_gui_adv_settings::btn_cancelClick() {
     reject();
 }
+
+} // namespace vz

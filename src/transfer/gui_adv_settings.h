@@ -8,6 +8,8 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
+namespace vz {
+
 // The advanced settings: the ball time of the preview and the box mode. Edits the main
 // window's settings record (shared by reference) and writes both keys on OK; Cancel stores
 // nothing. The main window applies the box mode to its box-number controls afterwards.
@@ -53,3 +55,5 @@ private:
     QPushButton* btn_ok = nullptr;
     QPushButton* btn_cancel = nullptr;
 };
+
+} // namespace vz

@@ -5,9 +5,10 @@
 #include <QString>
 
 class QTimer;
-class TApdComPort;
 
 namespace vz {
+
+class TApdComPort;
 
 // The steady "_" that keeps the master module's input busy while the operator powers it:
 // one byte per tick while the port is open and its output buffer has room. The transmit

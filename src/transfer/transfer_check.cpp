@@ -2,6 +2,8 @@
 
 #include "base/prompts.h"
 
+namespace vz {
+
 bool check_double_numbers(const vz::BoxProgram& program, Prompts& prompts, QWidget* parent) {
     const QString message = vz::duplicateChannelMessage(program, vz::CheckTexts::fromLanguage());
     if (message.isEmpty())
@@ -18,3 +20,5 @@ bool prepare_transfer(const vz::BoxProgram& program, int boxMode, int blockSize,
     request->records = vz::buildRecordTable(program, boxMode);
     return true;
 }
+
+} // namespace vz

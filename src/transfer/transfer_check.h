@@ -2,8 +2,11 @@
 
 #include "transfer/transfer_image.h"
 
-class Prompts;
 class QWidget;
+
+namespace vz {
+
+class Prompts;
 
 // The first steps of the transmit menu entry: true when at least one channel is used by more
 // than one program; the message listing them has then been shown in an error box. Captions
@@ -21,3 +24,5 @@ struct TransferRequest {
 // the box program and the box mode.
 bool prepare_transfer(const vz::BoxProgram& program, int boxMode, int blockSize, Prompts& prompts,
                       QWidget* parent, TransferRequest* request);
+
+} // namespace vz

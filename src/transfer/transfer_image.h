@@ -8,9 +8,9 @@
 #include <array>
 #include <functional>
 
-class LanguageTable;
-
 namespace vz {
+
+class LanguageTable;
 
 // One entry of the master module's program table, in the order the device keeps it.
 struct TransferRecord {

@@ -11,7 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-using namespace vz;
+namespace vz {
 
 TransferWiring::TransferWiring(QWidget* window, ProgramDocument& document, Settings& settings,
                                const QString& settingsPath, Prompts& prompts,
@@ -64,3 +64,5 @@ void TransferWiring::menu_settings_advancedClick() {
     m_document.applyBoxMode();
     emit boxModeApplied();
 }
+
+} // namespace vz

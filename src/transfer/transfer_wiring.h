@@ -2,18 +2,19 @@
 
 #include <QObject>
 
-class Prompts;
 class QAction;
 class QMenu;
 class QMenuBar;
 class QWidget;
+
+namespace vz {
+
+class Prompts;
 class Tfrm_gui_adv_settings;
 class Tfrm_gui_transmit;
 struct Settings;
 
-namespace vz {
 class ProgramDocument;
-}
 
 // The transfer of the program into a box: the transmit entry on the menu bar with its
 // dialog, and the advanced settings (ball time, box mode). The main window creates it, lets
@@ -58,3 +59,5 @@ private:
     Tfrm_gui_transmit* m_frmTransmit = nullptr;
     Tfrm_gui_adv_settings* m_frmAdvSettings = nullptr;
 };
+
+} // namespace vz

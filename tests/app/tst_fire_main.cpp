@@ -24,9 +24,14 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+
 #include <QtTest>
+#include <algorithm>
+#include <chrono>
 
 #include <memory>
+
+using namespace vz;
 
 using vz::DeviceEvent;
 
@@ -201,9 +206,10 @@ void TestFireMain::fireOnEachRoute() {
         tapKey(&w, Qt::Key_A, "a");
     else
         QTest::mouseClick(m.fireButton(9, 1), Qt::LeftButton);
-    // A button or a key writes at once; a macro's first step comes on its tick, 20 ms on.
+    // A button or a key writes at once (a loaded machine may have the second copy out too); a
+    // macro's first step comes on its tick, 20 ms on.
     if (how != "macro")
-        QCOMPARE(m.copiesUs.size(), 1);
+        QVERIFY(!m.copiesUs.isEmpty());
     const int frameSize = kind == int(DeviceEvent::Kind::MasterModule) ? 8 : 9;
     QVERIFY(m.far->waitFor(2 * frameSize));
     QTest::qWait(50); // nothing else follows
@@ -343,6 +349,9 @@ void TestFireMain::abortDropsQueued() {
     // the first may follow.
     tapKey(&w, Qt::Key_A, "a");
     tapKey(&w, Qt::Key_B, "b");
+    const qint64 abortUs = std::chrono::duration_cast<std::chrono::microseconds>(
+                               std::chrono::steady_clock::now().time_since_epoch())
+                               .count();
     if (abort == "escape")
         tapKey(&w, Qt::Key_Escape, "\x1b");
     else if (abort == "stop")
@@ -357,9 +366,15 @@ void TestFireMain::abortDropsQueued() {
     if (abort == "off")
         QVERIFY(m.arm("menu_fire_mastermodul")); // never resumes the macro
     QTest::qWait(500);
-    QCOMPARE(m.channels(), (QList<int>{21, 21}));
+    // On a loaded machine b may have begun before the abort; then only its second copy follows.
+    const bool bBegan = m.copiesUs.size() > 2 && m.copiesUs[2] < abortUs;
+    const QList<int> expected = bBegan ? QList<int>{21, 21, 24, 24} : QList<int>{21, 21};
+    QCOMPARE(m.channels(), expected);
+    QVERIFY(std::count_if(m.copiesUs.begin(), m.copiesUs.end(),
+                          [abortUs](qint64 t) { return t > abortUs; }) <= 1);
     // What was dropped is in the fire log, once.
-    QCOMPARE(m.logLines().filter(",24,hotkey b,5F 5F 73 32 65 18 AF 00,dropped").size(), 1);
+    QCOMPARE(m.logLines().filter(",24,hotkey b,5F 5F 73 32 65 18 AF 00,dropped").size(),
+             bBegan ? 0 : 1);
 }
 
 // A show on the armed console: what changes a frame takes no input; only what the project

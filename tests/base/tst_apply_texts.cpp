@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QToolButton>
 
+using namespace vz;
+
 namespace {
 
 template <typename T> T* named(T* o, const char* name) {

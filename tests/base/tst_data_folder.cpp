@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace vz;
+
 namespace {
 
 // Root may write everywhere, so "not writable" is the answer of an injected test.

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace vz;
+
 using vztest::readBytes;
 using vztest::writeBytes;
 

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace vz;
+
 using vztest::writeBytes;
 
 class TestLanguage : public QObject {

@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+using namespace vz;
+
 // A lookup with a literal key: get_text("...") and find_text("...").
 static const QRegularExpression
     call(QStringLiteral(R"((?:get_text|find_text)\(\s*(?:QStringLiteral\(\s*)?"([^"]+)\")"));

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+using namespace vz;
+
 using vztest::readBytes;
 using vztest::writeBytes;
 

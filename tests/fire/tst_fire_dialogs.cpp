@@ -24,6 +24,8 @@
 
 #include <functional>
 
+using namespace vz;
+
 namespace {
 
 // Runs what the operator does once the next modal window is up.

@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+using namespace vz;
+
 using vztest::readBytes;
 using vztest::writeBytes;
 using Entry = HotkeyTable::Entry;

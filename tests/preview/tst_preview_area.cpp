@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace vz;
+
 using namespace vz::preview;
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace vz;
+
 using namespace vz::preview;
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace vz;
+
 class TestBoxProgram : public QObject {
     Q_OBJECT
 private slots:

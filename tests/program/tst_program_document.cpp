@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTest>
 
+using namespace vz;
+
 using vz::ProgramDocument;
 
 namespace {

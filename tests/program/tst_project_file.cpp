@@ -12,6 +12,8 @@
 
 #include <sys/stat.h>
 
+using namespace vz;
+
 Q_DECLARE_METATYPE(vz::ProjectReadStatus)
 
 using vz::ProgramDocument;

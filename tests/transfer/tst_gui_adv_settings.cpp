@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace vz;
+
 class TstGuiAdvSettings : public QObject {
     Q_OBJECT
 private slots:

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+using namespace vz;
+
 using vz::HexLog;
 
 class TstHexLog : public QObject {

@@ -9,6 +9,8 @@
 
 #include <cstdio>
 
+namespace vz {
+
 void printOut(const QString& line) {
     const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
@@ -153,3 +155,5 @@ QString duplicateMessageFor(const LoadedProject& project) {
         vz::duplicateChannelMessage(project.program, vz::CheckTexts::fromTable(*project.texts));
     return message.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
 }
+
+} // namespace vz

@@ -12,6 +12,8 @@
 
 #include <memory>
 
+namespace vz {
+
 // Exit codes of every command.
 enum ExitCode { ExitOk = 0, ExitRefused = 1, ExitError = 2 };
 
@@ -77,3 +79,5 @@ int cmdFrame(const QStringList& args);
 int cmdFire(const QStringList& args);
 int cmdMacro(const QStringList& args);
 int cmdRehearse(const QStringList& args);
+
+} // namespace vz

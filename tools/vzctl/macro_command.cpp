@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QLocale>
 
+namespace vz {
+
 namespace {
 
 const char* kindName(vz::MacroRunner::Action::Kind kind) {
@@ -111,3 +113,5 @@ int cmdMacro(const QStringList& args) {
     }
     return problems.isEmpty() ? ExitOk : ExitRefused;
 }
+
+} // namespace vz

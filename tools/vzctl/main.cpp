@@ -10,6 +10,8 @@
 #include <functional>
 #include <map>
 
+using namespace vz;
+
 namespace {
 
 const char* const kUsage =

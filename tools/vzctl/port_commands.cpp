@@ -26,6 +26,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace vz {
+
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
@@ -384,3 +386,5 @@ int cmdFire(const QStringList& args) {
     finishLog(log);
     return ExitOk;
 }
+
+} // namespace vz

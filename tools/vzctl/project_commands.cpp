@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace vz {
+
 namespace {
 
 constexpr int kProgressWidth = 40;
@@ -234,3 +236,5 @@ int cmdSend(const QStringList& args) {
     }
     return ExitOk;
 }
+
+} // namespace vz

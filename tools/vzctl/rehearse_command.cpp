@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+namespace vz {
+
 namespace {
 
 // Stands still until the schedule says when something is due next, then jumps there.
@@ -134,3 +136,5 @@ int cmdRehearse(const QStringList& args) {
         printOut(QStringLiteral("%1 ms  end").arg(endMs, 8));
     return ExitOk;
 }
+
+} // namespace vz

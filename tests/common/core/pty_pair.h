@@ -11,7 +11,7 @@
 //   PtyPair pty;                         // opens the pair, slave in raw mode
 //   QVERIFY(pty.isValid());
 //   QVERIFY(pty.linkAs(dir.path(), 7));  // <dir>/ports/COM7 -> slave
-//   ... open COM7 with a TApdComPort whose program folder is dir, write ...
+//   ... open COM7 with a TApdComPort whose data folder is dir, write ...
 //   QCOMPARE(pty.readFar(4), QByteArray("W\0\0\0", 4));
 //
 // The reading calls keep the Qt event loop turning (QSerialPort writes from it) and return

@@ -19,7 +19,7 @@
 struct MainWindowFixture {
     ProgramFolder folder;
     ScriptedPrompts prompts;
-    std::unique_ptr<Tfrm_gui_main> window;
+    std::unique_ptr<vz::Tfrm_gui_main> window;
 
     // settings: the text of settings.ini, or a null array for no settings file.
     MainWindowFixture(const QByteArray& settings = QByteArray("[languagefiles]\nactive=english\n"),
@@ -30,10 +30,10 @@ struct MainWindowFixture {
     }
 
     // Creates the window (start-up up to the other windows) and, when show is set, shows it.
-    Tfrm_gui_main& start(const QStringList& arguments = {}, bool show = true) {
+    vz::Tfrm_gui_main& start(const QStringList& arguments = {}, bool show = true) {
         // The language table is program-wide: a test starts from an empty one as a process does.
-        languageTable().clear();
-        window = std::make_unique<Tfrm_gui_main>(folder.path(), arguments, prompts);
+        vz::languageTable().clear();
+        window = std::make_unique<vz::Tfrm_gui_main>(folder.path(), arguments, prompts);
         if (show) {
             window->show();
             QCoreApplication::processEvents();
@@ -47,7 +47,7 @@ struct MainWindowFixture {
 };
 
 // A click on the upper arrow of an up-down.
-inline void clickUpArrow(UpDown* ud) {
+inline void clickUpArrow(vz::UpDown* ud) {
     QTest::mouseClick(ud, Qt::LeftButton, Qt::NoModifier, QPoint(ud->width() / 2, 3));
 }
 

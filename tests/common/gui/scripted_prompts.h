@@ -11,7 +11,7 @@
 // Prompts for tests: records every message and dialog, answers from queues.
 // An empty answer queue gives Closed (boxes) or cancel (dialogs), so an unexpected
 // question shows up in the recorded list instead of blocking the test.
-class ScriptedPrompts : public Prompts {
+class ScriptedPrompts : public vz::Prompts {
 public:
     struct Record {
         QString kind; // "error", "information", "confirm", "warningYesNo",
