@@ -211,7 +211,7 @@ void TstGuiTransmit::ports_data() {
     QTest::newRow("saved port with a device") << kPort << 0;
     QTest::newRow("saved port without a device: not forgotten") << 49 << 0;
     QTest::newRow("chosen port with a device") << 0 << kPort;
-    QTest::newRow("chosen port without a device") << 0 << 50;
+    QTest::newRow("chosen port without a device: 0 saved") << kPort << 50;
 }
 
 // The port opens on showing (the saved one) or by the port button (the chosen one, then saved).
@@ -230,8 +230,9 @@ void TstGuiTransmit::ports() {
 
     QCOMPARE(m_dlg->com_port().Open(), opens);
     QCOMPARE(button("btn_transmit")->isEnabled(), opens);
-    QCOMPARE(SettingsFile::load(settingsPath()).settings.port, opens ? port : saved);
-    QCOMPARE(m_savedPort, opens ? port : chosen ? 0 : saved);
+    const int kept = opens ? port : chosen ? 0 : saved;
+    QCOMPARE(SettingsFile::load(settingsPath()).settings.port, kept);
+    QCOMPARE(m_savedPort, kept);
     QCOMPARE(label(), opens ? QString("COM%1").arg(port) : get_text("msg_selectcomport"));
     QCOMPARE(m_bytes, QByteArray(m_bytes.size(), '_'));
     const QStringList error{get_text("msg_comport_error")};
@@ -268,6 +269,7 @@ void TstGuiTransmit::transferErrors() {
         QTest::mouseClick(button("btn_transmit"), Qt::LeftButton);
         lines << get_text("msg_transmit_calcstr") << get_text("msg_transmit_sending");
         const int limit = outputSentTimeoutMs(4, 1200);
+        QCOMPARE(limit, 34 + 17 + 1000); // line time, half of it again, and a second
         QVERIFY(QTest::qWaitFor([this] { return !m_dlg->isSending(); }, limit + 1000));
         QVERIFY2(clock.elapsed() < limit + 1000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(clock.elapsed() >= limit, fault == "stop");
@@ -296,6 +298,14 @@ void TstGuiTransmit::hexLog() {
     QTRY_COMPARE(memo->toPlainText().remove('\n'), m_dlg->hexLog());
     QTest::mouseClick(button("btn_info"), Qt::LeftButton);
     QVERIFY(!button("btn_info")->isEnabled() && memo->geometry().bottom() < m_dlg->height());
+
+    // At its cap the view drops the front with the log: whole lines and part of one.
+    HexLog capped(240);
+    QPlainTextEdit box;
+    HexLogView view(&box);
+    for (char c = 'a'; c <= 'z'; ++c)
+        view.append(HexLog::hex(QByteArray(5, c)), capped.append(QByteArray(5, c)));
+    QCOMPARE(box.toPlainText().remove('\n'), capped.text());
 }
 
 QTEST_MAIN(TstGuiTransmit)
