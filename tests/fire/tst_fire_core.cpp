@@ -518,6 +518,10 @@ private slots:
                             "2026-12-07 23:59:59.995 +01:30,port error,rk40,,,,,,"
                             "\"gone \"\"unplugged\"\"\"\n"));
         QVERIFY(QFileInfo::exists(tmp.filePath("data/logs/fire-2026-12-08.csv")));
+        // A macro call names the box program's box, a route frame the configured one.
+        const FireLogSession session{"mm", "COM7", 1};
+        QCOMPARE(session.frameLine(macroCallFrame(36, 40), {}, {}).box, 36);
+        QCOMPARE(session.frameLine(masterModuleFrame(1, 40), {}, {}).box, 1);
     }
 
     void readingADay() {
