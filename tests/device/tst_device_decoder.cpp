@@ -100,11 +100,12 @@ private slots:
         QTest::newRow("marker") << patched(image, 216, 'Y') << QStringList{"image@0 fault@216"};
         QTest::newRow("main check byte of program 70")
             << patched(image, 426, 0) << QStringList{"image@0 fault@426"};
-        QTest::newRow("truncated image") << image.left(300) << QStringList{"image@0 fault@300"};
+        QTest::newRow("truncated image") << image.left(429) << QStringList{"image@0 fault@429"};
 
         QTest::newRow("mm frame") << mm << QStringList{"mm@0 ok box=1 ch=21"};
         QTest::newRow("mm bad check") << patched(mm, 6, 0xAD) << QStringList{"mm@0 fault@6"};
         QTest::newRow("rk40 frame") << rk40Frame(200, 70) << QStringList{"rk40@0 ok box=200 ch=70"};
+        QTest::newRow("rk40 channel 71") << rk40Frame(200, 71) << QStringList{"rk40@0 fault@5"};
         QTest::newRow("rk40 bad +10 byte")
             << patched(rk40Frame(1, 21), 6, 0x20) << QStringList{"rk40@0 fault@6"};
         QTest::newRow("macro frame")

@@ -128,6 +128,7 @@ void TestProjectFile::readValues_data() {
     row("missing Count: 6 modules", "[misc]\nBoxNr=2", 1, "misc/Count", 5, 0);
     row("BoxNr past the list", "[misc]\nBoxNr=50", 1, "misc/BoxNr", 0, 1);
     row("channel 71", "[sgl]\nch1=70", 1, "sgl/ch1", 0, 1);
+    row("sequence wait 1", "[seqLR]\nvar1wait=1", 1, "seqLR/var1wait", 5, 1);
     row("ActiveTab past the pages", "[misc]\nActiveTab=42", 1, "misc/ActiveTab", 0, 1);
     row("ActiveTab of the fire set-up page", "[misc]\nActiveTab=9", 1, "misc/ActiveTab", 0, 0);
 }

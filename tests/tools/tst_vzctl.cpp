@@ -5,6 +5,11 @@
 
 #include <QtTest>
 
+#include <poll.h>
+#include <sys/inotify.h>
+#include <termios.h>
+#include <unistd.h>
+
 using namespace vz;
 
 namespace {
@@ -76,6 +81,8 @@ private slots:
         row("help", {"--help"}, 0, "Usage: vzctl");
         row("unknown command", {"transmit"}, 2, "vzctl");
         row("frame mm, default box", {"frame", "mm", "21"}, 0, "5F 5F 73 32 65 15 AC 00");
+        row("frame refuses channel 0", {"frame", "mm", "0"}, 2,
+            "vzctl frame: CHANNEL must be a number from 1 to 70, not '0'");
         row("frame macro", {"frame", "macro", "--box", "36", "40"}, 0,
             "00 00 73 C8 24 28 14 00 00");
         row("check", {"check", kDemo}, 0, "");
@@ -134,12 +141,14 @@ private slots:
         for (const QJsonValue& v : o["steps"].toArray()) {
             const QJsonObject step = v.toObject();
             got << step["kind"].toString() + "@" + QString::number(step["t_ms"].toInt()) +
-                       (step.contains("problem") ? "!" : "");
+                       (step.contains("problem") ? "!" : "") +
+                       (step.contains("pause_ms") ? "=" + QString::number(step["pause_ms"].toInt())
+                                                  : "");
             if (step["kind"] == "call")
                 QCOMPARE(step["frame"].toString(),
                          QString(macroCallFrame(36, 40).toHex().toUpper()));
         }
-        QCOMPARE(got.join(' '), QString("skip@20! pause@40! skip@60040! call@120040"));
+        QCOMPARE(got.join(' '), QString("skip@20! pause@40!=60000 skip@60040! call@120040"));
     }
 
     void imageRaw() {
@@ -204,6 +213,22 @@ private slots:
         }
         const qint64 gap = at[0].msecsTo(at[1]);
         QVERIFY2(gap >= 19 && gap < 1000, qPrintable(QString::number(gap)));
+
+        // A copy the port refuses is exit 2 with the port's reason, never "sent twice". The
+        // line is stopped, so nothing ever counts as sent, and dies once the command opens it.
+        QVERIFY(::tcflow(pty.slaveFd(), TCOOFF) == 0);
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(pty.slavePath()), IN_OPEN) >= 0);
+        QProcess p;
+        p.start(kVzctl,
+                {"fire", "--route", "mm", "--port", "15", "3", "--program-dir", m_dir->path()});
+        pollfd opened{watch, POLLIN, 0};
+        QVERIFY(::poll(&opened, 1, 5000) == 1);
+        pty.hangUp();
+        ::close(watch);
+        QVERIFY(p.waitForFinished(5000));
+        const QByteArray err = p.readAllStandardError();
+        QVERIFY2(p.exitCode() == 2 && err.startsWith("vzctl fire: "), err.constData());
     }
 
     void simAndPorts() {
