@@ -140,6 +140,28 @@ QString channelText(int position) {
     return QString::number(position + 1);
 }
 
+// A section's heading row. Its channel column's caption differs from page to page; fire and
+// duration are the page's captions of those digits.
+SheetSection sheetSection(const LanguageTable& texts, const QString& title, int page,
+                          const QString& channelName, int fireDigit) {
+    SheetSection section;
+    section.title = title;
+    section.channelHeading = captionOf(texts, channelName);
+    section.fireHeading = captionOf(texts, names::caption(page, fireDigit, 'A'));
+    section.durationHeading = captionOf(texts, names::caption(page, 3, 'A'));
+    return section;
+}
+
+SheetRow sheetRow(const QString& name, int channel, int fire, double seconds,
+                  const QLocale& locale) {
+    SheetRow row;
+    row.name = name;
+    row.channel = channelText(channel);
+    row.fire = formatTime(fire, locale);
+    row.duration = formatSeconds(seconds, locale);
+    return row;
+}
+
 } // namespace
 
 SheetData buildSheetData(const BoxProgram& program, const LanguageTable& texts,
@@ -153,59 +175,39 @@ SheetData buildSheetData(const BoxProgram& program, const LanguageTable& texts,
     const int count = program.moduleCount();
     data.moduleCount = count;
 
-    SheetSection single;
-    single.title = captionOf(texts, pageName(kPageSingle));
-    single.channelHeading = captionOf(texts, names::caption(kPageSingle, 0, 'A'));
-    single.fireHeading = captionOf(texts, names::caption(kPageSingle, 2, 'A'));
-    single.durationHeading = captionOf(texts, names::caption(kPageSingle, 3, 'A'));
+    SheetSection single = sheetSection(texts, captionOf(texts, pageName(kPageSingle)), kPageSingle,
+                                       names::caption(kPageSingle, 0, 'A'), 2);
     const QString moduleWord = texts.getText(QStringLiteral("prnt_str_Modul"));
     for (int n = 1; n <= count; ++n) {
         const SingleProgram& p = program.singleAt(n);
-        SheetRow row;
-        row.name = moduleWord + QLatin1Char(' ') + QString::number(n);
-        row.channel = channelText(p.ch);
-        row.fire = formatTime(p.fire, locale);
-        row.duration = formatSeconds(singleDuration(p.fire), locale);
-        single.rows.append(row);
+        single.rows.append(sheetRow(moduleWord + QLatin1Char(' ') + QString::number(n), p.ch,
+                                    p.fire, singleDuration(p.fire), locale));
     }
     data.sections.append(single);
 
     for (int k = 0; k < kGroupKinds; ++k) {
         const int page = k + 1;
-        SheetSection group;
-        group.title = captionOf(texts, pageName(page));
-        group.channelHeading = captionOf(texts, names::caption(page, 1, 'A'));
-        group.fireHeading = captionOf(texts, names::caption(page, 2, 'A'));
-        group.durationHeading = captionOf(texts, names::caption(page, 3, 'A'));
+        SheetSection group = sheetSection(texts, captionOf(texts, pageName(page)), page,
+                                          names::caption(page, 1, 'A'), 2);
         for (int v = 1; v <= kGroupVariants; ++v) {
             const GroupProgram& p = program.groupAt(k, v);
-            SheetRow row;
-            row.name = captionOf(texts, names::group(k, v, QStringLiteral("_lbl")));
-            row.channel = channelText(p.ch);
-            row.fire = formatTime(p.fire, locale);
-            row.duration = formatSeconds(singleDuration(p.fire), locale);
-            group.rows.append(row);
+            group.rows.append(sheetRow(captionOf(texts, names::group(k, v, QStringLiteral("_lbl"))),
+                                       p.ch, p.fire, singleDuration(p.fire), locale));
         }
         data.sections.append(group);
     }
 
     for (int f = 0; f < kSeqFamilies; ++f) {
         const int page = f + 4;
-        SheetSection seq;
-        seq.title = QStringLiteral("Sequenzen: ") + familySymbol(f);
-        seq.channelHeading = captionOf(texts, names::caption(page, 0, 'B'));
-        seq.fireHeading = captionOf(texts, names::caption(page, 1, 'A'));
+        SheetSection seq = sheetSection(texts, QStringLiteral("Sequenzen: ") + familySymbol(f),
+                                        page, names::caption(page, 0, 'B'), 1);
         seq.waitHeading = captionOf(texts, names::caption(page, 2, 'A'));
-        seq.durationHeading = captionOf(texts, names::caption(page, 3, 'A'));
         seq.hasWait = true;
         for (int v = 1; v <= kSeqVariants; ++v) {
             const SequenceProgram& p = program.seqAt(f, v);
-            SheetRow row;
-            row.name = captionOf(texts, names::seq(f, v, QStringLiteral("_lbl")));
-            row.channel = channelText(p.ch);
-            row.fire = formatTime(p.fire, locale);
+            SheetRow row = sheetRow(captionOf(texts, names::seq(f, v, QStringLiteral("_lbl"))),
+                                    p.ch, p.fire, seqDuration(f, count, p.fire, p.wait), locale);
             row.wait = formatTime(p.wait, locale);
-            row.duration = formatSeconds(seqDuration(f, count, p.fire, p.wait), locale);
             row.inUse = p.chk;
             seq.rows.append(row);
         }

@@ -170,6 +170,8 @@ private:
     bool setSingleFireRule(int n, int value);
     void runCountRule(int oldCount);
     bool setChannelField(int& field, int page, int number, int position);
+    bool setTimeField(int& field, int value, bool inRange,
+                      void (ProgramDocument::*changed)(int, int), int a, int b);
     void markModified();
 
     BoxProgram m_program = BoxProgram::startValues();

@@ -191,7 +191,7 @@ void ProgramPages::buildSinglePage() {
     for (int n = 1; n <= kModules; ++n) {
         const int dx = n <= 8 ? 0 : kRightBlockDx;
         const int y = rowY((n - 1) % 8);
-        SingleRow& row = m_single[n - 1];
+        FireRow& row = m_single[n - 1];
         row.lbl = new QLabel(QString::number(n), page);
         row.lbl->setObjectName(names::single(n, QStringLiteral("_lbl")));
         row.lbl->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -220,7 +220,7 @@ void ProgramPages::buildGroupPage(int k) {
     }
     for (int v = 1; v <= kGroupVariants; ++v) {
         const int y = rowY(v - 1);
-        GroupRow& row = m_group[k][v - 1];
+        FireRow& row = m_group[k][v - 1];
         const QString lbl = names::group(k, v, QStringLiteral("_lbl"));
         row.lbl = addLabel(page, lbl, lbl, 16, y + 4);
         row.cb = addChannelList(page, names::group(k, v, QStringLiteral("_cb")), v, 168, y);
@@ -396,31 +396,31 @@ void ProgramPages::showAll() {
     showModuleCount(count, count);
 }
 
+void ProgramPages::TimeControls::show(int steps) const {
+    ud->setPosition(steps);
+    edit->setText(formatTime(steps));
+}
+
+void ProgramPages::showFire(const FireRow& row, int fire) {
+    row.fire.show(fire);
+    row.dur->setText(formatSeconds(singleDuration(fire)));
+}
+
 void ProgramPages::showSingle(int n) {
-    const SingleProgram& s = m_document.program().singleAt(n);
-    SingleRow& row = m_single[n - 1];
-    row.fire.ud->setPosition(s.fire);
-    row.fire.edit->setText(formatTime(s.fire));
-    row.dur->setText(formatSeconds(singleDuration(s.fire)));
+    showFire(m_single[n - 1], m_document.program().singleAt(n).fire);
     showChannel(kPageSingle, n);
 }
 
 void ProgramPages::showGroup(int k, int v) {
-    const GroupProgram& g = m_document.program().groupAt(k, v);
-    GroupRow& row = m_group[k][v - 1];
-    row.fire.ud->setPosition(g.fire);
-    row.fire.edit->setText(formatTime(g.fire));
-    row.dur->setText(formatSeconds(singleDuration(g.fire)));
+    showFire(m_group[k][v - 1], m_document.program().groupAt(k, v).fire);
     showChannel(k + 1, v);
 }
 
 void ProgramPages::showSeq(int f, int v) {
     const SequenceProgram& s = m_document.program().seqAt(f, v);
     SeqRow& row = m_seq[f][v - 1];
-    row.fire.ud->setPosition(s.fire);
-    row.fire.edit->setText(formatTime(s.fire));
-    row.wait.ud->setPosition(s.wait);
-    row.wait.edit->setText(formatTime(s.wait));
+    row.fire.show(s.fire);
+    row.wait.show(s.wait);
     showSeqDuration(f, v);
     if (row.chk->isChecked() != s.chk) {
         const QSignalBlocker block(row.chk);
@@ -464,7 +464,7 @@ void ProgramPages::showModuleCount(int oldCount, int newCount) {
     Q_UNUSED(oldCount);
     for (int n = 1; n <= kModules; ++n) {
         const bool shown = n <= newCount;
-        const SingleRow& row = m_single[n - 1];
+        const FireRow& row = m_single[n - 1];
         for (QWidget* w : {static_cast<QWidget*>(row.lbl), static_cast<QWidget*>(row.fire.edit),
                            static_cast<QWidget*>(row.fire.ud), static_cast<QWidget*>(row.preview),
                            static_cast<QWidget*>(row.dur), static_cast<QWidget*>(row.cb)})
@@ -492,10 +492,10 @@ void ProgramPages::setHints(const QString& upDownHint, const QString& previewHin
 
 QList<UpDown*> ProgramPages::timeUpDowns() const {
     QList<UpDown*> out;
-    for (const SingleRow& row : m_single)
+    for (const FireRow& row : m_single)
         out << row.fire.ud;
     for (const auto& kind : m_group)
-        for (const GroupRow& row : kind)
+        for (const FireRow& row : kind)
             out << row.fire.ud;
     for (const auto& family : m_seq)
         for (const SeqRow& row : family)
@@ -505,10 +505,10 @@ QList<UpDown*> ProgramPages::timeUpDowns() const {
 
 QList<QPushButton*> ProgramPages::previewButtons() const {
     QList<QPushButton*> out;
-    for (const SingleRow& row : m_single)
+    for (const FireRow& row : m_single)
         out << row.preview;
     for (const auto& kind : m_group)
-        for (const GroupRow& row : kind)
+        for (const FireRow& row : kind)
             out << row.preview;
     for (const auto& family : m_seq)
         for (const SeqRow& row : family)
