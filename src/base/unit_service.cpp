@@ -51,6 +51,15 @@ QString LanguageTable::getText(const QString& key) const {
     return m_entries.at(i).text;
 }
 
+QString LanguageTable::caption(const QString& name) const {
+    const QString text = findText(name);
+    return text.isEmpty() ? name : text;
+}
+
+TextLookup LanguageTable::lookup() const {
+    return [this](const QString& key) { return getText(key); };
+}
+
 QVector<LanguageTable::Entry> LanguageTable::parse(const QByteArray& content) {
     const QString text = decodeFileText(content);
     QVector<Entry> entries;

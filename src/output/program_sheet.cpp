@@ -131,11 +131,6 @@ QString sheetDateTimeText(const QDateTime& when, const QLocale& locale) {
 
 namespace {
 
-QString captionOf(const LanguageTable& texts, const QString& name) {
-    const QString text = texts.findText(name);
-    return text.isEmpty() ? name : text;
-}
-
 QString channelText(int position) {
     return QString::number(position + 1);
 }
@@ -146,9 +141,9 @@ SheetSection sheetSection(const LanguageTable& texts, const QString& title, int 
                           const QString& channelName, int fireDigit) {
     SheetSection section;
     section.title = title;
-    section.channelHeading = captionOf(texts, channelName);
-    section.fireHeading = captionOf(texts, names::caption(page, fireDigit, 'A'));
-    section.durationHeading = captionOf(texts, names::caption(page, 3, 'A'));
+    section.channelHeading = texts.caption(channelName);
+    section.fireHeading = texts.caption(names::caption(page, fireDigit, 'A'));
+    section.durationHeading = texts.caption(names::caption(page, 3, 'A'));
     return section;
 }
 
@@ -169,13 +164,13 @@ SheetData buildSheetData(const BoxProgram& program, const LanguageTable& texts,
     SheetData data;
     data.caption = caption;
     data.dateTime = dateTime;
-    data.boxLabel = captionOf(texts, QStringLiteral("box_nr_lbl"));
+    data.boxLabel = texts.caption(QStringLiteral("box_nr_lbl"));
     data.boxNumber = program.boxNumber();
-    data.countLabel = captionOf(texts, QStringLiteral("gasmod_count_lbl"));
+    data.countLabel = texts.caption(QStringLiteral("gasmod_count_lbl"));
     const int count = program.moduleCount();
     data.moduleCount = count;
 
-    SheetSection single = sheetSection(texts, captionOf(texts, pageName(kPageSingle)), kPageSingle,
+    SheetSection single = sheetSection(texts, texts.caption(pageName(kPageSingle)), kPageSingle,
                                        names::caption(kPageSingle, 0, 'A'), 2);
     const QString moduleWord = texts.getText(QStringLiteral("prnt_str_Modul"));
     for (int n = 1; n <= count; ++n) {
@@ -187,11 +182,11 @@ SheetData buildSheetData(const BoxProgram& program, const LanguageTable& texts,
 
     for (int k = 0; k < kGroupKinds; ++k) {
         const int page = k + 1;
-        SheetSection group = sheetSection(texts, captionOf(texts, pageName(page)), page,
+        SheetSection group = sheetSection(texts, texts.caption(pageName(page)), page,
                                           names::caption(page, 1, 'A'), 2);
         for (int v = 1; v <= kGroupVariants; ++v) {
             const GroupProgram& p = program.groupAt(k, v);
-            group.rows.append(sheetRow(captionOf(texts, names::group(k, v, QStringLiteral("_lbl"))),
+            group.rows.append(sheetRow(texts.caption(names::group(k, v, QStringLiteral("_lbl"))),
                                        p.ch, p.fire, singleDuration(p.fire), locale));
         }
         data.sections.append(group);
@@ -201,12 +196,12 @@ SheetData buildSheetData(const BoxProgram& program, const LanguageTable& texts,
         const int page = f + 4;
         SheetSection seq = sheetSection(texts, QStringLiteral("Sequenzen: ") + familySymbol(f),
                                         page, names::caption(page, 0, 'B'), 1);
-        seq.waitHeading = captionOf(texts, names::caption(page, 2, 'A'));
+        seq.waitHeading = texts.caption(names::caption(page, 2, 'A'));
         seq.hasWait = true;
         for (int v = 1; v <= kSeqVariants; ++v) {
             const SequenceProgram& p = program.seqAt(f, v);
-            SheetRow row = sheetRow(captionOf(texts, names::seq(f, v, QStringLiteral("_lbl"))),
-                                    p.ch, p.fire, seqDuration(f, count, p.fire, p.wait), locale);
+            SheetRow row = sheetRow(texts.caption(names::seq(f, v, QStringLiteral("_lbl"))), p.ch,
+                                    p.fire, seqDuration(f, count, p.fire, p.wait), locale);
             row.wait = formatTime(p.wait, locale);
             row.inUse = p.chk;
             seq.rows.append(row);

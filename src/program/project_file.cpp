@@ -46,7 +46,7 @@ bool hasProjectSection(const IniFile& ini) {
 } // namespace
 
 QString projectValueProblemsMessage(const QString& path, const ProjectValueProblems& problems,
-                                    const std::function<QString(const QString&)>& text) {
+                                    const TextLookup& text) {
     if (problems.isEmpty())
         return QString();
     const QString nl = QStringLiteral("\n\r");
