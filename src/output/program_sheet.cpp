@@ -86,27 +86,24 @@ SheetGeometry layoutSheet(SheetCanvas& canvas, const SheetData& data) {
     out.advance(24, 10);
 
     for (const SheetSection& section : data.sections) {
-        canvas.setFont(10, true);
-        out.text(g.x0, section.title);
-        out.text(g.c40, section.channelHeading);
-        out.text(g.c55, section.fireHeading);
-        if (section.hasWait)
-            out.text(g.c70, section.waitHeading);
-        out.text(g.c85, section.durationHeading);
-        out.advance(16, 10);
-        canvas.setFont(10, false);
-
-        for (const SheetRow& row : section.rows) {
-            if (!row.inUse)
-                continue;
-            out.text(g.x0, row.name);
-            out.text(g.c40, row.channel);
-            out.text(g.c55, row.fire);
+        // A line of the section's columns, the wait column only where it has one.
+        const auto line = [&](const QString& name, const QString& channel, const QString& fire,
+                              const QString& wait, const QString& duration) {
+            out.text(g.x0, name);
+            out.text(g.c40, channel);
+            out.text(g.c55, fire);
             if (section.hasWait)
-                out.text(g.c70, row.wait);
-            out.text(g.c85, row.duration);
+                out.text(g.c70, wait);
+            out.text(g.c85, duration);
             out.advance(16, 10);
-        }
+        };
+        canvas.setFont(10, true);
+        line(section.title, section.channelHeading, section.fireHeading, section.waitHeading,
+             section.durationHeading);
+        canvas.setFont(10, false);
+        for (const SheetRow& row : section.rows)
+            if (row.inUse)
+                line(row.name, row.channel, row.fire, row.wait, row.duration);
         out.advance(8, 10);
     }
     return g;
