@@ -267,6 +267,14 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int
     return label;
 }
 
+QLabel* placeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
 void fillBackground(QWidget* widget, const QColor& color) {
     widget->setAutoFillBackground(true);
     QPalette palette = widget->palette();

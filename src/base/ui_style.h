@@ -35,6 +35,8 @@ QAction* addMenuEntry(QWidget* menu, const QString& name, QObject* owner = nullp
 // inherits).
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int pointSize,
                   bool bold, const QColor& color);
+// A label named name, showing text at (x, y), as wide as its text.
+QLabel* placeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y);
 // The widget paints its own background in color.
 void fillBackground(QWidget* widget, const QColor& color);
 

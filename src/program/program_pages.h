@@ -92,7 +92,6 @@ private:
     void buildSinglePage();
     void buildGroupPage(int k);
     void buildSeqPage(int f);
-    QLabel* addLabel(QWidget* page, const QString& name, const QString& text, int x, int y);
     QComboBox* addChannelList(QWidget* page, const QString& name, int tag, int x, int y);
     TimeControls addTime(QWidget* page, const QString& editName, const QString& udName, int tag,
                          int minimum, int x, int y, QMenu* popup);
