@@ -35,8 +35,10 @@ using ProjectValueProblems = QVector<ProjectValueProblem>;
 QString projectValueProblemsMessage(const QString& path, const ProjectValueProblems& problems,
                                     const TextLookup& text);
 
-// The name a save uses: ".kvx" added unless the name ends with it in any letter case (a dot
-// elsewhere in the name, "Show v1.2", is no extension of a project).
+// Whether the name ends with ".kvx", in any letter case (a dot elsewhere in the name,
+// "Show v1.2", is no extension of a project).
+bool hasProjectExtension(const QString& path);
+// The name a save uses: ".kvx" added unless it has it.
 QString withProjectExtension(const QString& path);
 
 // The .kvx project file: 20 sections, 4183 keys, in a fixed order.
