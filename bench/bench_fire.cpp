@@ -11,7 +11,7 @@
 // and its read times must not carry the load. The same figures follow as stamped by the fire
 // thread at each write: the far end's times also carry the pseudo-terminal's own delivery,
 // which the kernel does on an ordinary worker thread that a loaded machine holds up too.
-#include "base/prompts.h"
+#include "bench_prompts.h"
 #include "fire/com_fire_port.h"
 #include "fire/fire_console.h"
 #include "fire/fire_engine.h"
@@ -113,20 +113,6 @@ struct FarEnd {
         }
         return true;
     }
-};
-
-class YesPrompts : public Prompts {
-public:
-    void error(QWidget*, const QString& t) override {
-        std::fprintf(stderr, "error: %s\n", qPrintable(t));
-    }
-    void information(QWidget*, const QString&) override {}
-    Answer confirm(QWidget*, const QString&, Answer) override { return Answer::Yes; }
-    Answer warningYesNo(QWidget*, const QString&) override { return Answer::Yes; }
-    Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::Yes; }
-    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    bool printDialog(QWidget*, QPrinter*) override { return false; }
 };
 
 // The load: busy threads on every core and a window thread held up now and then.
@@ -234,7 +220,7 @@ int main(int argc, char** argv) {
     HotkeyTable hotkeys;
     TApdComPort port(dir.path());
     vz::ComFirePort firePort(port);
-    YesPrompts prompts;
+    BenchPrompts prompts(Prompts::Answer::Yes);
     vz::FireConsole console(doc, hotkeys, firePort, prompts, &window);
     console.firePage()->setParent(&window);
     console.firePage()->setGeometry(0, 0, 761, 467);

@@ -3,8 +3,8 @@
 // opens a new window on the file; the median and the slowest run are reported, with the
 // three parts of one run.
 // Usage: bench_fire_log [lines] [runs]
-#include "base/prompts.h"
 #include "base/unit_service.h"
+#include "bench_prompts.h"
 #include "fire/fire_frames.h"
 #include "fire/fire_log.h"
 #include "fire/fire_log_reader.h"
@@ -24,18 +24,6 @@
 using namespace vz;
 
 namespace {
-
-class NoPrompts : public Prompts {
-public:
-    void error(QWidget*, const QString&) override {}
-    void information(QWidget*, const QString&) override {}
-    Answer confirm(QWidget*, const QString&, Answer) override { return Answer::No; }
-    Answer warningYesNo(QWidget*, const QString&) override { return Answer::No; }
-    Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::Cancel; }
-    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    bool printDialog(QWidget*, QPrinter*) override { return false; }
-};
 
 // A long evening of firing in the log's own format: fire mode on and off every half hour,
 // frames of every source on all 70 channels in pairs of copies, a macro's start now and then.
@@ -94,7 +82,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const double readMs = clock.nsecsElapsed() / 1e6;
-    NoPrompts prompts;
+    BenchPrompts prompts;
     Tfrm_gui_firelog probe(prompts);
     probe.resize(1000, 700);
     clock.restart();

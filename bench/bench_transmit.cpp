@@ -9,7 +9,7 @@
 // log shown in its text box, each append with the repaint it causes; beside it, for a few
 // hundred appends, the cost of refilling the whole text per append.
 
-#include "base/prompts.h"
+#include "bench_prompts.h"
 #include "program/box_program.h"
 #include "transfer/backend_transmit.h"
 #include "transfer/hex_log_view.h"
@@ -36,22 +36,6 @@
 using namespace vz;
 
 namespace {
-
-class QuietPrompts : public Prompts {
-public:
-    void error(QWidget*, const QString& text) override {
-        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
-        ++errors;
-    }
-    void information(QWidget*, const QString&) override {}
-    Answer confirm(QWidget*, const QString&, Answer) override { return Answer::No; }
-    Answer warningYesNo(QWidget*, const QString&) override { return Answer::No; }
-    Answer warningYesNoCancel(QWidget*, const QString&) override { return Answer::Cancel; }
-    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    bool printDialog(QWidget*, QPrinter*) override { return false; }
-    int errors = 0;
-};
 
 double median(std::vector<double> v) {
     if (v.empty())
@@ -131,7 +115,7 @@ int main(int argc, char** argv) {
     });
     reader.start();
 
-    QuietPrompts prompts;
+    BenchPrompts prompts;
     int savedPort = 7;
     Tfrm_gui_transmit dlg(dir.path(), prompts, savedPort);
     const vz::RecordTable records = vz::buildRecordTable(vz::BoxProgram::startValues(), 0);

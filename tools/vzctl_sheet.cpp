@@ -8,23 +8,14 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTextStream>
 
 namespace vz {
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitError = 2;
-
-void say(FILE* stream, const QString& text) {
-    QTextStream out(stream);
-    out << text << "\n";
-}
-
 int fail(const QString& problem) {
-    say(stderr, QStringLiteral("vzctl sheet: ") + problem);
-    return kExitError;
+    printErr(QStringLiteral("vzctl sheet: ") + problem);
+    return ExitError;
 }
 
 } // namespace
@@ -57,8 +48,8 @@ int runSheetCommand(const QStringList& args) {
     if (!parser.parse(QStringList{QStringLiteral("sheet")} + args))
         return fail(parser.errorText() + QLatin1Char('\n') + usage);
     if (parser.isSet(help)) {
-        say(stdout, usage + QStringLiteral("\n\n") + parser.applicationDescription());
-        return kExitOk;
+        printOut(usage + QStringLiteral("\n\n") + parser.applicationDescription());
+        return ExitOk;
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
@@ -78,7 +69,7 @@ int runSheetCommand(const QStringList& args) {
     // be read, or is no project, is refused with its reason.
     LoadedProject loaded;
     if (!loadProject(project, parser.value(settings), DataFolder::forProgram(dir), &loaded))
-        return kExitError;
+        return ExitError;
 
     const QString caption = QStringLiteral("Vestro Zandor - ") + QFileInfo(project).fileName();
     const vz::SheetData data =
@@ -87,8 +78,8 @@ int runSheetCommand(const QStringList& args) {
     int pages = 0;
     if (!vz::exportSheetPdf(out, data, &pages))
         return fail(QStringLiteral("cannot write ") + out);
-    say(stdout, QStringLiteral("%1: %2 page(s)").arg(out).arg(pages));
-    return kExitOk;
+    printOut(QStringLiteral("%1: %2 page(s)").arg(out).arg(pages));
+    return ExitOk;
 }
 
 } // namespace vz

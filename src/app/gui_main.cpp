@@ -52,7 +52,7 @@ constexpr int kCtrlStep = 5;
 
 bool isProjectFile(const QString& path) {
     const QFileInfo info(path);
-    return info.isFile() && path.toUpper().endsWith(QLatin1String(".KVX"));
+    return info.isFile() && hasProjectExtension(path);
 }
 
 } // namespace

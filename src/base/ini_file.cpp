@@ -3,7 +3,6 @@
 #include "base/text_decoding.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <limits>
@@ -79,14 +78,8 @@ IniFile::IniFile(const QString& path) : m_path(path) {}
 bool IniFile::load() {
     m_lines.clear();
     m_indexed = false;
-    // A FIFO would block the open, a device would be read without end.
-    if (!QFileInfo(m_path).isFile())
-        return false;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    QByteArray bytes;
+    if (!readFileBytes(m_path, &bytes))
         return false;
     QString text = decodeFileText(bytes);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));

@@ -1,5 +1,7 @@
 #include "base/text_decoding.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace vz {
@@ -14,6 +16,16 @@ QString decodeFileText(QByteArray bytes) {
     if (!utf8.hasError())
         return text;
     return QString::fromLatin1(bytes);
+}
+
+bool readFileBytes(const QString& path, QByteArray* bytes) {
+    if (!QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    *bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
 }
 
 } // namespace vz

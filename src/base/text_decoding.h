@@ -10,4 +10,9 @@ namespace vz {
 // UTF-8 byte-order mark at the start is dropped either way.
 QString decodeFileText(QByteArray bytes);
 
+// Every byte of the regular file at path. False for anything else (a FIFO would block the
+// open, a device would be read without end) and for a read that broke off: half a file is
+// never taken for the whole.
+bool readFileBytes(const QString& path, QByteArray* bytes);
+
 } // namespace vz

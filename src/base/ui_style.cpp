@@ -1,6 +1,7 @@
 #include "base/ui_style.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -249,6 +250,36 @@ QAction* addMenuEntry(QWidget* menu, const QString& name, QObject* owner) {
     action->setObjectName(name);
     menu->addAction(action);
     return action;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int pointSize,
+                  bool bold, const QColor& color) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    QFont font = label->font();
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    font.setBold(bold);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
+QLabel* placeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+void fillBackground(QWidget* widget, const QColor& color) {
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    widget->setPalette(palette);
 }
 
 } // namespace vz::ui

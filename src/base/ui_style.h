@@ -5,6 +5,8 @@
 #include <QPixmap>
 
 class QAction;
+class QColor;
+class QLabel;
 class QObject;
 class QStyle;
 class QWidget;
@@ -28,5 +30,14 @@ QIcon previewButtonIcon();
 // A menu entry named and captioned name (until texts are applied), added to menu (a menu or
 // the menu bar) and owned by owner, the menu itself when none is given.
 QAction* addMenuEntry(QWidget* menu, const QString& name, QObject* owner = nullptr);
+
+// A label named name, showing text in color, bold or not, of pointSize points (0: the size it
+// inherits).
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int pointSize,
+                  bool bold, const QColor& color);
+// A label named name, showing text at (x, y), as wide as its text.
+QLabel* placeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y);
+// The widget paints its own background in color.
+void fillBackground(QWidget* widget, const QColor& color);
 
 } // namespace vz::ui

@@ -3,7 +3,6 @@
 #include "base/text_decoding.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace vz {
 
@@ -51,6 +50,15 @@ QString LanguageTable::getText(const QString& key) const {
     return m_entries.at(i).text;
 }
 
+QString LanguageTable::caption(const QString& name) const {
+    const QString text = findText(name);
+    return text.isEmpty() ? name : text;
+}
+
+TextLookup LanguageTable::lookup() const {
+    return [this](const QString& key) { return getText(key); };
+}
+
 QVector<LanguageTable::Entry> LanguageTable::parse(const QByteArray& content) {
     const QString text = decodeFileText(content);
     QVector<Entry> entries;
@@ -90,13 +98,9 @@ bool LanguageTable::load(const QString& programDir, const QString& name) {
 }
 
 bool LanguageTable::loadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray content = file.readAll();
-    // A file that breaks off while being read is not taken: the old table stays whole.
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    QByteArray content;
+    if (!readFileBytes(path, &content))
+        return false; // the old table stays whole
     setEntries(parse(content));
     return true;
 }

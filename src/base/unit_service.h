@@ -3,7 +3,12 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 namespace vz {
+
+// A text by its key, from whatever table the caller reads.
+using TextLookup = std::function<QString(const QString&)>;
 
 // The program-wide language table: key/text lines of one language file.
 // Keys compare exactly (case-sensitive); an entry with an empty key ends every lookup.
@@ -21,6 +26,10 @@ public:
 
     QString findText(const QString& key) const;
     QString getText(const QString& key) const;
+    // What a control named name shows: its text, or the name itself where the table has none.
+    QString caption(const QString& name) const;
+    // getText of this table, which must outlive the lookup.
+    TextLookup lookup() const;
 
     // Reads language/<name>.lng in programDir. On success the whole table is replaced
     // (entries past the file's last line are emptied). A file that cannot be opened or read

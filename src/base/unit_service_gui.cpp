@@ -62,6 +62,7 @@ void setCaption(QObject* object, Kind kind, const QString& text) {
         static_cast<QMenu*>(object)->setTitle(text);
         break;
     case Kind::Button:
+    case Kind::CheckBox:
         static_cast<QAbstractButton*>(object)->setText(text);
         break;
     case Kind::Label: {
@@ -79,9 +80,6 @@ void setCaption(QObject* object, Kind kind, const QString& text) {
     }
     case Kind::GroupBox:
         static_cast<QGroupBox*>(object)->setTitle(text);
-        break;
-    case Kind::CheckBox:
-        static_cast<QCheckBox*>(object)->setText(text);
         break;
     case Kind::None:
         break;

@@ -2,6 +2,7 @@
 
 #include "base/prompts.h"
 #include "base/settings.h"
+#include "base/ui_style.h"
 #include "base/unit_service.h"
 #include "fire/fire_buttons.h"
 #include "fire/fire_frames.h"
@@ -51,15 +52,8 @@ FireConsole::FireConsole(ProgramDocument& document, HotkeyTable& hotkeys, FirePo
     connect(&m_engine, &FireEngine::frameWritten, this, &FireConsole::frameWritten);
 
     m_firePage = new FireModePage(window);
-    m_warning = new QLabel(window);
-    m_warning->setObjectName(QStringLiteral("lbl_firemode_warning"));
-    m_warning->setText(QStringLiteral("FIRE MODE"));
-    QFont wf = m_warning->font();
-    wf.setBold(true);
-    m_warning->setFont(wf);
-    QPalette wp = m_warning->palette();
-    wp.setColor(QPalette::WindowText, Qt::red);
-    m_warning->setPalette(wp);
+    m_warning = ui::makeLabel(window, QStringLiteral("lbl_firemode_warning"),
+                              QStringLiteral("FIRE MODE"), 0, true, Qt::red);
     m_warning->setAlignment(Qt::AlignCenter);
     m_warning->setWordWrap(true);
     m_warning->hide();

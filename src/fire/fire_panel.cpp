@@ -1,5 +1,6 @@
 #include "fire/fire_panel.h"
 
+#include "base/ui_style.h"
 #include "base/unit_service.h"
 #include "fire/fire_panel_layout.h"
 #include "fire/macro_run_view.h"
@@ -18,21 +19,6 @@
 namespace vz {
 
 namespace {
-
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int pointSize,
-                  bool bold, const QColor& color) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    QFont f = l->font();
-    if (pointSize > 0)
-        f.setPointSize(pointSize);
-    f.setBold(bold);
-    l->setFont(f);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, color);
-    l->setPalette(p);
-    return l;
-}
 
 // Gives the label's font that size; returns the height of a line.
 int setPixelSize(QWidget* w, int px) {
@@ -63,18 +49,15 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
     // Behind the panel: seen only while a macro runs and the panel is hidden.
     m_runView = new MacroRunView(this);
     m_runView->hide();
-    m_macroRunning = makeLabel(this, QStringLiteral("firemode_macro_running"),
-                               QStringLiteral("Makro läuft"), 18, true, Qt::white);
+    m_macroRunning = ui::makeLabel(this, QStringLiteral("firemode_macro_running"),
+                                   QStringLiteral("Makro läuft"), 18, true, Qt::white);
     m_macroRunning->setAlignment(Qt::AlignCenter);
     m_macroNr =
-        makeLabel(this, QStringLiteral("firemode_macro_nr"), QString(), 13, true, Qt::white);
+        ui::makeLabel(this, QStringLiteral("firemode_macro_nr"), QString(), 13, true, Qt::white);
     m_macroNr->setAlignment(Qt::AlignCenter);
     m_armedLbl =
-        makeLabel(this, QStringLiteral("firemode_armed_lbl"), QString(), 0, true, Qt::white);
-    m_armedLbl->setAutoFillBackground(true);
-    QPalette ap = m_armedLbl->palette();
-    ap.setColor(QPalette::Window, Qt::black);
-    m_armedLbl->setPalette(ap);
+        ui::makeLabel(this, QStringLiteral("firemode_armed_lbl"), QString(), 0, true, Qt::white);
+    ui::fillBackground(m_armedLbl, Qt::black);
     m_armedLbl->setAlignment(Qt::AlignCenter);
     m_armedLbl->hide();
     m_stop = new QPushButton(QStringLiteral("Stop"), this);
@@ -88,10 +71,7 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
 
     m_panel = new QWidget(this);
     m_panel->setObjectName(QStringLiteral("firemode_panel"));
-    m_panel->setAutoFillBackground(true);
-    QPalette pp = m_panel->palette();
-    pp.setColor(QPalette::Window, Qt::black);
-    m_panel->setPalette(pp);
+    ui::fillBackground(m_panel, Qt::black);
     m_panel->installEventFilter(this);
 
     m_popup = new QMenu(this);
@@ -129,18 +109,18 @@ FireModePage::FireModePage(QWidget* parent) : QWidget(parent) {
     for (int m = 1; m <= kMacros; ++m)
         add(9, m);
 
-    m_comPortLbl = makeLabel(m_panel, QStringLiteral("com_port_lbl"), QStringLiteral("COM-Port:"),
-                             0, false, Qt::white);
-    m_port =
-        makeLabel(m_panel, QStringLiteral("tab_fire_mode_comport"), QString(), 0, true, Qt::white);
-    m_sent = makeLabel(m_panel, QStringLiteral("firemode_sent_lbl"), QString(), 0, true,
-                       kSentColor.lighter(140));
+    m_comPortLbl = ui::makeLabel(m_panel, QStringLiteral("com_port_lbl"),
+                                 QStringLiteral("COM-Port:"), 0, false, Qt::white);
+    m_port = ui::makeLabel(m_panel, QStringLiteral("tab_fire_mode_comport"), QString(), 0, true,
+                           Qt::white);
+    m_sent = ui::makeLabel(m_panel, QStringLiteral("firemode_sent_lbl"), QString(), 0, true,
+                           kSentColor.lighter(140));
     m_sent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_logOff = makeLabel(m_panel, QStringLiteral("firemode_log_off_lbl"), QString(), 0, true,
-                         QColor(0xff, 0xc0, 0x40));
+    m_logOff = ui::makeLabel(m_panel, QStringLiteral("firemode_log_off_lbl"), QString(), 0, true,
+                             QColor(0xff, 0xc0, 0x40));
     m_logOff->hide();
-    m_rehearsal = makeLabel(m_panel, QStringLiteral("firemode_rehearsal_lbl"), QString(), 0, true,
-                            kRehearsalText);
+    m_rehearsal = ui::makeLabel(m_panel, QStringLiteral("firemode_rehearsal_lbl"), QString(), 0,
+                                true, kRehearsalText);
     m_rehearsal->hide();
 
     m_flashTimer = new QTimer(this);

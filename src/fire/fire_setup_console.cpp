@@ -112,23 +112,25 @@ void FireSetupConsole::addMacroStep(int type, int value) {
     macroeditor_load_macro(m);
 }
 
+// A full macro takes no step, so no dialog asks for one.
+bool FireSetupConsole::refuseFullMacro() {
+    if (m_doc.program().macros[selectedMacro()].stepCount() < kMacroMaxSteps)
+        return false;
+    m_error(get_text(QStringLiteral("msg_macro_full")));
+    return true;
+}
+
 void FireSetupConsole::firesetup_macro_addClick() {
-    const int m = selectedMacro();
-    if (m_doc.program().macros[m].stepCount() >= kMacroMaxSteps) {
-        m_error(get_text(QStringLiteral("msg_macro_full")));
+    if (refuseFullMacro())
         return;
-    }
     const int channel = m_seqDialog->choose(m_doc.program());
     if (channel > 0)
         addMacroStep(MacroCall, channel);
 }
 
 void FireSetupConsole::firesetup_macro_addpauseClick() {
-    const int m = selectedMacro();
-    if (m_doc.program().macros[m].stepCount() >= kMacroMaxSteps) {
-        m_error(get_text(QStringLiteral("msg_macro_full")));
+    if (refuseFullMacro())
         return;
-    }
     const int pause = m_pauseDialog->choose();
     if (pause > 0)
         addMacroStep(MacroPause, pause);

@@ -53,6 +53,7 @@ private:
     static QString macroItemText(int number);
     int selectedMacro() const;
     void addMacroStep(int type, int value);
+    bool refuseFullMacro();
 
     ProgramDocument& m_doc;
     FireModeController& m_controller;

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "base/unit_service.h"
 #include "program/box_program.h"
 
 #include <QLocale>
 #include <QString>
 #include <QVector>
-
-#include <functional>
 
 // What a macro step read from a file really does. A slot can hold any integer: the window,
 // the runner and vzctl all go through this one check before a step reaches a frame or a timer.
@@ -42,8 +41,6 @@ struct MacroProblem {
 QVector<MacroProblem> macroProblems(const BoxProgram& program, int macro);
 // The same for all ten macros, in order.
 QVector<MacroProblem> macroProblems(const BoxProgram& program);
-
-using TextLookup = std::function<QString(const QString&)>;
 
 // What happens to the step, e.g. "channel 277 is outside 1..70: not sent"; empty without a
 // problem.

@@ -1,5 +1,7 @@
 #include "fire/macro_run_view.h"
 
+#include "base/ui_style.h"
+
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
@@ -16,27 +18,16 @@ const QColor kDone(0x8a, 0x8a, 0x8a);
 constexpr int kCellGap = 6;
 
 QLabel* makeLabel(QWidget* parent, const QString& name, int pointSize, const QColor& color) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(name);
-    QFont f = l->font();
-    f.setPointSize(pointSize);
-    f.setBold(true);
-    l->setFont(f);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, color);
-    l->setPalette(p);
-    l->setAlignment(Qt::AlignCenter);
-    return l;
+    QLabel* label = ui::makeLabel(parent, name, QString(), pointSize, true, color);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
 }
 
 } // namespace
 
 MacroRunView::MacroRunView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("firemode_macro_monitor"));
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::black);
-    setPalette(p);
+    ui::fillBackground(this, Qt::black);
     m_next = makeLabel(this, QStringLiteral("firemode_monitor_next_lbl"), 15, kCurrent);
     m_called = makeLabel(this, QStringLiteral("firemode_monitor_called_lbl"), 10, Qt::white);
     m_countdown = new QTimer(this);

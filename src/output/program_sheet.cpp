@@ -86,27 +86,24 @@ SheetGeometry layoutSheet(SheetCanvas& canvas, const SheetData& data) {
     out.advance(24, 10);
 
     for (const SheetSection& section : data.sections) {
-        canvas.setFont(10, true);
-        out.text(g.x0, section.title);
-        out.text(g.c40, section.channelHeading);
-        out.text(g.c55, section.fireHeading);
-        if (section.hasWait)
-            out.text(g.c70, section.waitHeading);
-        out.text(g.c85, section.durationHeading);
-        out.advance(16, 10);
-        canvas.setFont(10, false);
-
-        for (const SheetRow& row : section.rows) {
-            if (!row.inUse)
-                continue;
-            out.text(g.x0, row.name);
-            out.text(g.c40, row.channel);
-            out.text(g.c55, row.fire);
+        // A line of the section's columns, the wait column only where it has one.
+        const auto line = [&](const QString& name, const QString& channel, const QString& fire,
+                              const QString& wait, const QString& duration) {
+            out.text(g.x0, name);
+            out.text(g.c40, channel);
+            out.text(g.c55, fire);
             if (section.hasWait)
-                out.text(g.c70, row.wait);
-            out.text(g.c85, row.duration);
+                out.text(g.c70, wait);
+            out.text(g.c85, duration);
             out.advance(16, 10);
-        }
+        };
+        canvas.setFont(10, true);
+        line(section.title, section.channelHeading, section.fireHeading, section.waitHeading,
+             section.durationHeading);
+        canvas.setFont(10, false);
+        for (const SheetRow& row : section.rows)
+            if (row.inUse)
+                line(row.name, row.channel, row.fire, row.wait, row.duration);
         out.advance(8, 10);
     }
     return g;
@@ -131,13 +128,30 @@ QString sheetDateTimeText(const QDateTime& when, const QLocale& locale) {
 
 namespace {
 
-QString captionOf(const LanguageTable& texts, const QString& name) {
-    const QString text = texts.findText(name);
-    return text.isEmpty() ? name : text;
-}
-
 QString channelText(int position) {
     return QString::number(position + 1);
+}
+
+// A section's heading row. Its channel column's caption differs from page to page; fire and
+// duration are the page's captions of those digits.
+SheetSection sheetSection(const LanguageTable& texts, const QString& title, int page,
+                          const QString& channelName, int fireDigit) {
+    SheetSection section;
+    section.title = title;
+    section.channelHeading = texts.caption(channelName);
+    section.fireHeading = texts.caption(names::caption(page, fireDigit, 'A'));
+    section.durationHeading = texts.caption(names::caption(page, 3, 'A'));
+    return section;
+}
+
+SheetRow sheetRow(const QString& name, int channel, int fire, double seconds,
+                  const QLocale& locale) {
+    SheetRow row;
+    row.name = name;
+    row.channel = channelText(channel);
+    row.fire = formatTime(fire, locale);
+    row.duration = formatSeconds(seconds, locale);
+    return row;
 }
 
 } // namespace
@@ -147,65 +161,45 @@ SheetData buildSheetData(const BoxProgram& program, const LanguageTable& texts,
     SheetData data;
     data.caption = caption;
     data.dateTime = dateTime;
-    data.boxLabel = captionOf(texts, QStringLiteral("box_nr_lbl"));
+    data.boxLabel = texts.caption(QStringLiteral("box_nr_lbl"));
     data.boxNumber = program.boxNumber();
-    data.countLabel = captionOf(texts, QStringLiteral("gasmod_count_lbl"));
+    data.countLabel = texts.caption(QStringLiteral("gasmod_count_lbl"));
     const int count = program.moduleCount();
     data.moduleCount = count;
 
-    SheetSection single;
-    single.title = captionOf(texts, pageName(kPageSingle));
-    single.channelHeading = captionOf(texts, names::caption(kPageSingle, 0, 'A'));
-    single.fireHeading = captionOf(texts, names::caption(kPageSingle, 2, 'A'));
-    single.durationHeading = captionOf(texts, names::caption(kPageSingle, 3, 'A'));
+    SheetSection single = sheetSection(texts, texts.caption(pageName(kPageSingle)), kPageSingle,
+                                       names::caption(kPageSingle, 0, 'A'), 2);
     const QString moduleWord = texts.getText(QStringLiteral("prnt_str_Modul"));
     for (int n = 1; n <= count; ++n) {
         const SingleProgram& p = program.singleAt(n);
-        SheetRow row;
-        row.name = moduleWord + QLatin1Char(' ') + QString::number(n);
-        row.channel = channelText(p.ch);
-        row.fire = formatTime(p.fire, locale);
-        row.duration = formatSeconds(singleDuration(p.fire), locale);
-        single.rows.append(row);
+        single.rows.append(sheetRow(moduleWord + QLatin1Char(' ') + QString::number(n), p.ch,
+                                    p.fire, singleDuration(p.fire), locale));
     }
     data.sections.append(single);
 
     for (int k = 0; k < kGroupKinds; ++k) {
         const int page = k + 1;
-        SheetSection group;
-        group.title = captionOf(texts, pageName(page));
-        group.channelHeading = captionOf(texts, names::caption(page, 1, 'A'));
-        group.fireHeading = captionOf(texts, names::caption(page, 2, 'A'));
-        group.durationHeading = captionOf(texts, names::caption(page, 3, 'A'));
+        SheetSection group = sheetSection(texts, texts.caption(pageName(page)), page,
+                                          names::caption(page, 1, 'A'), 2);
         for (int v = 1; v <= kGroupVariants; ++v) {
             const GroupProgram& p = program.groupAt(k, v);
-            SheetRow row;
-            row.name = captionOf(texts, names::group(k, v, QStringLiteral("_lbl")));
-            row.channel = channelText(p.ch);
-            row.fire = formatTime(p.fire, locale);
-            row.duration = formatSeconds(singleDuration(p.fire), locale);
-            group.rows.append(row);
+            group.rows.append(sheetRow(texts.caption(names::group(k, v, QStringLiteral("_lbl"))),
+                                       p.ch, p.fire, singleDuration(p.fire), locale));
         }
         data.sections.append(group);
     }
 
     for (int f = 0; f < kSeqFamilies; ++f) {
         const int page = f + 4;
-        SheetSection seq;
-        seq.title = QStringLiteral("Sequenzen: ") + familySymbol(f);
-        seq.channelHeading = captionOf(texts, names::caption(page, 0, 'B'));
-        seq.fireHeading = captionOf(texts, names::caption(page, 1, 'A'));
-        seq.waitHeading = captionOf(texts, names::caption(page, 2, 'A'));
-        seq.durationHeading = captionOf(texts, names::caption(page, 3, 'A'));
+        SheetSection seq = sheetSection(texts, QStringLiteral("Sequenzen: ") + familySymbol(f),
+                                        page, names::caption(page, 0, 'B'), 1);
+        seq.waitHeading = texts.caption(names::caption(page, 2, 'A'));
         seq.hasWait = true;
         for (int v = 1; v <= kSeqVariants; ++v) {
             const SequenceProgram& p = program.seqAt(f, v);
-            SheetRow row;
-            row.name = captionOf(texts, names::seq(f, v, QStringLiteral("_lbl")));
-            row.channel = channelText(p.ch);
-            row.fire = formatTime(p.fire, locale);
+            SheetRow row = sheetRow(texts.caption(names::seq(f, v, QStringLiteral("_lbl"))), p.ch,
+                                    p.fire, seqDuration(f, count, p.fire, p.wait), locale);
             row.wait = formatTime(p.wait, locale);
-            row.duration = formatSeconds(seqDuration(f, count, p.fire, p.wait), locale);
             row.inUse = p.chk;
             seq.rows.append(row);
         }

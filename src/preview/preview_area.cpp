@@ -1,5 +1,6 @@
 #include "preview/preview_area.h"
 
+#include "base/ui_style.h"
 #include "preview/preview_pictures.h"
 #include "preview/preview_popup.h"
 #include "program/program_document.h"
@@ -38,10 +39,7 @@ PreviewArea::PreviewArea(QWidget* parent) : QGroupBox(parent) {
 
     m_bg = new QWidget(this);
     m_bg->setObjectName(QStringLiteral("preview_bg"));
-    m_bg->setAutoFillBackground(true);
-    QPalette black = m_bg->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    m_bg->setPalette(black);
+    ui::fillBackground(m_bg, Qt::black);
     m_bg->setGeometry(kBackgroundX, kBackgroundY, kBackgroundWidth, kBackgroundHeight);
 
     m_imgAus = makeHolder(this, "preview_img_aus", offPicture());
@@ -57,18 +55,11 @@ PreviewArea::PreviewArea(QWidget* parent) : QGroupBox(parent) {
         m_flames[size_t(i - 1)] = slot;
     }
 
-    m_firemodeWarning = new QLabel(this);
-    m_firemodeWarning->setObjectName(QStringLiteral("lbl_firemode_warning"));
-    m_firemodeWarning->setText(m_firemodeWarning->objectName());
+    const QString warning = QStringLiteral("lbl_firemode_warning");
+    m_firemodeWarning = ui::makeLabel(this, warning, warning, 0, true, Qt::red);
     m_firemodeWarning->setGeometry(kBackgroundX, kBackgroundY, kBackgroundWidth, kBackgroundHeight);
     m_firemodeWarning->setAlignment(Qt::AlignCenter);
     m_firemodeWarning->setWordWrap(true);
-    QFont bold = m_firemodeWarning->font();
-    bold.setBold(true);
-    m_firemodeWarning->setFont(bold);
-    QPalette red = m_firemodeWarning->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    m_firemodeWarning->setPalette(red);
     m_firemodeWarning->hide();
 
     m_preview_timer = new QTimer(this);

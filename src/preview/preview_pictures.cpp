@@ -52,67 +52,69 @@ QPainterPath tongue(double top, double bottom, double halfWidth, double bulge) {
     return path;
 }
 
-void fillTongue(QPainter& p, const QPainterPath& path, double top, double bottom,
+// The tongue, coloured from upper at its top to lower at the nozzle.
+void fillTongue(QPainter& p, double top, double bottom, double halfWidth, double bulge,
                 const QColor& upper, const QColor& lower) {
     QLinearGradient g(0, top, 0, bottom);
     g.setColorAt(0.0, upper);
     g.setColorAt(1.0, lower);
     p.setPen(Qt::NoPen);
     p.setBrush(g);
-    p.drawPath(path);
+    p.drawPath(tongue(top, bottom, halfWidth, bulge));
+}
+
+void fillDisc(QPainter& p, const QRadialGradient& gradient, const QPointF& centre, double radius) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(gradient);
+    p.drawEllipse(centre, radius, radius);
+}
+
+// A picture on black: what draw paints, the nozzle over it.
+template <typename Draw> QPixmap picture(Draw draw) {
+    QPixmap pm = blank();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+    drawNozzle(p);
+    return pm;
 }
 
 } // namespace
 
 QPixmap offPicture() {
-    QPixmap pm = blank();
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    // The pilot flame: a small blue glow with a light core just above the nozzle.
-    QRadialGradient glow(10, 40.5, 5);
-    glow.setColorAt(0.0, QColor(60, 110, 255, 150));
-    glow.setColorAt(1.0, QColor(0, 0, 80, 0));
-    p.setPen(Qt::NoPen);
-    p.setBrush(glow);
-    p.drawEllipse(QPointF(10, 40.5), 5, 5);
-    fillTongue(p, tongue(35.5, 43.5, 2.4, 0.3), 35.5, 43.5, QColor(90, 140, 255),
-               QColor(30, 60, 230));
-    fillTongue(p, tongue(38.5, 43.2, 1.1, 0.3), 38.5, 43.2, QColor(200, 225, 255),
-               QColor(120, 170, 255));
-    drawNozzle(p);
-    return pm;
+    return picture([](QPainter& p) {
+        // The pilot flame: a small blue glow with a light core just above the nozzle.
+        QRadialGradient glow(10, 40.5, 5);
+        glow.setColorAt(0.0, QColor(60, 110, 255, 150));
+        glow.setColorAt(1.0, QColor(0, 0, 80, 0));
+        fillDisc(p, glow, QPointF(10, 40.5), 5);
+        fillTongue(p, 35.5, 43.5, 2.4, 0.3, QColor(90, 140, 255), QColor(30, 60, 230));
+        fillTongue(p, 38.5, 43.2, 1.1, 0.3, QColor(200, 225, 255), QColor(120, 170, 255));
+    });
 }
 
 QPixmap ballPicture() {
-    QPixmap pm = blank();
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    // Thin stem from the nozzle up into the ball.
-    fillTongue(p, tongue(14, 44, 1.6, 0.2), 14, 44, QColor(255, 150, 20), QColor(255, 220, 90));
-    // The fireball in the upper half.
-    QRadialGradient ball(10, 13, 9.5, 9, 11);
-    ball.setColorAt(0.0, QColor(255, 255, 225));
-    ball.setColorAt(0.3, QColor(255, 230, 80));
-    ball.setColorAt(0.65, QColor(255, 140, 20));
-    ball.setColorAt(0.9, QColor(210, 50, 10, 230));
-    ball.setColorAt(1.0, QColor(120, 20, 0, 0));
-    p.setPen(Qt::NoPen);
-    p.setBrush(ball);
-    p.drawEllipse(QPointF(10, 13), 9.5, 9.5);
-    drawNozzle(p);
-    return pm;
+    return picture([](QPainter& p) {
+        // Thin stem from the nozzle up into the ball.
+        fillTongue(p, 14, 44, 1.6, 0.2, QColor(255, 150, 20), QColor(255, 220, 90));
+        // The fireball in the upper half.
+        QRadialGradient ball(10, 13, 9.5, 9, 11);
+        ball.setColorAt(0.0, QColor(255, 255, 225));
+        ball.setColorAt(0.3, QColor(255, 230, 80));
+        ball.setColorAt(0.65, QColor(255, 140, 20));
+        ball.setColorAt(0.9, QColor(210, 50, 10, 230));
+        ball.setColorAt(1.0, QColor(120, 20, 0, 0));
+        fillDisc(p, ball, QPointF(10, 13), 9.5);
+    });
 }
 
 QPixmap flamePicture() {
-    QPixmap pm = blank();
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    // Three nested tongues: red-orange mantle, orange body, pale yellow core.
-    fillTongue(p, tongue(0.5, 44, 9.5, 0.35), 0.5, 44, QColor(200, 40, 0), QColor(255, 110, 10));
-    fillTongue(p, tongue(7, 44, 7, 0.35), 7, 44, QColor(255, 120, 10), QColor(255, 190, 40));
-    fillTongue(p, tongue(17, 44, 4, 0.3), 17, 44, QColor(255, 230, 90), QColor(255, 252, 215));
-    drawNozzle(p);
-    return pm;
+    return picture([](QPainter& p) {
+        // Three nested tongues: red-orange mantle, orange body, pale yellow core.
+        fillTongue(p, 0.5, 44, 9.5, 0.35, QColor(200, 40, 0), QColor(255, 110, 10));
+        fillTongue(p, 7, 44, 7, 0.35, QColor(255, 120, 10), QColor(255, 190, 40));
+        fillTongue(p, 17, 44, 4, 0.3, QColor(255, 230, 90), QColor(255, 252, 215));
+    });
 }
 
 } // namespace vz::preview

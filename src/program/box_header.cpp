@@ -1,5 +1,6 @@
 #include "program/box_header.h"
 
+#include "base/ui_style.h"
 #include "program/program_document.h"
 
 #include <QComboBox>
@@ -11,11 +12,7 @@ namespace vz {
 namespace {
 
 QLabel* caption(QWidget* parent, const QString& name, int x, int y) {
-    auto* label = new QLabel(name, parent);
-    label->setObjectName(name);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
+    return ui::placeLabel(parent, name, name, x, y);
 }
 
 QComboBox* list(QWidget* parent, const QString& name, int y) {

@@ -148,16 +148,8 @@ bool ProgramDocument::setGroupFire(int k, int v, int value) {
     if (!validGroup(k, v))
         return false;
     const EditScope edit(*this, HistoryLabel::Fire, k + 1, v, true);
-    GroupProgram& g = m_program.groupAt(k, v);
-    if (g.fire == value)
-        return true;
-    const bool accepted = validFire(value);
-    if (accepted) {
-        g.fire = value;
-        emit groupChanged(k, v);
-    }
-    markModified();
-    return accepted;
+    return setTimeField(m_program.groupAt(k, v).fire, value, validFire(value),
+                        &ProgramDocument::groupChanged, k, v);
 }
 
 // --- rule 3 ---
@@ -166,32 +158,16 @@ bool ProgramDocument::setSeqFire(int f, int v, int value) {
     if (!validSeq(f, v))
         return false;
     const EditScope edit(*this, HistoryLabel::Fire, f + 4, v, true);
-    SequenceProgram& s = m_program.seqAt(f, v);
-    if (s.fire == value)
-        return true;
-    const bool accepted = validFire(value);
-    if (accepted) {
-        s.fire = value;
-        emit seqChanged(f, v);
-    }
-    markModified();
-    return accepted;
+    return setTimeField(m_program.seqAt(f, v).fire, value, validFire(value),
+                        &ProgramDocument::seqChanged, f, v);
 }
 
 bool ProgramDocument::setSeqWait(int f, int v, int value) {
     if (!validSeq(f, v))
         return false;
     const EditScope edit(*this, HistoryLabel::Wait, f + 4, v, true);
-    SequenceProgram& s = m_program.seqAt(f, v);
-    if (s.wait == value)
-        return true;
-    const bool accepted = validWait(value);
-    if (accepted) {
-        s.wait = value;
-        emit seqChanged(f, v);
-    }
-    markModified();
-    return accepted;
+    return setTimeField(m_program.seqAt(f, v).wait, value, validWait(value),
+                        &ProgramDocument::seqChanged, f, v);
 }
 
 // --- rule 5 ---
@@ -338,6 +314,20 @@ bool ProgramDocument::setChannel(int page, int number, int position) {
     if (page >= 4 && page < kProgramPages)
         return setSeqChannel(page - 4, number, position);
     return false;
+}
+
+// A time on a page: the same value is no edit; one out of range is refused, and the project
+// counts as modified all the same.
+bool ProgramDocument::setTimeField(int& field, int value, bool inRange,
+                                   void (ProgramDocument::*changed)(int, int), int a, int b) {
+    if (field == value)
+        return true;
+    if (inRange) {
+        field = value;
+        (this->*changed)(a, b); // the signal
+    }
+    markModified();
+    return inRange;
 }
 
 bool ProgramDocument::setChannelField(int& field, int page, int number, int position) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/unit_service.h"
 #include "program/box_program.h"
 #include "program/program_history.h"
 #include "program/project_file.h"
@@ -104,7 +105,6 @@ public:
     void setPath(const QString& path);
 
     // --- the project file ---
-    using TextLookup = std::function<QString(const QString&)>;
     // The texts of the messages on reading and saving; the program's language table unless
     // set (vzctl brings its own).
     void setTexts(TextLookup texts);
@@ -170,6 +170,8 @@ private:
     bool setSingleFireRule(int n, int value);
     void runCountRule(int oldCount);
     bool setChannelField(int& field, int page, int number, int position);
+    bool setTimeField(int& field, int value, bool inRange,
+                      void (ProgramDocument::*changed)(int, int), int a, int b);
     void markModified();
 
     BoxProgram m_program = BoxProgram::startValues();

@@ -106,15 +106,6 @@ QMenu* ProgramPages::addPopup(const QString& menuName, const QString& entryName)
     return menu;
 }
 
-QLabel* ProgramPages::addLabel(QWidget* page, const QString& name, const QString& text, int x,
-                               int y) {
-    auto* label = new QLabel(text, page);
-    label->setObjectName(name);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
 QComboBox* ProgramPages::addChannelList(QWidget* page, const QString& name, int tag, int x, int y) {
     auto* list = new QComboBox(page);
     list->setObjectName(name);
@@ -165,18 +156,18 @@ void ProgramPages::buildSinglePage() {
     for (int block = 0; block < 2; ++block) {
         const int dx = block * kRightBlockDx;
         const char b = block == 0 ? 'A' : 'B';
-        auto* numbers = addLabel(page, names::caption(kPageSingle, 1, b),
-                                 names::caption(kPageSingle, 1, b), 8 + dx, 4);
+        auto* numbers = ui::placeLabel(page, names::caption(kPageSingle, 1, b),
+                                       names::caption(kPageSingle, 1, b), 8 + dx, 4);
         // Two lines high above the module numbers.
         numbers->setWordWrap(true);
         numbers->setGeometry(8 + dx, 4, 96, 28);
         numbers->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-        auto* channel = addLabel(page, names::caption(kPageSingle, 0, b),
-                                 names::caption(kPageSingle, 0, b), 112 + dx, 8);
-        auto* time = addLabel(page, names::caption(kPageSingle, 2, b),
-                              names::caption(kPageSingle, 2, b), 176 + dx, 8);
-        auto* duration = addLabel(page, names::caption(kPageSingle, 3, b),
-                                  names::caption(kPageSingle, 3, b), 312 + dx, 8);
+        auto* channel = ui::placeLabel(page, names::caption(kPageSingle, 0, b),
+                                       names::caption(kPageSingle, 0, b), 112 + dx, 8);
+        auto* time = ui::placeLabel(page, names::caption(kPageSingle, 2, b),
+                                    names::caption(kPageSingle, 2, b), 176 + dx, 8);
+        auto* duration = ui::placeLabel(page, names::caption(kPageSingle, 3, b),
+                                        names::caption(kPageSingle, 3, b), 312 + dx, 8);
         if (block == 1)
             m_rightHeadings = {channel, numbers, time, duration};
     }
@@ -191,7 +182,7 @@ void ProgramPages::buildSinglePage() {
     for (int n = 1; n <= kModules; ++n) {
         const int dx = n <= 8 ? 0 : kRightBlockDx;
         const int y = rowY((n - 1) % 8);
-        SingleRow& row = m_single[n - 1];
+        FireRow& row = m_single[n - 1];
         row.lbl = new QLabel(QString::number(n), page);
         row.lbl->setObjectName(names::single(n, QStringLiteral("_lbl")));
         row.lbl->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -204,8 +195,8 @@ void ProgramPages::buildSinglePage() {
         row.fire.ud->setChangingHandler(
             [this, ud = row.fire.ud](int v) { return tab_single_modnr_udChangingEx(ud, v); });
         row.preview = addPreviewButton(page, names::singlePreview(n), n, 264 + dx, y - 2);
-        row.dur = addLabel(page, names::single(n, QStringLiteral("_dur_lbl")), QString(), 312 + dx,
-                           y + 4);
+        row.dur = ui::placeLabel(page, names::single(n, QStringLiteral("_dur_lbl")), QString(),
+                                 312 + dx, y + 4);
         row.dur->setFixedWidth(52);
         setTag(row.dur, n);
     }
@@ -216,13 +207,14 @@ void ProgramPages::buildGroupPage(int k) {
     QWidget* page = m_pages[p];
     for (int digit = 1; digit <= 3; ++digit) {
         static const int x[] = {0, 168, 240, 368};
-        addLabel(page, names::caption(p, digit, 'A'), names::caption(p, digit, 'A'), x[digit], 8);
+        ui::placeLabel(page, names::caption(p, digit, 'A'), names::caption(p, digit, 'A'), x[digit],
+                       8);
     }
     for (int v = 1; v <= kGroupVariants; ++v) {
         const int y = rowY(v - 1);
-        GroupRow& row = m_group[k][v - 1];
+        FireRow& row = m_group[k][v - 1];
         const QString lbl = names::group(k, v, QStringLiteral("_lbl"));
-        row.lbl = addLabel(page, lbl, lbl, 16, y + 4);
+        row.lbl = ui::placeLabel(page, lbl, lbl, 16, y + 4);
         row.cb = addChannelList(page, names::group(k, v, QStringLiteral("_cb")), v, 168, y);
         row.fire =
             addTime(page, names::group(k, v, QStringLiteral("_edit")),
@@ -230,8 +222,8 @@ void ProgramPages::buildGroupPage(int k) {
         row.fire.ud->setChangingHandler(
             [this, ud = row.fire.ud](int value) { return tab_grp_udChangingEx(ud, value); });
         row.preview = addPreviewButton(page, names::groupPreview(k, v), v, 320, y - 2);
-        row.dur =
-            addLabel(page, names::group(k, v, QStringLiteral("_dur_lbl")), QString(), 368, y + 4);
+        row.dur = ui::placeLabel(page, names::group(k, v, QStringLiteral("_dur_lbl")), QString(),
+                                 368, y + 4);
         row.dur->setFixedWidth(60);
         setTag(row.dur, v);
     }
@@ -248,13 +240,13 @@ void ProgramPages::buildSeqPage(int f) {
     static const Heading headings[] = {
         {0, 'A', 104}, {0, 'B', 168}, {1, 'A', 248}, {2, 'A', 344}, {3, 'A', 472}};
     for (const Heading& h : headings)
-        addLabel(page, names::caption(p, h.digit, h.block), names::caption(p, h.digit, h.block),
-                 h.x, 8);
+        ui::placeLabel(page, names::caption(p, h.digit, h.block),
+                       names::caption(p, h.digit, h.block), h.x, 8);
     for (int v = 1; v <= kSeqVariants; ++v) {
         const int y = rowY(v - 1);
         SeqRow& row = m_seq[f][v - 1];
         const QString lbl = names::seq(f, v, QStringLiteral("_lbl"));
-        row.lbl = addLabel(page, lbl, lbl, 16, y + 4);
+        row.lbl = ui::placeLabel(page, lbl, lbl, 16, y + 4);
         row.chk = new QCheckBox(page);
         row.chk->setObjectName(names::seq(f, v, QStringLiteral("_checkbox")));
         row.chk->setGeometry(108, y + 2, kCheckSize, kCheckSize);
@@ -273,8 +265,8 @@ void ProgramPages::buildSeqPage(int f) {
         row.wait.ud->setChangingHandler(
             [this, ud = row.wait.ud](int value) { return tab_seq_udChangingEx(ud, value); });
         row.preview = addPreviewButton(page, names::seqPreview(f, v), v, 424, y - 2);
-        row.dur =
-            addLabel(page, names::seq(f, v, QStringLiteral("_dur_lbl")), QString(), 472, y + 4);
+        row.dur = ui::placeLabel(page, names::seq(f, v, QStringLiteral("_dur_lbl")), QString(), 472,
+                                 y + 4);
         row.dur->setFixedWidth(60);
         setTag(row.dur, v);
     }
@@ -396,31 +388,31 @@ void ProgramPages::showAll() {
     showModuleCount(count, count);
 }
 
+void ProgramPages::TimeControls::show(int steps) const {
+    ud->setPosition(steps);
+    edit->setText(formatTime(steps));
+}
+
+void ProgramPages::showFire(const FireRow& row, int fire) {
+    row.fire.show(fire);
+    row.dur->setText(formatSeconds(singleDuration(fire)));
+}
+
 void ProgramPages::showSingle(int n) {
-    const SingleProgram& s = m_document.program().singleAt(n);
-    SingleRow& row = m_single[n - 1];
-    row.fire.ud->setPosition(s.fire);
-    row.fire.edit->setText(formatTime(s.fire));
-    row.dur->setText(formatSeconds(singleDuration(s.fire)));
+    showFire(m_single[n - 1], m_document.program().singleAt(n).fire);
     showChannel(kPageSingle, n);
 }
 
 void ProgramPages::showGroup(int k, int v) {
-    const GroupProgram& g = m_document.program().groupAt(k, v);
-    GroupRow& row = m_group[k][v - 1];
-    row.fire.ud->setPosition(g.fire);
-    row.fire.edit->setText(formatTime(g.fire));
-    row.dur->setText(formatSeconds(singleDuration(g.fire)));
+    showFire(m_group[k][v - 1], m_document.program().groupAt(k, v).fire);
     showChannel(k + 1, v);
 }
 
 void ProgramPages::showSeq(int f, int v) {
     const SequenceProgram& s = m_document.program().seqAt(f, v);
     SeqRow& row = m_seq[f][v - 1];
-    row.fire.ud->setPosition(s.fire);
-    row.fire.edit->setText(formatTime(s.fire));
-    row.wait.ud->setPosition(s.wait);
-    row.wait.edit->setText(formatTime(s.wait));
+    row.fire.show(s.fire);
+    row.wait.show(s.wait);
     showSeqDuration(f, v);
     if (row.chk->isChecked() != s.chk) {
         const QSignalBlocker block(row.chk);
@@ -464,7 +456,7 @@ void ProgramPages::showModuleCount(int oldCount, int newCount) {
     Q_UNUSED(oldCount);
     for (int n = 1; n <= kModules; ++n) {
         const bool shown = n <= newCount;
-        const SingleRow& row = m_single[n - 1];
+        const FireRow& row = m_single[n - 1];
         for (QWidget* w : {static_cast<QWidget*>(row.lbl), static_cast<QWidget*>(row.fire.edit),
                            static_cast<QWidget*>(row.fire.ud), static_cast<QWidget*>(row.preview),
                            static_cast<QWidget*>(row.dur), static_cast<QWidget*>(row.cb)})
@@ -492,10 +484,10 @@ void ProgramPages::setHints(const QString& upDownHint, const QString& previewHin
 
 QList<UpDown*> ProgramPages::timeUpDowns() const {
     QList<UpDown*> out;
-    for (const SingleRow& row : m_single)
+    for (const FireRow& row : m_single)
         out << row.fire.ud;
     for (const auto& kind : m_group)
-        for (const GroupRow& row : kind)
+        for (const FireRow& row : kind)
             out << row.fire.ud;
     for (const auto& family : m_seq)
         for (const SeqRow& row : family)
@@ -505,10 +497,10 @@ QList<UpDown*> ProgramPages::timeUpDowns() const {
 
 QList<QPushButton*> ProgramPages::previewButtons() const {
     QList<QPushButton*> out;
-    for (const SingleRow& row : m_single)
+    for (const FireRow& row : m_single)
         out << row.preview;
     for (const auto& kind : m_group)
-        for (const GroupRow& row : kind)
+        for (const FireRow& row : kind)
             out << row.preview;
     for (const auto& family : m_seq)
         for (const SeqRow& row : family)

@@ -68,15 +68,10 @@ private:
     struct TimeControls {
         QLineEdit* edit = nullptr;
         UpDown* ud = nullptr;
+        void show(int steps) const;
     };
-    struct SingleRow {
-        QLabel* lbl = nullptr;
-        QComboBox* cb = nullptr;
-        TimeControls fire;
-        QPushButton* preview = nullptr;
-        QLabel* dur = nullptr;
-    };
-    struct GroupRow {
+    // A row of the single and group pages.
+    struct FireRow {
         QLabel* lbl = nullptr;
         QComboBox* cb = nullptr;
         TimeControls fire;
@@ -97,7 +92,6 @@ private:
     void buildSinglePage();
     void buildGroupPage(int k);
     void buildSeqPage(int f);
-    QLabel* addLabel(QWidget* page, const QString& name, const QString& text, int x, int y);
     QComboBox* addChannelList(QWidget* page, const QString& name, int tag, int x, int y);
     TimeControls addTime(QWidget* page, const QString& editName, const QString& udName, int tag,
                          int minimum, int x, int y, QMenu* popup);
@@ -109,6 +103,7 @@ private:
 
     void showSingle(int n);
     void showGroup(int k, int v);
+    static void showFire(const FireRow& row, int fire);
     void showSeq(int f, int v);
     void showSeqDuration(int f, int v);
     void showChannel(int page, int number);
@@ -119,8 +114,8 @@ private:
     QWidget* m_window;
     QStringListModel* m_channels = nullptr;
     std::array<QWidget*, vz::kProgramPages> m_pages{};
-    std::array<SingleRow, vz::kModules> m_single{};
-    std::array<std::array<GroupRow, vz::kGroupVariants>, vz::kGroupKinds> m_group{};
+    std::array<FireRow, vz::kModules> m_single{};
+    std::array<std::array<FireRow, vz::kGroupVariants>, vz::kGroupKinds> m_group{};
     std::array<std::array<SeqRow, vz::kSeqVariants>, vz::kSeqFamilies> m_seq{};
     std::array<QLabel*, 4> m_rightHeadings{};
     QFrame* m_separator = nullptr;

@@ -9,6 +9,7 @@ namespace vz {
 
 namespace {
 
+const QString kExtension = QStringLiteral(".kvx");
 const QString kMisc = QStringLiteral("misc");
 const QString kSingle = QStringLiteral("sgl");
 
@@ -46,7 +47,7 @@ bool hasProjectSection(const IniFile& ini) {
 } // namespace
 
 QString projectValueProblemsMessage(const QString& path, const ProjectValueProblems& problems,
-                                    const std::function<QString(const QString&)>& text) {
+                                    const TextLookup& text) {
     if (problems.isEmpty())
         return QString();
     const QString nl = QStringLiteral("\n\r");
@@ -63,9 +64,12 @@ QString projectValueProblemsMessage(const QString& path, const ProjectValueProbl
     return message;
 }
 
+bool hasProjectExtension(const QString& path) {
+    return path.endsWith(kExtension, Qt::CaseInsensitive);
+}
+
 QString withProjectExtension(const QString& path) {
-    const QString extension = QStringLiteral(".kvx");
-    return path.endsWith(extension, Qt::CaseInsensitive) ? path : path + extension;
+    return hasProjectExtension(path) ? path : path + kExtension;
 }
 
 QString projectReadReason(ProjectReadStatus status) {

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "base/unit_service.h"
 #include "program/box_program.h"
 
 #include <QString>
 #include <QVector>
-
-#include <functional>
 
 namespace vz {
 
@@ -34,10 +33,12 @@ using ProjectValueProblems = QVector<ProjectValueProblem>;
 // "msg_read_values", "read_value_problem", "read_values_more"): the first 20, then how many
 // more. Lines end in "\n\r"; empty when there are none.
 QString projectValueProblemsMessage(const QString& path, const ProjectValueProblems& problems,
-                                    const std::function<QString(const QString&)>& text);
+                                    const TextLookup& text);
 
-// The name a save uses: ".kvx" added unless the name ends with it in any letter case (a dot
-// elsewhere in the name, "Show v1.2", is no extension of a project).
+// Whether the name ends with ".kvx", in any letter case (a dot elsewhere in the name,
+// "Show v1.2", is no extension of a project).
+bool hasProjectExtension(const QString& path);
+// The name a save uses: ".kvx" added unless it has it.
 QString withProjectExtension(const QString& path);
 
 // The .kvx project file: 20 sections, 4183 keys, in a fixed order.

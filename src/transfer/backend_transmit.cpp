@@ -220,16 +220,9 @@ void Tfrm_gui_transmit::FormShow() {
         m_comPort.setOpen(true);
         addOpenedLines();
     } catch (const ComPortError&) {
-        try {
-            m_comPort.setOpen(false);
-            m_comPort.setComNumber(0);
-        } catch (const ComPortError&) {
-        }
         // The saved number stays, here and in the settings file: once the adapter is plugged
         // in again, the next showing (or fire mode) reaches it without a new choice.
-        lbl_comport_nr->setText(text("msg_selectcomport"));
-        status_msg(text("msg_comport_error"));
-        btn_transmit->setEnabled(false);
+        closeAfterFailure();
         m_prompts.error(this, text("msg_comport_error"));
     }
 }

@@ -21,11 +21,8 @@ int channelOf(int position) {
 
 CheckTexts CheckTexts::fromTable(const LanguageTable& table) {
     CheckTexts t;
-    t.getText = [&table](const QString& key) { return table.getText(key); };
-    t.caption = [&table](const QString& name) {
-        const QString text = table.findText(name);
-        return text.isEmpty() ? name : text;
-    };
+    t.getText = table.lookup();
+    t.caption = [&table](const QString& name) { return table.caption(name); };
     return t;
 }
 

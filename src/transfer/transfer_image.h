@@ -1,12 +1,12 @@
 #pragma once
 
+#include "base/unit_service.h"
 #include "program/box_program.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <array>
-#include <functional>
 
 namespace vz {
 
@@ -40,8 +40,8 @@ using RecordTable = std::array<TransferRecord, kTransferRecords>;
 // Where the texts of the duplicate-channel message come from: message keys through
 // getText, control captions through caption (what the window shows for that control).
 struct CheckTexts {
-    std::function<QString(const QString&)> getText;
-    std::function<QString(const QString&)> caption;
+    TextLookup getText;
+    TextLookup caption;
 
     // A control's caption is the language text of its name, or the name itself when the
     // table has none (the control keeps its built-in caption).

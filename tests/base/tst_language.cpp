@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace vz;
 
 using vztest::writeBytes;
@@ -62,6 +64,9 @@ private slots:
         QCOMPARE(get_text("only_long"), QStringLiteral("<only_long>"));
         QCOMPARE(find_text("b"), QString());
         QVERIFY(!languageTable().load(m_dir.path(), "gone"));
+        // Opened, a FIFO would wait for a writer.
+        QCOMPARE(::mkfifo(qPrintable(LanguageTable::filePath(m_dir.path(), "pipe")), 0600), 0);
+        QVERIFY(!languageTable().load(m_dir.path(), "pipe"));
         QCOMPARE(get_text("a"), QStringLiteral("eins"));
     }
 };

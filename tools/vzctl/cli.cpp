@@ -92,6 +92,41 @@ bool CommandLine::intOption(const QString& name, int min, int max, int* value,
                        exitCode);
 }
 
+void CommandLine::addProjectArguments(const QString& uses) {
+    addPositional(QStringLiteral("FILE.kvx"), QStringLiteral("Project file."));
+    m_parser.addOption(
+        {QStringLiteral("settings"),
+         QStringLiteral("Settings file for %1 (default: settings.ini in the program "
+                        "folder).")
+             .arg(uses.isEmpty() ? QStringLiteral("box mode, box list and language") : uses),
+         QStringLiteral("FILE")});
+}
+
+bool CommandLine::loadProject(const QString& path, LoadedProject* out) const {
+    return vz::loadProject(path, m_parser.value(QStringLiteral("settings")), dataFolder(), out);
+}
+
+void addMacroArguments(CommandLine& cl, const QString& uses) {
+    cl.addProjectArguments(uses);
+    cl.addPositional(QStringLiteral("N"), QStringLiteral("Macro number, 1..10."));
+    cl.parser().addOption({QStringLiteral("json"), QStringLiteral("One JSON object.")});
+}
+
+int parseMacroArguments(CommandLine& cl, const QStringList& args, LoadedProject* project,
+                        int* number) {
+    int code = ExitOk;
+    if (!cl.parse(args, &code))
+        return code;
+    const QStringList pos = cl.parser().positionalArguments();
+    if (pos.size() != 2)
+        return cl.usageError(QStringLiteral("expected a project file and a macro number"));
+    if (!cl.intArgument(pos[1], QStringLiteral("macro number"), 1, vz::kMacros, number, &code))
+        return code;
+    if (!cl.loadProject(pos[0], project))
+        return ExitError;
+    return -1;
+}
+
 QString projectReadError(const QString& path, vz::ProjectReadStatus status) {
     return QStringLiteral("vzctl: cannot read project file '%1': %2")
         .arg(path, vz::projectReadReason(status));
@@ -135,7 +170,7 @@ bool loadProject(const QString& projectPath, const QString& settingsPath, const 
     vz::ProgramDocument document;
     document.setMaxBox(out->settings.maxbox);
     document.setBoxMode(out->settings.newBoxmode);
-    document.setTexts([&](const QString& key) { return out->texts->getText(key); });
+    document.setTexts(out->texts->lookup());
     // The window's message on reading, as a warning: the project goes on as read.
     QObject::connect(&document, &vz::ProgramDocument::readProblems, [](QString message) {
         printErr(QStringLiteral("vzctl: ") +

@@ -23,6 +23,8 @@ void printOut(const QString& line);
 void printErr(const QString& line);
 void writeOut(const QByteArray& bytes);
 
+struct LoadedProject;
+
 // A parser for one command: the common options (--help, --program-dir) plus the command's own.
 // parse() returns false after printing the help (code ExitOk) or a usage error (ExitError).
 class CommandLine {
@@ -39,6 +41,12 @@ public:
     bool intArgument(const QString& text, const QString& what, int min, int max, int* value,
                      int* exitCode) const;
     int usageError(const QString& text) const;
+
+    // A command on a project: the FILE.kvx argument and --settings, the file that gives what
+    // the command uses of the settings (empty: box mode, box list and language).
+    void addProjectArguments(const QString& uses = QString());
+    // The project at path, read with the settings file of --settings (see loadProject).
+    bool loadProject(const QString& path, LoadedProject* out) const;
 
 private:
     QString m_command;
@@ -63,6 +71,12 @@ bool loadSettings(const QString& path, Settings* out);
 // project at all, is refused with its reason (exit code ExitError).
 bool loadProject(const QString& projectPath, const QString& settingsPath, const DataFolder& folder,
                  LoadedProject* out);
+
+// A command on one macro of a project: FILE.kvx N [--json] [--settings FILE].
+void addMacroArguments(CommandLine& cl, const QString& uses = QString());
+// Parses them and reads the project; -1 when the command goes on, else its exit code.
+int parseMacroArguments(CommandLine& cl, const QStringList& args, LoadedProject* project,
+                        int* number);
 
 // "vzctl: cannot read project file 'path': reason"
 QString projectReadError(const QString& path, vz::ProjectReadStatus status);

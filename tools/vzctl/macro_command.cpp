@@ -35,32 +35,17 @@ int cmdMacro(const QStringList& args) {
                                   "kind, channel or pause, the call frame and its problem, then "
                                   "the planned end. Sends nothing. Exit 1 when any step does not "
                                   "run as written."));
-    cl.addPositional(QStringLiteral("FILE.kvx"), QStringLiteral("Project file."));
-    cl.addPositional(QStringLiteral("N"), QStringLiteral("Macro number, 1..10."));
-    cl.parser().addOption({QStringLiteral("settings"),
-                           QStringLiteral("Settings file for box mode, box list and language "
-                                          "(default: settings.ini in the program folder)."),
-                           QStringLiteral("FILE")});
-    cl.parser().addOption({QStringLiteral("json"), QStringLiteral("One JSON object.")});
-    int code = ExitOk;
-    if (!cl.parse(args, &code))
-        return code;
-    const QStringList pos = cl.parser().positionalArguments();
-    if (pos.size() != 2)
-        return cl.usageError(QStringLiteral("expected a project file and a macro number"));
-    int number = 0;
-    if (!cl.intArgument(pos[1], QStringLiteral("macro number"), 1, vz::kMacros, &number, &code))
-        return code;
+    addMacroArguments(cl);
     LoadedProject project;
-    if (!loadProject(pos[0], cl.parser().value(QStringLiteral("settings")), cl.dataFolder(),
-                     &project))
-        return ExitError;
+    int number = 0;
+    const int code = parseMacroArguments(cl, args, &project, &number);
+    if (code >= 0)
+        return code;
 
     const vz::Macro& macro = project.program.macros[number - 1];
     const int box = project.program.boxNumber();
     const vz::MacroRunner::Plan plan = vz::MacroRunner::plan(macro);
-    const LanguageTable& texts = *project.texts;
-    const vz::TextLookup text = [&texts](const QString& key) { return texts.getText(key); };
+    const vz::TextLookup text = project.texts->lookup();
     const QLocale c = QLocale::c();
     // Whether the macro runs as written is decided where the fire page decides it.
     const QVector<vz::MacroProblem> problems = vz::macroProblems(project.program, number - 1);

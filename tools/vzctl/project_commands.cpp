@@ -20,22 +20,13 @@ namespace {
 
 constexpr int kProgressWidth = 40;
 
-const QString kSettingsOption = QStringLiteral("settings");
-
-void addSettingsOption(CommandLine& cl) {
-    cl.parser().addOption({kSettingsOption,
-                           QStringLiteral("Settings file for box mode, box list and language "
-                                          "(default: settings.ini in the program folder)."),
-                           QStringLiteral("FILE")});
-}
-
 // Reads the one project argument, refuses a project with channels used twice.
 // Returns -1 when the project can go on, else the exit code.
 int loadChecked(CommandLine& cl, LoadedProject* project) {
     const QStringList files = cl.parser().positionalArguments();
     if (files.size() != 1)
         return cl.usageError(QStringLiteral("expected one project file (.kvx)"));
-    if (!loadProject(files.first(), cl.parser().value(kSettingsOption), cl.dataFolder(), project))
+    if (!cl.loadProject(files.first(), project))
         return ExitError;
     const QString message = duplicateMessageFor(*project);
     if (!message.isEmpty()) {
@@ -43,6 +34,14 @@ int loadChecked(CommandLine& cl, LoadedProject* project) {
         return ExitRefused;
     }
     return -1;
+}
+
+// The same after the parsing, for a command without options of its own to check.
+int parseChecked(CommandLine& cl, const QStringList& args, LoadedProject* project) {
+    int code = ExitOk;
+    if (!cl.parse(args, &code))
+        return code;
+    return loadChecked(cl, project);
 }
 
 QByteArray imageOf(const LoadedProject& project) {
@@ -81,13 +80,9 @@ int cmdCheck(const QStringList& args) {
                    QStringLiteral("Checks a project for channels used by more than one program, "
                                   "as the transmit menu does. Exit 1 with the message when it "
                                   "finds any."));
-    cl.addPositional(QStringLiteral("FILE.kvx"), QStringLiteral("Project file."));
-    addSettingsOption(cl);
-    int code = ExitOk;
-    if (!cl.parse(args, &code))
-        return code;
+    cl.addProjectArguments();
     LoadedProject project;
-    code = loadChecked(cl, &project);
+    const int code = parseChecked(cl, args, &project);
     if (code >= 0)
         return code;
     printErr(QStringLiteral("%1: no channel is used twice")
@@ -101,14 +96,10 @@ int cmdImage(const QStringList& args) {
                    QStringLiteral("Prints the transfer image of a project: upper-case hex, 16 "
                                   "bytes a line, or the 430 bytes themselves with --raw. Refuses "
                                   "a project with channels used twice (exit 1)."));
-    cl.addPositional(QStringLiteral("FILE.kvx"), QStringLiteral("Project file."));
-    addSettingsOption(cl);
+    cl.addProjectArguments();
     cl.parser().addOption({QStringLiteral("raw"), QStringLiteral("Write the raw bytes.")});
-    int code = ExitOk;
-    if (!cl.parse(args, &code))
-        return code;
     LoadedProject project;
-    code = loadChecked(cl, &project);
+    const int code = parseChecked(cl, args, &project);
     if (code >= 0)
         return code;
     const QByteArray image = imageOf(project);
@@ -131,8 +122,7 @@ int cmdSend(const QStringList& args) {
                                   "until it left the port. Refuses a project with channels used "
                                   "twice (exit 1).")
                        .arg(vz::kTransferBaud));
-    cl.addPositional(QStringLiteral("FILE.kvx"), QStringLiteral("Project file."));
-    addSettingsOption(cl);
+    cl.addProjectArguments();
     cl.parser().addOption(
         {QStringLiteral("port"), QStringLiteral("COM number."), QStringLiteral("N")});
     cl.parser().addOption({QStringLiteral("block"),

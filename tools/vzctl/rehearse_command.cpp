@@ -51,35 +51,19 @@ int cmdRehearse(const QStringList& args) {
                                   "last flame is out. Sends nothing. Exit 1, with nothing played, "
                                   "when a step does not run as written.")
                        .arg(vz::kFireRepeatMs));
-    cl.addPositional(QStringLiteral("FILE.kvx"), QStringLiteral("Project file."));
-    cl.addPositional(QStringLiteral("N"), QStringLiteral("Macro number, 1..10."));
-    cl.parser().addOption({QStringLiteral("settings"),
-                           QStringLiteral("Settings file for box mode, box list, configured box, "
-                                          "ball time and language (default: settings.ini in the "
-                                          "program folder)."),
-                           QStringLiteral("FILE")});
-    cl.parser().addOption({QStringLiteral("json"), QStringLiteral("One JSON object.")});
-    int code = ExitOk;
-    if (!cl.parse(args, &code))
-        return code;
-    const QStringList pos = cl.parser().positionalArguments();
-    if (pos.size() != 2)
-        return cl.usageError(QStringLiteral("expected a project file and a macro number"));
-    int number = 0;
-    if (!cl.intArgument(pos[1], QStringLiteral("macro number"), 1, vz::kMacros, &number, &code))
-        return code;
+    addMacroArguments(cl,
+                      QStringLiteral("box mode, box list, configured box, ball time and language"));
     LoadedProject project;
-    if (!loadProject(pos[0], cl.parser().value(QStringLiteral("settings")), cl.dataFolder(),
-                     &project))
-        return ExitError;
+    int number = 0;
+    const int code = parseMacroArguments(cl, args, &project, &number);
+    if (code >= 0)
+        return code;
 
     // The fire page's own refusal: such a macro does not start, so nothing plays.
     const QVector<vz::MacroProblem> problems = vz::macroProblems(project.program, number - 1);
     if (!problems.isEmpty()) {
-        const LanguageTable& texts = *project.texts;
-        printErr(vz::macroProblemsMessage(
-                     problems, [&texts](const QString& key) { return texts.getText(key); },
-                     QLocale::c(), QStringLiteral("msg_macro_not_started"))
+        printErr(vz::macroProblemsMessage(problems, project.texts->lookup(), QLocale::c(),
+                                          QStringLiteral("msg_macro_not_started"))
                      .replace(QStringLiteral("\n\r"), QStringLiteral("\n"))
                      .trimmed());
         return ExitRefused;

@@ -36,14 +36,21 @@ void FarEndRecorder::run() {
     }
 }
 
+// Copied element by element: a shallow copy would share the list with the reading thread,
+// whose next append then grows it in place while this thread still reads it.
 QVector<FarEndRecorder::Chunk> FarEndRecorder::chunks() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_chunks;
+    QVector<Chunk> out;
+    out.reserve(m_chunks.size());
+    for (const Chunk& c : m_chunks)
+        out.append(c);
+    return out;
 }
 
 QByteArray FarEndRecorder::bytes() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
     QByteArray out;
-    for (const Chunk& c : chunks())
+    for (const Chunk& c : m_chunks)
         out += c.bytes;
     return out;
 }
